@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# ./run.sh panel   install what is missing, build, start the panel on a simulated chain
+# ./run.sh test    install what is missing, build, run every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)"
+
+case "${1:-}" in
+  panel)
+    shift
+    exec build/src/app/peltro-panel --simulate "$@"
+    ;;
+  test)
+    cd build
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
+    ;;
+  *)
+    echo "usage: $0 panel|test" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,29 @@
+#include "twips.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+namespace peltro::twips {
+
+double perPixel()
+{
+    double dpi = 96.0;
+    if (QGuiApplication::primaryScreen())
+        dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
+    if (dpi <= 0)
+        dpi = 96.0;
+    return 1440.0 / dpi;
+}
+
+int toPixels(double twips)
+{
+    return static_cast<int>(std::lround(twips / perPixel()));
+}
+
+double fromPixels(int pixels)
+{
+    return pixels * perPixel();
+}
+
+} // namespace peltro::twips

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+
+namespace peltro::twips {
+
+// Window geometry is kept in twips (1/1440 inch): 15 twips per pixel at
+// 96 dpi, scaled by the screen's logical dpi.
+double perPixel();
+int toPixels(double twips);
+double fromPixels(int pixels);
+
+} // namespace peltro::twips
