@@ -1,0 +1,170 @@
+#include "frm_main.h"
+
+#include "message_service.h"
+#include "tick_action.h"
+#include "traffic_text.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTimer>
+
+namespace peltro {
+
+namespace {
+// The canvas is laid out in twips; see placeTwips.
+constexpr double kCanvasWidth = 11760;
+constexpr double kCanvasHeight = 9000;
+} // namespace
+
+FrmMain::FrmMain(PanelState& state, PortObject& port, Clock& clock, MessageService& messages,
+                 QWidget* parent)
+    : QMainWindow(parent), m_state(state), m_messages(messages)
+{
+    setObjectName(QStringLiteral("FrmMain"));
+    setWindowTitle(QStringLiteral("Control Panel"));
+
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("MainScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    m_canvas = new QWidget;
+    m_canvas->setObjectName(QStringLiteral("MainCanvas"));
+    m_canvas->setFixedSize(twips::toPixels(kCanvasWidth), twips::toPixels(kCanvasHeight));
+    scroll->setWidget(m_canvas);
+    setCentralWidget(scroll);
+
+    timer1 = new QTimer(this);
+    timer1->setObjectName(QStringLiteral("Timer1"));
+    timer1->setInterval(2000);
+    timer2 = new QTimer(this);
+    timer2->setObjectName(QStringLiteral("Timer2"));
+    timer2->setInterval(800);
+
+    buildMenus();
+    buildStatusArea();
+    buildTrafficArea();
+
+    m_link = new Link(m_state, port, clock, m_messages,
+                      LinkControls{timer1, autoRefreshed, refreshOnce, sendText, recvText}, this);
+
+    connect(action(QStringLiteral("Quit")), &QAction::triggered, this, [this] {
+        m_quitting = true;
+        QCoreApplication::exit(0);
+    });
+    connect(cmdClearTxt, &QPushButton::clicked, this, [this] { m_link->clearTraffic(); });
+}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::placeTwips(QWidget* w, double left, double top, double width, double height)
+{
+    w->setGeometry(twips::toPixels(left), twips::toPixels(top), twips::toPixels(width),
+                   twips::toPixels(height));
+}
+
+QAction* FrmMain::action(const QString& name) const
+{
+    return findChild<QAction*>(name);
+}
+
+TickAction* FrmMain::tick(const QString& name) const
+{
+    return findChild<TickAction*>(name);
+}
+
+QMenu* FrmMain::menu(const QString& name) const
+{
+    return findChild<QMenu*>(name);
+}
+
+void FrmMain::buildStatusArea()
+{
+    auto label = [this](int index, const QString& caption, double l, double t, double w) {
+        auto* lbl = new QLabel(caption, m_canvas);
+        lbl->setObjectName(QStringLiteral("Lbl_%1").arg(index));
+        placeTwips(lbl, l, t, w, 255);
+        return lbl;
+    };
+    auto box = [this](const QString& name, double l, double t, double w) {
+        auto* edit = new QLineEdit(m_canvas);
+        edit->setObjectName(name);
+        edit->setReadOnly(true);
+        placeTwips(edit, l, t, w, 315);
+        return edit;
+    };
+
+    constexpr double row = 6600;
+    modelVersion = box(QStringLiteral("ModelVersion"), 3960, row + 255, 1700);
+    label(0, QStringLiteral("System"), 5760, row, 900);
+    ntscOrPal = box(QStringLiteral("NTSCorPAL"), 5760, row + 255, 1000);
+    label(1, QStringLiteral("PELTRO No."), 6860, row, 900);
+    active = box(QStringLiteral("Active"), 6860, row + 255, 600);
+    label(2, QStringLiteral("BaudRate"), 7560, row, 900);
+    baudRateText = box(QStringLiteral("Baudratetxt"), 7560, row + 255, 800);
+    label(3, QStringLiteral("bps"), 8400, row + 285, 400);
+    label(4, QStringLiteral("CameraID"), 8820, row, 900);
+    cameraIdText = box(QStringLiteral("CameraIDText"), 8820, row + 255, 900);
+
+    label(8, QStringLiteral("Refresh"), 9840, row, 900);
+    autoRefreshed = new QPushButton(QStringLiteral("Stop"), m_canvas);
+    autoRefreshed->setObjectName(QStringLiteral("AutoRefreshed"));
+    placeTwips(autoRefreshed, 9840, row + 240, 700, 345);
+    refreshOnce = new QPushButton(QStringLiteral("Refresh Once"), m_canvas);
+    refreshOnce->setObjectName(QStringLiteral("RefreshOnce"));
+    placeTwips(refreshOnce, 10580, row + 240, 1120, 345);
+}
+
+void FrmMain::buildTrafficArea()
+{
+    constexpr double top = 7260;
+    auto label = [this](int index, const QString& caption, double l, double t, double w) {
+        auto* lbl = new QLabel(caption, m_canvas);
+        lbl->setObjectName(QStringLiteral("Lbl_%1").arg(index));
+        placeTwips(lbl, l, t, w, 255);
+    };
+    label(5, QStringLiteral("Direct Command"), 60, top, 1800);
+    directText = new QLineEdit(m_canvas);
+    directText->setObjectName(QStringLiteral("DirectText"));
+    placeTwips(directText, 60, top + 255, 3780, 315);
+    cmdClearTxt = new QPushButton(QStringLiteral("Clear Txt"), m_canvas);
+    cmdClearTxt->setObjectName(QStringLiteral("cmdClearTxt"));
+    placeTwips(cmdClearTxt, 60, top + 660, 1200, 345);
+
+    label(6, QStringLiteral("Command History"), 3960, top, 2000);
+    sendText = new TrafficText(m_canvas);
+    sendText->setObjectName(QStringLiteral("SendText"));
+    placeTwips(sendText, 3960, top + 255, 3840, 1440);
+    label(7, QStringLiteral("Response Window"), 7920, top, 2000);
+    recvText = new TrafficText(m_canvas);
+    recvText->setObjectName(QStringLiteral("RecvText"));
+    placeTwips(recvText, 7920, top + 255, 3780, 1440);
+}
+
+void FrmMain::showCameraItems(int count)
+{
+    for (int i = 1; i <= 7; ++i)
+        action(QStringLiteral("CameraSel_%1").arg(i))->setVisible(i <= count);
+}
+
+void FrmMain::checkCamera(int address)
+{
+    for (int i = 1; i <= 7; ++i)
+        action(QStringLiteral("CameraSel_%1").arg(i))->setChecked(i == address);
+}
+
+void FrmMain::closeEvent(QCloseEvent* event)
+{
+    if (!m_unloaded && !m_quitting) {
+        m_unloaded = true;
+        Q_EMIT unloading();
+    }
+    event->accept();
+}
+
+} // namespace peltro
