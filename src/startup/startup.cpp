@@ -1,0 +1,274 @@
+#include "startup.h"
+
+#include "frm_main.h"
+#include "message_service.h"
+#include "startup_windows.h"
+#include "twips.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace peltro {
+
+Startup::Startup(FrmMain& main, PanelSettings& settings, StartupHooks hooks, QObject* parent)
+    : QObject(parent), m_main(main), m_settings(settings), m_hooks(std::move(hooks))
+{
+    connect(&m_main, &FrmMain::unloading, this, &Startup::saveAndEnd);
+}
+
+Startup::~Startup()
+{
+    delete m_info;
+    delete m_open;
+}
+
+void Startup::configurePort()
+{
+    PanelState& st = m_main.state();
+    PortObject& port = m_main.link().port();
+    // Before a port has been chosen the port keeps its initial configuration.
+    if (st.portNumber != 0)
+        port.setCommPort(st.portNumber);
+    if (!st.speedText.isEmpty())
+        port.setSettings(st.speedText + QStringLiteral(",n,8,1"));
+    port.setDtrEnable(true);
+    port.open();  // a failure shows up as a missing interface-clear answer
+    port.setRThreshold(0);
+    port.setSThreshold(1);
+}
+
+void Startup::waitOneSecond(const QString& pollText)
+{
+    Link& link = m_main.link();
+    for (;;) {
+        if (!pollText.isEmpty())
+            m_info->setSubtitle(pollText);
+        if (link.WaitCheck(1.0))
+            break;
+        link.clock().sleep(0.05);
+    }
+}
+
+bool Startup::interfaceCheck()
+{
+    Link& link = m_main.link();
+    m_info->setSubtitle(QStringLiteral("Interface Clear Start"));
+    m_info->advance();
+    waitOneSecond(QStringLiteral("Interface Clear Start-Wait 1sec "));
+    m_info->setSubtitle(QStringLiteral("Interface Clear Start"));
+    m_info->advance();
+    link.SD(Link::VarArrayToBytes({0x88, 0x01, 0x00, 0x01, 0xFF}), 0);
+    const QByteArray answer = link.WaitReply(5);
+    m_info->advance();
+    return !answer.isEmpty() && static_cast<quint8>(answer.at(0)) == 0x88;
+}
+
+bool Startup::setcom()
+{
+    PanelState& st = m_main.state();
+    st.portDialogDone = false;
+    QEventLoop loop;
+    const auto okConn = connect(m_open, &FrmOpen::confirmed, &loop, [&] {
+        st.portNumber = m_open->selectedPort();
+        st.speedText = m_open->selectedSpeed();
+        st.portDialogDone = true;
+        loop.quit();
+    });
+    const auto closeConn = connect(m_open, &FrmOpen::closedWithoutOk, &loop, [&] {
+        if (!st.portDialogDone) {
+            m_aborted = true;
+            loop.quit();
+        }
+    });
+    m_open->show();
+    m_open->raise();
+    m_open->activateWindow();
+    // The one place start-up returns to the event loop: the operator's turn.
+    if (!st.portDialogDone && !m_aborted)
+        loop.exec();
+    disconnect(okConn);
+    disconnect(closeConn);
+    return st.portDialogDone;
+}
+
+void Startup::addressAssignment()
+{
+    Link& link = m_main.link();
+    m_info->setSubtitle(QStringLiteral("Address Set Start"));
+    m_info->advance();
+    for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
+        link.SD(Link::VarArrayToBytes({0x88, 0x30, 0x01, 0xFF}), 0);
+        const QByteArray a = link.WaitReply(4);
+        m_info->advance();
+        if (a.size() >= 4 && quint8(a[0]) == 0x88 && quint8(a[1]) == 0x30 && quint8(a[3]) == 0xFF) {
+            const int count = qBound(0, int(quint8(a[2])) - 1, 7);
+            for (int i = 1; i <= 7; ++i) {
+                m_main.action(QStringLiteral("CameraSel_%1").arg(i))->setVisible(false);
+                m_info->advance();
+            }
+            for (int i = 1; i <= count; ++i) {
+                m_main.action(QStringLiteral("CameraSel_%1").arg(i))->setVisible(true);
+                m_info->advance();
+            }
+            m_main.checkCamera(1);
+            return;
+        }
+    }
+    m_main.messages().notify(QStringLiteral("Warning"),
+                             QStringLiteral("Address Set failed: the camera chain gave no valid "
+                                            "answer in %1 attempts.\nStart-up goes on.")
+                                 .arg(kMaxAttempts),
+                             QMessageBox::Warning);
+}
+
+void Startup::versionCheck()
+{
+    Link& link = m_main.link();
+    PanelState& st = m_main.state();
+    m_info->setSubtitle(QStringLiteral("Camera Version Check Start"));
+    m_info->advance();
+    for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
+        link.SD(Link::VarArrayToBytes({0x80 + st.cameraAddress, 0x09, 0x00, 0x02, 0xFF}), 0);
+        const QByteArray v = link.WaitReply(10);
+        m_info->advance();
+        if (v.size() >= 10 && (quint8(v[0]) & 0x80) && quint8(v[1]) == 0x50 && quint8(v[9]) == 0xFF) {
+            if (m_hooks.identifyModel)
+                m_hooks.identifyModel(v);
+            return;
+        }
+    }
+    m_main.messages().notify(QStringLiteral("Warning"),
+                             QStringLiteral("Camera Version Check failed: camera %1 gave no valid "
+                                            "answer in %2 attempts.\nStart-up goes on.")
+                                 .arg(st.cameraAddress)
+                                 .arg(kMaxAttempts),
+                             QMessageBox::Warning);
+}
+
+void Startup::applyPlacement(const Placement& p)
+{
+    m_main.move(twips::toPixels(p.left), twips::toPixels(p.top));
+    m_main.resize(twips::toPixels(p.width), twips::toPixels(p.height));
+}
+
+bool Startup::run()
+{
+    PanelState& st = m_main.state();
+    Link& link = m_main.link();
+
+    // 1
+    st.startup = true;
+    m_main.timer1->stop();
+    m_main.timer2->stop();
+    m_main.hide();
+
+    // 2
+    if (!m_info)
+        m_info = new FrmInfo;
+    m_info->lbTitle->setText(QStringLiteral("Initialize"));
+    m_info->lbSubtitle->clear();
+    m_info->setProgress(1);
+    m_info->show();
+
+    // 3: the link loop
+    for (;;) {
+        configurePort();
+        if (interfaceCheck())
+            break;
+        link.port().close();
+        m_info->hide();
+        if (!m_open)
+            m_open = new FrmOpen([&link](int com) { return link.port().deviceName(com); });
+        m_open->lblDBG0->setText(QStringLiteral("IF_Clear Error\r\nPort = %1").arg(st.portNumber));
+        if (!setcom()) {
+            m_info->hide();
+            return false;
+        }
+        m_info->setSubtitle(QStringLiteral("Com Port Setting Restart"));
+        m_info->setProgress(3);
+        m_info->show();
+    }
+
+    // 4
+    m_info->setSubtitle(QStringLiteral("Interface Clear End"));
+    m_info->advance();
+
+    // 5
+    applyPlacement(m_settings.readPlacement());
+    m_settings.readPanTiltFlags(st);
+
+    // 6
+    for (auto& row : st.titles)
+        row.fill(27);
+    st.cameraAddress = 1;
+    m_main.active->setText(QStringLiteral("1"));
+
+    // 7
+    if (m_hooks.buildLabelTables)
+        m_hooks.buildLabelTables();
+
+    // 8
+    m_main.baudRateText->setText(st.speedText.isEmpty() ? QStringLiteral("0") : st.speedText);
+
+    // 9, 10
+    addressAssignment();
+    versionCheck();
+
+    // 11
+    if (m_hooks.resetDigitalZoomCaption)
+        m_hooks.resetDigitalZoomCaption();
+    st.startup = false;
+    m_main.timer1->stop();
+    m_main.autoRefreshed->setEnabled(true);
+    m_main.autoRefreshed->setText(QStringLiteral("Stop"));
+
+    // 12
+    m_info->setSubtitle(QStringLiteral("Camera Staus Check Start"));
+    m_info->advance();
+    if (m_hooks.readCameraStatus)
+        m_hooks.readCameraStatus();
+
+    // 13
+    while (m_info->progressBar1->value() < 100)
+        m_info->advance();
+    waitOneSecond({});
+
+    // 14
+    delete m_info;
+    delete m_open;
+    m_main.timer2->start();
+
+    // 15, 16
+    m_main.show();
+    if (st.ptwShown && m_hooks.showPanTiltWindow)
+        m_hooks.showPanTiltWindow();
+    return true;
+}
+
+void Startup::saveAndEnd()
+{
+    PanelState& st = m_main.state();
+    st.mainClosing = true;
+    // Unload the other windows, newest first.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        QWidget* w = *it;
+        if (w != &m_main && w->isVisible())
+            w->close();
+    }
+    std::optional<Placement> placement;
+    if (!m_main.isMinimized()) {
+        placement = Placement{twips::fromPixels(m_main.x()), twips::fromPixels(m_main.y()),
+                              twips::fromPixels(m_main.width()), twips::fromPixels(m_main.height())};
+    }
+    m_settings.save(placement, st);
+    if (m_hooks.endProgram)
+        m_hooks.endProgram();
+}
+
+} // namespace peltro

@@ -1,0 +1,140 @@
+#include "startup_windows.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace peltro {
+
+FrmInfo::FrmInfo(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("FrmInfo"));
+    setWindowTitle(QStringLiteral("Information"));
+    auto* layout = new QVBoxLayout(this);
+    lbTitle = new QLabel(QStringLiteral("Title"), this);
+    lbTitle->setObjectName(QStringLiteral("LbTitle"));
+    QFont f = lbTitle->font();
+    f.setBold(true);
+    lbTitle->setFont(f);
+    lbSubtitle = new QLabel(QStringLiteral("SubTitle"), this);
+    lbSubtitle->setObjectName(QStringLiteral("LbSubtitle"));
+    lbSubtitle->setMinimumWidth(320);
+    progressBar1 = new QProgressBar(this);
+    progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar1->setRange(0, 100);
+    progressBar1->setValue(0);
+    layout->addWidget(lbTitle);
+    layout->addWidget(lbSubtitle);
+    layout->addWidget(progressBar1);
+}
+
+void FrmInfo::setSubtitle(const QString& text)
+{
+    lbSubtitle->setText(text);
+    repaintNow();
+}
+
+void FrmInfo::advance()
+{
+    if (progressBar1->value() < 100)
+        progressBar1->setValue(progressBar1->value() + 1);
+    repaintNow();
+}
+
+void FrmInfo::setProgress(int value)
+{
+    progressBar1->setValue(qBound(0, value, 100));
+    repaintNow();
+}
+
+void FrmInfo::repaintNow()
+{
+    // Start-up does not return to the event loop between steps.
+    if (isVisible())
+        repaint();
+}
+
+FrmOpen::FrmOpen(std::function<QString(int)> deviceOf, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_deviceOf(std::move(deviceOf))
+{
+    setObjectName(QStringLiteral("FrmOpen"));
+    setWindowTitle(QStringLiteral("Com Setting"));
+    auto* layout = new QGridLayout(this);
+
+    auto* label1 = new QLabel(QStringLiteral("Com Port"), this);
+    label1->setObjectName(QStringLiteral("Label1"));
+    comList1 = new QComboBox(this);
+    comList1->setObjectName(QStringLiteral("ComList1"));
+    for (int i = 1; i <= 6; ++i)
+        comList1->addItem(QStringLiteral("Com %1").arg(i));
+    comList1->setCurrentIndex(0);
+    lblDevice = new QLabel(this);
+    lblDevice->setObjectName(QStringLiteral("LblDevice"));
+    lblDevice->setMinimumWidth(220);
+
+    auto* frame1 = new QGroupBox(QStringLiteral("BaudRate"), this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* rates = new QVBoxLayout(frame1);
+    obRate[0] = new QRadioButton(QStringLiteral(" 9600bps"), frame1);
+    obRate[0]->setObjectName(QStringLiteral("OBrate_0"));
+    obRate[1] = new QRadioButton(QStringLiteral(" 38400bps"), frame1);
+    obRate[1]->setObjectName(QStringLiteral("OBrate_1"));
+    obRate[0]->setChecked(true);
+    rates->addWidget(obRate[0]);
+    rates->addWidget(obRate[1]);
+
+    command1 = new QPushButton(QStringLiteral("OK"), this);
+    command1->setObjectName(QStringLiteral("Command1"));
+    command1->setDefault(true);
+    lblDBG0 = new QLabel(this);
+    lblDBG0->setObjectName(QStringLiteral("LblDBG0"));
+
+    layout->addWidget(label1, 0, 0);
+    layout->addWidget(comList1, 0, 1);
+    layout->addWidget(lblDevice, 1, 0, 1, 2);
+    layout->addWidget(frame1, 2, 0, 1, 2);
+    layout->addWidget(lblDBG0, 3, 0, 1, 2);
+    layout->addWidget(command1, 4, 1);
+
+    connect(comList1, &QComboBox::currentIndexChanged, this, &FrmOpen::showDevice);
+    connect(command1, &QPushButton::clicked, this, [this] {
+        m_confirming = true;
+        hide();
+        m_confirming = false;
+        Q_EMIT confirmed();
+    });
+    showDevice();
+}
+
+int FrmOpen::selectedPort() const
+{
+    return comList1->currentIndex() + 1;
+}
+
+QString FrmOpen::selectedSpeed() const
+{
+    return obRate[1]->isChecked() ? QStringLiteral("38400") : QStringLiteral("9600");
+}
+
+void FrmOpen::showDevice()
+{
+    const QString device = m_deviceOf ? m_deviceOf(selectedPort()) : QString();
+    lblDevice->setText(device.isEmpty() ? QStringLiteral("Com %1: no serial device").arg(selectedPort())
+                                        : QStringLiteral("Com %1 opens %2").arg(selectedPort()).arg(device));
+}
+
+void FrmOpen::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (!m_confirming)
+        Q_EMIT closedWithoutOk();
+}
+
+} // namespace peltro

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDialog>
+#include <QWidget>
+#include <functional>
+
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace peltro {
+
+// "Information": the progress window of start-up.
+class FrmInfo final : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrmInfo(QWidget* parent = nullptr);
+
+    QLabel* lbTitle = nullptr;
+    QLabel* lbSubtitle = nullptr;
+    QProgressBar* progressBar1 = nullptr;
+
+    void setSubtitle(const QString& text);
+    void advance();                 // one step; beyond 100 nothing happens
+    void setProgress(int value);
+    void repaintNow();
+};
+
+// "Com Setting": where the operator picks port and speed after a failed
+// interface check.
+class FrmOpen final : public QWidget {
+    Q_OBJECT
+public:
+    // deviceOf tells which device a Com number (1..6) opens, for the operator.
+    explicit FrmOpen(std::function<QString(int)> deviceOf, QWidget* parent = nullptr);
+
+    QComboBox* comList1 = nullptr;
+    QRadioButton* obRate[2] = {nullptr, nullptr};
+    QPushButton* command1 = nullptr;
+    QLabel* lblDBG0 = nullptr;
+    QLabel* lblDevice = nullptr;
+
+    int selectedPort() const;       // 1..6
+    QString selectedSpeed() const;  // "9600" or "38400"
+
+Q_SIGNALS:
+    void confirmed();
+    void closedWithoutOk();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showDevice();
+
+    std::function<QString(int)> m_deviceOf;
+    bool m_confirming = false;
+};
+
+} // namespace peltro
