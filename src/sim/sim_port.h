@@ -1,0 +1,65 @@
+#pragma once
+
+#include "clock.h"
+#include "port_object.h"
+#include "sim_chain.h"
+
+#include <QTimer>
+#include <deque>
+
+namespace peltro::sim {
+
+// The port object over an in-process simulated chain. The chain hangs on one
+// Com number at one speed; any other port or speed reaches nothing, like a
+// wrong port or speed with a real camera. Time comes from the clock, so tests
+// can run the chain in virtual time.
+class SimPort final : public PortObject {
+    Q_OBJECT
+public:
+    SimPort(SimChain& chain, Clock& clock, QObject* parent = nullptr);
+
+    int chainComPort = 1;
+    int chainBaud = 9600;
+    bool pace = false;  // bytes take ten bit times each on the line
+
+    bool open() override;
+    void close() override;
+    bool isOpen() const override { return m_open; }
+    int inBufferCount() override;
+    QByteArray read() override;
+    void write(const QByteArray& bytes) override;
+    bool waitForReadyRead(int msecs) override;
+    QString deviceName(int commPort) const override;
+
+    // Moves bytes whose time has come into the input buffer.
+    void deliverDue();
+    // A camera of the chain sends its network-change notice now.
+    void injectNetworkChange(int position);
+    // Puts raw bytes on the line from the chain's side now.
+    void injectFromChain(const QByteArray& bytes);
+
+    SimChain& chain() { return m_chain; }
+    // Every byte the panel wrote, in order, and each write on its own.
+    QByteArray written;
+    QList<QByteArray> writes;
+    int openCount = 0;
+
+private:
+    bool connected() const;
+    void schedule(double at, const QByteArray& bytes);
+    void armTimer();
+
+    struct Pending {
+        double due;
+        char byte;
+    };
+    SimChain& m_chain;
+    Clock& m_clock;
+    bool m_open = false;
+    QByteArray m_in;
+    std::deque<Pending> m_pending;
+    double m_lineFreeAt = 0.0;
+    QTimer m_timer;
+};
+
+} // namespace peltro::sim
