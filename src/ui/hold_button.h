@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QIcon>
+#include <QPushButton>
+
+namespace peltro {
+
+// The pictures of the step and hold buttons, drawn rather than loaded.
+enum class Glyph { Left, Right, Up, Down, Plus, Minus, LeftEnd, RightEnd, Dot };
+
+QIcon glyphIcon(Glyph glyph);
+
+// Gives a button a picture and no caption; the accessible name stands in for
+// the caption for assistive tools and tests.
+void setPicture(QAbstractButton* button, Glyph glyph, const QString& accessibleName);
+
+// A plain picture button whose click is the command (a step button).
+QPushButton* makePictureButton(const QString& objectName, Glyph glyph,
+                               const QString& accessibleName, QWidget* parent = nullptr);
+
+// A picture button that acts while a mouse button is held on it: held() on
+// the press of any mouse button, releasedHold() when the last button is
+// released, even if the pointer has left the button by then. The keyboard
+// does nothing: QPushButton's pressed()/released() also fire for the space
+// bar and released() fires early when the pointer leaves, so neither is
+// used. The button takes no keyboard focus.
+class HoldButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit HoldButton(QWidget* parent = nullptr);
+    HoldButton(const QString& objectName, Glyph glyph, const QString& accessibleName,
+               QWidget* parent = nullptr);
+
+    bool isHolding() const { return m_holding; }
+
+Q_SIGNALS:
+    void held();
+    void releasedHold();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_holding = false;
+};
+
+} // namespace peltro
