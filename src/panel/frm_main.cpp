@@ -1,5 +1,7 @@
 #include "frm_main.h"
 
+#include "direct_console.h"
+#include "main_layout.h"
 #include "message_service.h"
 #include "tick_action.h"
 #include "traffic_text.h"
@@ -17,11 +19,6 @@
 
 namespace peltro {
 
-namespace {
-// The canvas is laid out in twips; see placeTwips.
-constexpr double kCanvasWidth = 11760;
-constexpr double kCanvasHeight = 9000;
-} // namespace
 
 FrmMain::FrmMain(PanelState& state, PortObject& port, Clock& clock, MessageService& messages,
                  QWidget* parent)
@@ -35,7 +32,7 @@ FrmMain::FrmMain(PanelState& state, PortObject& port, Clock& clock, MessageServi
     scroll->setFrameShape(QFrame::NoFrame);
     m_canvas = new QWidget;
     m_canvas->setObjectName(QStringLiteral("MainCanvas"));
-    m_canvas->setFixedSize(twips::toPixels(kCanvasWidth), twips::toPixels(kCanvasHeight));
+    m_canvas->setFixedSize(twips::toPixels(layout::kCanvasWidth), twips::toPixels(layout::kCanvasHeight));
     scroll->setWidget(m_canvas);
     setCentralWidget(scroll);
 
@@ -47,6 +44,7 @@ FrmMain::FrmMain(PanelState& state, PortObject& port, Clock& clock, MessageServi
     timer2->setInterval(800);
 
     buildMenus();
+    buildFrames();
     buildStatusArea();
     buildTrafficArea();
 
@@ -58,6 +56,7 @@ FrmMain::FrmMain(PanelState& state, PortObject& port, Clock& clock, MessageServi
         QCoreApplication::exit(0);
     });
     connect(cmdClearTxt, &QPushButton::clicked, this, [this] { m_link->clearTraffic(); });
+    new DirectConsole(directText, *m_link, this);
 }
 
 FrmMain::~FrmMain() = default;
@@ -99,30 +98,30 @@ void FrmMain::buildStatusArea()
         return edit;
     };
 
-    constexpr double row = 6600;
+    constexpr double row = layout::kStatusRow;
     modelVersion = box(QStringLiteral("ModelVersion"), 3960, row + 255, 1700);
-    label(0, QStringLiteral("System"), 5760, row, 900);
+    label(0, QStringLiteral("System"), 5760, row, 1000);
     ntscOrPal = box(QStringLiteral("NTSCorPAL"), 5760, row + 255, 1000);
-    label(1, QStringLiteral("PELTRO No."), 6860, row, 900);
+    label(1, QStringLiteral("PELTRO No."), 6860, row, 1100);
     active = box(QStringLiteral("Active"), 6860, row + 255, 600);
-    label(2, QStringLiteral("BaudRate"), 7560, row, 900);
-    baudRateText = box(QStringLiteral("Baudratetxt"), 7560, row + 255, 800);
-    label(3, QStringLiteral("bps"), 8400, row + 285, 400);
-    label(4, QStringLiteral("CameraID"), 8820, row, 900);
-    cameraIdText = box(QStringLiteral("CameraIDText"), 8820, row + 255, 900);
+    label(2, QStringLiteral("BaudRate"), 8040, row, 1000);
+    baudRateText = box(QStringLiteral("Baudratetxt"), 8040, row + 255, 800);
+    label(3, QStringLiteral("bps"), 8880, row + 285, 400);
+    label(4, QStringLiteral("CameraID"), 9360, row, 1000);
+    cameraIdText = box(QStringLiteral("CameraIDText"), 9360, row + 255, 900);
 
-    label(8, QStringLiteral("Refresh"), 9840, row, 900);
+    label(8, QStringLiteral("Refresh"), 60, row, 900);
     autoRefreshed = new QPushButton(QStringLiteral("Stop"), m_canvas);
     autoRefreshed->setObjectName(QStringLiteral("AutoRefreshed"));
-    placeTwips(autoRefreshed, 9840, row + 240, 700, 345);
+    placeTwips(autoRefreshed, 60, row + 240, 900, 345);
     refreshOnce = new QPushButton(QStringLiteral("Refresh Once"), m_canvas);
     refreshOnce->setObjectName(QStringLiteral("RefreshOnce"));
-    placeTwips(refreshOnce, 10580, row + 240, 1120, 345);
+    placeTwips(refreshOnce, 1020, row + 240, 1500, 345);
 }
 
 void FrmMain::buildTrafficArea()
 {
-    constexpr double top = 7260;
+    constexpr double top = layout::kTrafficTop;
     auto label = [this](int index, const QString& caption, double l, double t, double w) {
         auto* lbl = new QLabel(caption, m_canvas);
         lbl->setObjectName(QStringLiteral("Lbl_%1").arg(index));
@@ -135,15 +134,16 @@ void FrmMain::buildTrafficArea()
     cmdClearTxt = new QPushButton(QStringLiteral("Clear Txt"), m_canvas);
     cmdClearTxt->setObjectName(QStringLiteral("cmdClearTxt"));
     placeTwips(cmdClearTxt, 60, top + 660, 1200, 345);
+    constexpr double boxHeight = 1380;
 
     label(6, QStringLiteral("Command History"), 3960, top, 2000);
     sendText = new TrafficText(m_canvas);
     sendText->setObjectName(QStringLiteral("SendText"));
-    placeTwips(sendText, 3960, top + 255, 3840, 1440);
+    placeTwips(sendText, 3960, top + 255, 3840, boxHeight);
     label(7, QStringLiteral("Response Window"), 7920, top, 2000);
     recvText = new TrafficText(m_canvas);
     recvText->setObjectName(QStringLiteral("RecvText"));
-    placeTwips(recvText, 7920, top + 255, 3780, 1440);
+    placeTwips(recvText, 7920, top + 255, 3780, boxHeight);
 }
 
 void FrmMain::showCameraItems(int count)

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "catalogue.h"
 #include "link.h"
 #include "panel_state.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 
 class QAction;
 class QLabel;
@@ -57,6 +59,14 @@ public:
     TrafficText* recvText = nullptr;
     QPushButton* cmdClearTxt = nullptr;
 
+    // Label lists of the exposure value boxes, by slider position.
+    LabelLists labels;
+    // What the panel last applied: -1 until the first status read or command.
+    int recordedAEMode = -1;
+    int recordedWBMode = -1;
+    int videoSystem = 0;  // 0: 60-field systems, 1: 50-field systems
+    int effectLevel = 0;  // digital effect level as last read
+
     // The canvas every frame of the window sits on, positioned in twips.
     QWidget* canvas() const { return m_canvas; }
     void placeTwips(QWidget* w, double left, double top, double width, double height);
@@ -65,6 +75,11 @@ public:
     // cameras and puts the check mark on the item of address (1..7).
     void showCameraItems(int count);
     void checkCamera(int address);
+
+    // The full camera status read; the status reader installs it. Commands
+    // that must show the camera's new state right away call ReadCameraStatus.
+    std::function<bool()> statusRead;
+    bool ReadCameraStatus() { return statusRead ? statusRead() : false; }
 
     // Closing the window runs the shutdown; "Exit" ends without it.
     bool quitting() const { return m_quitting; }
@@ -78,6 +93,7 @@ protected:
 
 private:
     void buildMenus();
+    void buildFrames();
     void buildStatusArea();
     void buildTrafficArea();
 

@@ -138,7 +138,7 @@ void Startup::versionCheck()
         m_info->advance();
         if (v.size() >= 10 && (quint8(v[0]) & 0x80) && quint8(v[1]) == 0x50 && quint8(v[9]) == 0xFF) {
             if (m_hooks.identifyModel)
-                m_hooks.identifyModel(v);
+                m_hooks.identifyModel(v, [this] { m_info->advance(); });
             return;
         }
     }
@@ -220,8 +220,7 @@ bool Startup::run()
     versionCheck();
 
     // 11
-    if (m_hooks.resetDigitalZoomCaption)
-        m_hooks.resetDigitalZoomCaption();
+    m_main.control<QPushButton>(QStringLiteral("DZoomX"))->setText(QStringLiteral("X1"));
     st.startup = false;
     m_main.timer1->stop();
     m_main.autoRefreshed->setEnabled(true);

@@ -15,8 +15,8 @@ class FrmMain;
 // What start-up hands over to the parts of the panel built on top of it.
 struct StartupHooks {
     std::function<void()> buildLabelTables;
-    std::function<void(const QByteArray& versionAnswer)> identifyModel;
-    std::function<void()> resetDigitalZoomCaption;
+    // advance moves the progress bar one step.
+    std::function<void(const QByteArray& versionAnswer, const std::function<void()>& advance)> identifyModel;
     std::function<void()> readCameraStatus;
     std::function<void()> showPanTiltWindow;
     // Ends the program (after shutdown has saved, or at once).

@@ -22,7 +22,7 @@ struct StartupRig : PanelRig {
     explicit StartupRig(const QStringList& names = {QStringLiteral("quorin-p3")})
         : PanelRig(names), settings(dir.filePath(QStringLiteral("panel.ini")))
     {
-        hooks.identifyModel = [this](const QByteArray& v) { versionAnswers << v; };
+        hooks.identifyModel = [this](const QByteArray& v, const std::function<void()>&) { versionAnswers << v; };
         hooks.readCameraStatus = [this] { ++statusReads; };
         hooks.endProgram = [this] { ++ended; };
         port.close();  // start-up opens it

@@ -1,0 +1,30 @@
+#pragma once
+
+// Where the frames of the main window sit on its canvas, in twips. The
+// pan/tilt panel procedures move some of them; everything else stays put.
+namespace peltro::layout {
+
+struct Rect {
+    double left, top, width, height;
+};
+
+inline constexpr double kColumnA = 60;
+inline constexpr double kColumnB = 3960;
+inline constexpr double kColumnC = 7920;
+
+inline constexpr Rect kFmZoom{kColumnA, 60, 3840, 1815};
+inline constexpr Rect kFmDZoom{kColumnA, 1875, 3840, 1215};
+inline constexpr Rect kFmFocus{kColumnA, 1875 + 1215 - 130, 3840, 4095};
+inline constexpr Rect kFmAEControl{kColumnB, 60, 3900, 6295};
+inline constexpr Rect kFmWB{kColumnC, 60, 3780, 1935};
+inline constexpr Rect kFmAPC{kColumnC, 1995, 3780, 975};
+inline constexpr Rect kFmPreset{kColumnC, 2970, 3780, 1575};
+inline constexpr Rect kFrame5{kColumnC, 4545, 3780, 1095};
+inline constexpr Rect kFmPTWindowM{kColumnC, 5640, 3780, 660};
+
+inline constexpr double kStatusRow = 7140;
+inline constexpr double kTrafficTop = 7800;
+inline constexpr double kCanvasWidth = 11760;
+inline constexpr double kCanvasHeight = 9600;
+
+} // namespace peltro::layout
