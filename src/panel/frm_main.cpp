@@ -1,5 +1,6 @@
 #include "frm_main.h"
 
+#include "camera_controls.h"
 #include "direct_console.h"
 #include "main_layout.h"
 #include "message_service.h"
@@ -45,6 +46,7 @@ FrmMain::FrmMain(PanelState& state, PortObject& port, Clock& clock, MessageServi
 
     buildMenus();
     buildFrames();
+    installCameraControls(*this);
     buildStatusArea();
     buildTrafficArea();
 

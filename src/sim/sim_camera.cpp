@@ -52,7 +52,7 @@ void putNibbles(QByteArray& out, int from, int count, int value)
 // knows the entry when it has the entry's feature. `valid` refuses parameters
 // outside the model's range (syntax error), `apply` changes the state.
 
-using Range = std::pair<int, int> (*)(const ModelProfile&);
+using Range = std::pair<int, int> (*)(const SimCamera&);
 using Valid = std::function<bool(const SimCamera&, const QByteArray&)>;
 using Apply = std::function<void(SimCamera&, const QByteArray&)>;
 using IntField = int CameraState::*;
@@ -70,6 +70,9 @@ struct CommandDef {
 // Movement of one drive packet: (speed + 1) units; the standard-speed bytes
 // 02/03 move at speed 3.
 constexpr int kStandardSpeed = 3;
+
+// The zoom position of the digital tele end, reachable while digital zoom is on.
+constexpr int kDigitalTeleEnd = 0x8BE0;
 
 // Travel of the pan/tilt head, and its movement per drive packet per speed step.
 constexpr int kPanTravel = 0x0900;
@@ -98,7 +101,7 @@ CommandDef direct(int cmd, std::uint64_t feature, IntField field, Range range)
                 if (!allNibbles(p))
                     return false;
                 const int v = nibbleValue(p, 0, 4);
-                const auto [lo, hi] = range(c.profile());
+                const auto [lo, hi] = range(c);
                 return v >= lo && v <= hi;
             },
             [field](SimCamera& c, const QByteArray& p) { c.state.*field = nibbleValue(p, 0, 4); }};
@@ -124,7 +127,7 @@ CommandDef stepper(int cmd, std::uint64_t feature, IntField field, Range range)
                 return v == 0x00 || v == 0x02 || v == 0x03;
             },
             [field, range](SimCamera& c, const QByteArray& p) {
-                const auto [lo, hi] = range(c.profile());
+                const auto [lo, hi] = range(c);
                 int& value = c.state.*field;
                 switch (at(p, 0)) {
                 case 0x00: value = CameraState{}.*field; break;
@@ -154,7 +157,7 @@ CommandDef drive(int cmd, std::uint64_t feature, IntField field, Range range, in
                     return;
                 const bool up = v == 0x02 || (v & 0xF0) == 0x20;
                 const int speed = (v == 0x02 || v == 0x03) ? kStandardSpeed : (v & 0x0F);
-                const auto [lo, hi] = range(c.profile());
+                const auto [lo, hi] = range(c);
                 const int moved = c.state.*field + (up ? upSign : -upSign) * (speed + 1) * unit;
                 c.state.*field = std::clamp(moved, lo, hi);
             }};
@@ -224,16 +227,23 @@ const QList<CommandDef>& commandTable()
     static const QList<CommandDef> table = [] {
         QList<CommandDef> t;
         using S = CameraState;
-        const Range zoomRange = [](const ModelProfile& p) { return std::pair{0, p.zoomMax}; };
-        const Range dzoomRange = [](const ModelProfile& p) { return std::pair{0, p.digitalZoomMax}; };
-        const Range focusRange = [](const ModelProfile& p) { return std::pair{p.focusMin, p.focusMax}; };
-        const Range apertureRange = [](const ModelProfile& p) { return std::pair{0, p.apertureMax}; };
-        const Range expCompRange = [](const ModelProfile& p) { return std::pair{0, p.expCompMax}; };
-        const Range brightRange = [](const ModelProfile& p) { return std::pair{0, p.brightMax}; };
-        const Range shutterRange = [](const ModelProfile& p) { return std::pair{0, p.shutterMax}; };
-        const Range gainRange = [](const ModelProfile& p) { return std::pair{0, p.gainMax}; };
-        const Range irisRange = [](const ModelProfile& p) { return std::pair{0, p.irisMax}; };
-        const Range byteRange = [](const ModelProfile&) { return std::pair{0, 0xFF}; };
+        // With digital zoom on, the zoom runs on past the optical tele end up to
+        // the digital tele end.
+        const Range zoomRange = [](const SimCamera& c) {
+            return std::pair{0, c.state.digitalZoomOn ? std::max(c.profile().zoomMax, kDigitalTeleEnd)
+                                                      : c.profile().zoomMax};
+        };
+        const Range dzoomRange = [](const SimCamera& c) { return std::pair{0, c.profile().digitalZoomMax}; };
+        const Range focusRange = [](const SimCamera& c) {
+            return std::pair{c.profile().focusMin, c.profile().focusMax};
+        };
+        const Range apertureRange = [](const SimCamera& c) { return std::pair{0, c.profile().apertureMax}; };
+        const Range expCompRange = [](const SimCamera& c) { return std::pair{0, c.profile().expCompMax}; };
+        const Range brightRange = [](const SimCamera& c) { return std::pair{0, c.profile().brightMax}; };
+        const Range shutterRange = [](const SimCamera& c) { return std::pair{0, c.profile().shutterMax}; };
+        const Range gainRange = [](const SimCamera& c) { return std::pair{0, c.profile().gainMax}; };
+        const Range irisRange = [](const SimCamera& c) { return std::pair{0, c.profile().irisMax}; };
+        const Range byteRange = [](const SimCamera&) { return std::pair{0, 0xFF}; };
 
         // Power works in either state.
         t << CommandDef{bytes({0x01, 0x04, 0x00, 0x02}), 0, 0, {},
@@ -280,7 +290,14 @@ const QList<CommandDef>& commandTable()
                         }};
 
         // Digital zoom: 02/03 switch it, so its drive has no standard speed.
-        onOff(t, 0x06, FeatDZoomSwitch, &S::digitalZoomOn);
+        // Switching it off brings a zoom in the digital range back to the
+        // optical tele end.
+        t << fixed(bytes({0x01, 0x04, 0x06, 0x02}), FeatDZoomSwitch,
+                   [](SimCamera& c, const QByteArray&) { c.state.digitalZoomOn = true; })
+          << fixed(bytes({0x01, 0x04, 0x06, 0x03}), FeatDZoomSwitch, [](SimCamera& c, const QByteArray&) {
+                 c.state.digitalZoomOn = false;
+                 c.state.zoom = std::min(c.state.zoom, c.profile().zoomMax);
+             });
         t << fixed(bytes({0x01, 0x04, 0x06, 0x10}), FeatDZoomControl,
                    [](SimCamera& c, const QByteArray&) {
                        c.state.digitalZoom = c.state.digitalZoom == 0 ? c.profile().digitalZoomMax : 0;

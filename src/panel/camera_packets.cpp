@@ -1,0 +1,203 @@
+#include "camera_packets.h"
+
+#include "speed_box.h"
+
+namespace peltro {
+
+QList<int> cameraCommand(int address, std::initializer_list<int> body)
+{
+    return cameraCommand(address, QList<int>(body));
+}
+
+QList<int> cameraCommand(int address, const QList<int>& body)
+{
+    QList<int> packet{0x80 + address, 0x01, 0x04};
+    packet << body << 0xFF;
+    return packet;
+}
+
+QList<int> nibbles(int value, bool fourNibbles)
+{
+    const int r = (value & 0x00F0) >> 4, s = value & 0x000F;
+    if (!fourNibbles)
+        return {0x00, 0x00, r, s};
+    return {(value & 0xF000) >> 12, (value & 0x0F00) >> 8, r, s};
+}
+
+const QList<SliderDef>& sliderDefs()
+{
+    using K = SliderKind;
+    static const QList<SliderDef> defs{
+        {"ApertureSlider", 0x42, true, K::Plain},
+        {"RGainSlider", 0x43, false, K::Plain},
+        {"BGainSlider", 0x44, false, K::Plain},
+        {"ExpCompSlider", 0x4E, true, K::Plain},
+        {"BrightSlider", 0x4D, true, K::Plain},
+        {"ShutterSlider", 0x4A, true, K::Plain},
+        {"GainSlider", 0x4C, true, K::Plain},
+        {"IrisSlider", 0x4B, true, K::Plain},
+        {"ZoomSlider", 0x47, true, K::Resending},
+        {"ZoomSliderShort", 0x47, true, K::Resending},
+        {"DZoomSlider", 0x46, true, K::Resending},
+        {"FocusSlider", 0x48, true, K::Resending},
+        {"FocusNearLimitSlider", 0x28, true, K::MoveOnly},
+        {"VPSlider", 0x45, false, K::Plain},
+    };
+    return defs;
+}
+
+const QList<StepDef>& stepDefs()
+{
+    static const QList<StepDef> defs{
+        {"ApertureUp", {{{0x02, 0x02}}}, 1},
+        {"ApertureDown", {{{0x02, 0x03}}}, 1},
+        {"ApertureReset", {{{0x02, 0x00}}}, 1},
+        {"RGainUp", {{{0x03, 0x02}}}, 1},
+        {"RGainDown", {{{0x03, 0x03}}}, 1},
+        {"BGainUp", {{{0x04, 0x02}}}, 1},
+        {"BGainDown", {{{0x04, 0x03}}}, 1},
+        // Both gains back to their factory values, without waiting in between.
+        {"RBReset", {{{0x03, 0x00}, {0x04, 0x00}}}, 2},
+        {"ExpCompUp", {{{0x0E, 0x02}}}, 1},
+        {"ExpCompDown", {{{0x0E, 0x03}}}, 1},
+        {"BrightUp", {{{0x0D, 0x02}}}, 1},
+        {"BrightDown", {{{0x0D, 0x03}}}, 1},
+        {"ShutterFast", {{{0x0A, 0x02}}}, 1},
+        {"ShutterSlow", {{{0x0A, 0x03}}}, 1},
+        {"GainUp", {{{0x0C, 0x02}}}, 1},
+        {"GainDown", {{{0x0C, 0x03}}}, 1},
+        {"IrisOpen", {{{0x0B, 0x02}}}, 1},
+        {"IrisClose", {{{0x0B, 0x03}}}, 1},
+        {"VPreset", {{{0x05, 0x40}}}, 1},
+    };
+    return defs;
+}
+
+const QList<HoldDef>& holdDefs()
+{
+    static const QList<HoldDef> defs{
+        {"ZoomTele", 0x07, 0x20, "TeleSpeed", -1},
+        {"ZoomWide", 0x07, 0x30, "WideSpeed", -1},
+        {"DZoomTele", 0x06, 0x20, "DTeleSpeed", -1},
+        {"DZoomWide", 0x06, 0x30, "DWideSpeed", -1},
+        {"Far", 0x08, 0x20, "FarSpeed", 0x02},
+        {"Near", 0x08, 0x30, "NearSpeed", 0x03},
+        {"VPUp", 0x05, 0x02, nullptr, -1},
+        {"VPDown", 0x05, 0x03, nullptr, -1},
+    };
+    return defs;
+}
+
+QList<int> sliderPacket(int address, const SliderDef& slider, int value)
+{
+    QList<int> body{slider.command};
+    body << nibbles(value, slider.fourNibbles);
+    return cameraCommand(address, body);
+}
+
+int holdParam(const HoldDef& hold, const QString& speedText, std::uint8_t panTiltModel)
+{
+    if (hold.singleSpeedParam >= 0 && panTiltModel == kSingleSpeedFocusModel)
+        return hold.singleSpeedParam;
+    if (!hold.speedBox)
+        return hold.param;
+    // The speed stays one nibble whatever was typed into the box.
+    return hold.param + speedValue(speedText, 0, 7);
+}
+
+QList<int> holdMovePacket(int address, const HoldDef& hold, const QString& speedText,
+                          std::uint8_t panTiltModel)
+{
+    return cameraCommand(address, {hold.command, holdParam(hold, speedText, panTiltModel)});
+}
+
+QList<int> holdStopPacket(int address, const HoldDef& hold)
+{
+    return cameraCommand(address, {hold.command, 0x00});
+}
+
+bool stepsShutterLocally(const QString& modelName)
+{
+    for (const char* name : {"TAMIRO-K3A", "TAMIRO-K3AP", "TAMIRO-J3A", "TAMIRO-J3AP"}) {
+        if (modelName.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QList<int> teleEndPacket(int address, bool digitalZoomOn)
+{
+    QList<int> body{0x47};
+    body << nibbles(digitalZoomOn ? kDigitalTeleEnd : kOpticalTeleEnd, true);
+    return cameraCommand(address, body);
+}
+
+int hexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return 0;
+}
+
+QList<int> afTimesPacket(int address, const QString& activeTime, const QString& intervalTime)
+{
+    auto first = [](const QString& t) { return t.isEmpty() ? 0 : hexDigitValue(t.front()); };
+    auto last = [](const QString& t) { return t.isEmpty() ? 0 : hexDigitValue(t.back()); };
+    return cameraCommand(address,
+                         {0x27, first(activeTime), last(activeTime), first(intervalTime), last(intervalTime)});
+}
+
+const QList<AEModeRow>& aeModeRows()
+{
+    //                 code               item                iris   gain   shut.  bright switches
+    static const QList<AEModeRow> rows{
+        {AEFullAuto, "FullAuto", false, false, false, false, true},
+        {AEShutterPriority, "ShutterPriority", false, false, true, false, false},
+        {AEIrisPriority, "IrisPriority", true, false, false, false, false},
+        {AEGainPriority, "GainPriority", false, true, false, false, false},
+        {AEManual, "Manual", true, true, true, false, false},
+        {AEBright, "Bright", false, false, false, true, false},
+        {AEShutterAuto, "ShutterAuto", true, true, false, false, false},
+        {AEIrisAuto, "IrisAuto", false, true, true, false, false},
+        {AEGainAuto, "GainAuto", true, false, true, false, false},
+    };
+    return rows;
+}
+
+std::optional<AEModeRow> aeModeRow(int code)
+{
+    for (const AEModeRow& row : aeModeRows()) {
+        if (row.code == code)
+            return row;
+    }
+    return std::nullopt;
+}
+
+const QList<WBModeRow>& wbModeRows()
+{
+    static const QList<WBModeRow> rows{
+        {0x00, "ATWPro", false, false},
+        {0x01, "InDoor", false, false},
+        {0x02, "OutDoor", false, false},
+        {0x03, "OnePushWB", false, true},
+        {0x04, "ATW", false, false},
+        {0x05, "ManualWB", true, false},
+    };
+    return rows;
+}
+
+std::optional<WBModeRow> wbModeRow(int code)
+{
+    for (const WBModeRow& row : wbModeRows()) {
+        if (row.code == code)
+            return row;
+    }
+    return std::nullopt;
+}
+
+} // namespace peltro

@@ -1,0 +1,121 @@
+#pragma once
+
+// The command packets behind the main window's lens, exposure and
+// white-balance controls, as plain data and functions with no widget in
+// them. Every packet here is a camera command: 8x 01 04 <body> FF.
+
+#include <QList>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace peltro {
+
+// 8x 01 04 <body> FF for the camera at address (1..7).
+QList<int> cameraCommand(int address, std::initializer_list<int> body);
+QList<int> cameraCommand(int address, const QList<int>& body);
+
+// A position carried one nibble per byte, most significant first: four
+// nibbles 0p 0q 0r 0s, or two (00 00 0r 0s) for the byte-wide settings.
+QList<int> nibbles(int value, bool fourNibbles);
+
+// --- Value groups ----------------------------------------------------------
+
+enum class SliderKind {
+    Plain,       // press stops auto refresh, release may restart it
+    Resending,   // as Plain, and the release sends the final position again
+    MoveOnly,    // only the operator's movement sends; press and release do nothing
+};
+
+struct SliderDef {
+    const char* name;
+    int command;        // byte after 8x 01 04
+    bool fourNibbles;   // false: 00 00 0r 0s
+    SliderKind kind;
+};
+
+// A button whose click sends one or two fixed packets, back to back.
+struct StepDef {
+    const char* name;
+    std::array<std::array<std::uint8_t, 2>, 2> bodies;  // command, parameter
+    int count;
+};
+
+// A button that moves while a mouse button is held on it.
+struct HoldDef {
+    const char* name;
+    int command;
+    int param;                // speed base (0x20 / 0x30) with a speed box, else the fixed byte
+    const char* speedBox;     // nullptr: fixed parameter
+    int singleSpeedParam;     // fixed byte on the single-speed pan/tilt model, -1 none
+};
+
+const QList<SliderDef>& sliderDefs();
+const QList<StepDef>& stepDefs();
+const QList<HoldDef>& holdDefs();
+
+QList<int> sliderPacket(int address, const SliderDef& slider, int value);
+// The move byte: base + speed from the box text (0..7, junk counts as its
+// leading number or 0), or the fixed byte.
+int holdParam(const HoldDef& hold, const QString& speedText, std::uint8_t panTiltModel);
+QList<int> holdMovePacket(int address, const HoldDef& hold, const QString& speedText,
+                          std::uint8_t panTiltModel);
+QList<int> holdStopPacket(int address, const HoldDef& hold);
+
+// The pan/tilt model whose focus drive has a single speed.
+inline constexpr std::uint8_t kSingleSpeedFocusModel = 0x02;
+
+// Models whose "shutter slower" button also steps the panel's own shutter
+// slider, compared without regard to case.
+bool stepsShutterLocally(const QString& modelName);
+// The lowest shutter row from which that local step goes down.
+inline constexpr int kLocalShutterFloor = 7;
+
+// --- Lens -------------------------------------------------------------------
+
+inline constexpr int kOpticalTeleEnd = 0x4000;
+inline constexpr int kDigitalTeleEnd = 0x8BE0;   // the tele end with digital zoom on
+
+// The zoom direct packet of the tele-end button.
+QList<int> teleEndPacket(int address, bool digitalZoomOn);
+
+// A character as a hexadecimal digit, 0 when it is none.
+int hexDigitValue(QChar c);
+// 8x 01 04 27 0p 0q 0r 0s FF: p and q from the first and last character of
+// the active time, r and s from those of the interval time.
+QList<int> afTimesPacket(int address, const QString& activeTime, const QString& intervalTime);
+
+// --- Exposure and white balance ---------------------------------------------
+
+enum ModeCode : int {
+    AEFullAuto = 0x00,
+    AEManual = 0x03,
+    AEShutterPriority = 0x0A,
+    AEIrisPriority = 0x0B,
+    AEGainPriority = 0x0C,
+    AEBright = 0x0D,
+    AEShutterAuto = 0x1A,
+    AEIrisAuto = 0x1B,
+    AEGainAuto = 0x1C,
+};
+
+struct AEModeRow {
+    int code;
+    const char* item;   // menu item
+    bool iris, gain, shutter, bright, switches;  // groups usable in the mode
+};
+// The nine AE modes in the order their menu items are unticked.
+const QList<AEModeRow>& aeModeRows();
+std::optional<AEModeRow> aeModeRow(int code);
+
+struct WBModeRow {
+    int code;
+    const char* item;
+    bool gains;     // R/B gain groups and their reset
+    bool trigger;   // one-push trigger
+};
+const QList<WBModeRow>& wbModeRows();
+std::optional<WBModeRow> wbModeRow(int code);
+
+} // namespace peltro

@@ -1,0 +1,126 @@
+// The shared mechanics of the value groups: what a slider, a step button and
+// a hold button send, and how a slider drag brackets the auto-refresh timer.
+#include "camera_controls.h"
+
+#include "camera_packets.h"
+#include "frm_main.h"
+#include "hold_button.h"
+#include "tick_action.h"
+#include "value_slider.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace peltro {
+
+namespace {
+
+QString nameOf(const char* name)
+{
+    return QString::fromLatin1(name);
+}
+
+template <typename T> T* find(FrmMain& main, const char* name)
+{
+    T* w = main.control<T>(nameOf(name));
+    Q_ASSERT_X(w, "installValueControls", name);
+    return w;
+}
+
+void wireSlider(FrmMain& main, const SliderDef& def)
+{
+    auto* slider = find<ValueSlider>(main, def.name);
+    QObject::connect(slider, &ValueSlider::userMoved, slider, [&main, slider, def] {
+        sendCommand(main, sliderPacket(main.state().cameraAddress, def, slider->value()));
+    });
+    if (def.kind == SliderKind::MoveOnly)
+        return;
+    // No status read may move the thumb under the operator's hand.
+    QObject::connect(slider, &ValueSlider::mousePressed, slider, [&main] { main.timer1->stop(); });
+    QObject::connect(slider, &ValueSlider::mouseReleased, slider, [&main, slider, def] {
+        if (main.tick(QStringLiteral("AutoRefresh"))->isChecked())
+            main.timer1->start();
+        // The last packet on the line always carries the final position.
+        if (def.kind == SliderKind::Resending)
+            sendCommand(main, sliderPacket(main.state().cameraAddress, def, slider->value()));
+    });
+}
+
+void wireStep(FrmMain& main, const StepDef& def)
+{
+    auto* button = find<QPushButton>(main, def.name);
+    QObject::connect(button, &QPushButton::clicked, button, [&main, def] {
+        for (int i = 0; i < def.count; ++i)
+            sendCommand(main, cameraCommand(main.state().cameraAddress, {def.bodies[i][0], def.bodies[i][1]}));
+    });
+}
+
+void wireHold(FrmMain& main, const HoldDef& def)
+{
+    auto* button = find<HoldButton>(main, def.name);
+    QLineEdit* speed = def.speedBox ? find<QLineEdit>(main, def.speedBox) : nullptr;
+    QObject::connect(button, &HoldButton::held, button, [&main, def, speed] {
+        const PanelState& st = main.state();
+        sendCommand(main, holdMovePacket(st.cameraAddress, def, speed ? speed->text() : QString(), st.panTiltModel));
+    });
+    QObject::connect(button, &HoldButton::releasedHold, button, [&main, def] {
+        sendCommand(main, holdStopPacket(main.state().cameraAddress, def));
+    });
+}
+
+// On the models that need it, "shutter slower" also steps the panel's own
+// shutter slider and value box one row down, from above the floor row.
+void stepShutterLocally(FrmMain& main)
+{
+    if (!stepsShutterLocally(main.modelVersion->text()))
+        return;
+    auto* slider = main.control<ValueSlider>(QStringLiteral("ShutterSlider"));
+    const int position = slider->value();
+    if (position <= kLocalShutterFloor)
+        return;
+    const int row = position - 1;
+    const QStringList& column = main.labels.shutter[main.videoSystem == 1 ? 1 : 0];
+    if (const auto text = labelAt(column, row))
+        main.control<QLineEdit>(QStringLiteral("ShutterValue"))->setText(*text);
+    slider->setValue(row);
+}
+
+} // namespace
+
+void sendCommand(FrmMain& main, const QList<int>& packet)
+{
+    main.link().SD(Link::VarArrayToBytes(packet), 1);
+}
+
+void installValueControls(FrmMain& main)
+{
+    for (const SliderDef& def : sliderDefs())
+        wireSlider(main, def);
+    for (const StepDef& def : stepDefs())
+        wireStep(main, def);
+    for (const HoldDef& def : holdDefs())
+        wireHold(main, def);
+
+    // The focus can never be set nearer than the near limit, whoever moves it.
+    auto* focus = main.control<ValueSlider>(QStringLiteral("FocusSlider"));
+    auto* nearLimit = main.control<ValueSlider>(QStringLiteral("FocusNearLimitSlider"));
+    QObject::connect(focus, &QAbstractSlider::valueChanged, focus, [focus, nearLimit](int value) {
+        if (value > nearLimit->value())
+            focus->setValue(nearLimit->value());
+    });
+
+    // Connected after the step itself, so the packet goes out first.
+    auto* slower = main.control<QPushButton>(QStringLiteral("ShutterSlow"));
+    QObject::connect(slower, &QPushButton::clicked, slower, [&main] { stepShutterLocally(main); });
+}
+
+void installCameraControls(FrmMain& main)
+{
+    installValueControls(main);
+    installLensControls(main);
+    installExposureControls(main);
+    installWhiteBalanceControls(main);
+}
+
+} // namespace peltro
