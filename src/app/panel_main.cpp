@@ -2,7 +2,7 @@
 #include "clock.h"
 #include "frm_main.h"
 #include "message_service.h"
-#include "panel_config.h"
+#include "panel_app.h"
 #include "panel_settings.h"
 #include "serial_port_object.h"
 #include "sim_chain.h"
@@ -74,12 +74,8 @@ int main(int argc, char* argv[])
 
     FrmMain main(state, *port, clock, messages);
     PanelSettings settings;
-    PanelConfig config(main);
-    StartupHooks hooks;
-    hooks.buildLabelTables = [&config] { config.buildLabelTables(); };
-    hooks.identifyModel = [&config](const QByteArray& v, const std::function<void()>& advance) {
-        config.identifyModel(v, advance);
-    };
+    PanelApp panel(main);
+    StartupHooks hooks = panel.startupHooks();
     hooks.endProgram = [] { QCoreApplication::exit(0); };
     Startup startup(main, settings, hooks);
     if (!startup.run())

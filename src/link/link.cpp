@@ -191,6 +191,7 @@ QByteArray Link::WaitReply(int count)
     if (m_replyReadBusy)
         return filler(count + 1);
     m_replyReadBusy = true;
+    m_lastWaitTimedOut = false;
 
     constexpr double kLimit = 1.0;
     bool success = false;
@@ -214,6 +215,7 @@ QByteArray Link::WaitReply(int count)
         m_state.replyPending = false;
         flushInput();
         result = filler(count);
+        m_lastWaitTimedOut = true;
     }
     WaitCheck(0);
     m_replyReadBusy = false;

@@ -50,6 +50,8 @@ public:
     // Waits at most one second, without returning to the event loop, for
     // count bytes; a filler 00 01 02 ... when they do not come.
     QByteArray WaitReply(int count);
+    // Whether the last WaitReply ran out of time and answered with the filler.
+    bool lastWaitTimedOut() const { return m_lastWaitTimedOut; }
     // One-shot stopwatch: arms on the first call, true once limit seconds
     // have passed (then disarmed); a limit <= 0 disarms.
     bool WaitCheck(double limit);
@@ -93,6 +95,7 @@ private:
     bool m_stopwatchArmed = false;
     double m_stopwatchStart = 0.0;
     bool m_refreshErrorShown = false;
+    bool m_lastWaitTimedOut = false;
 };
 
 } // namespace peltro

@@ -58,6 +58,7 @@ void PtyServer::onReadable()
         if (n <= 0)
             break;
         const QByteArray bytes(buf, static_cast<int>(n));
+        bytesReceived += n;
         const qint64 arrived = m_clock.nsecsElapsed()
             + (pace ? qint64(bytes.size()) * 10'000'000'000LL / baud : 0);
         const qsizetype logged = m_chain.log.size();
@@ -111,6 +112,7 @@ void PtyServer::flushDue()
                 break;  // nobody reads; the bytes are lost, as on a line
             p += n;
             left -= n;
+            bytesSent += n;
         }
     }
     if (!m_out.empty()) {

@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 #include <QString>
 #include <QTimer>
+#include <atomic>
 #include <deque>
 
 namespace peltro::sim {
@@ -26,6 +27,10 @@ public:
     bool pace = false;   // bytes leave at the line speed
     bool log = false;    // print every packet received and every answer on stdout
     int baud = 9600;
+
+    // Bytes that crossed the line each way, for measurements.
+    std::atomic<qint64> bytesReceived{0};
+    std::atomic<qint64> bytesSent{0};
 
     // A camera sends its network-change notice now.
     void sendNetworkChange(int position);

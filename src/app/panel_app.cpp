@@ -1,0 +1,39 @@
+#include "panel_app.h"
+
+#include "frm_main.h"
+#include "frm_pan_tilt.h"
+#include "pan_tilt_controller.h"
+
+#include <QLabel>
+
+namespace peltro {
+
+PanelApp::PanelApp(FrmMain& m)
+    : main(m), config(m), status(m, config), maintenance(m), panTilt(std::make_unique<PanTiltController>(m))
+{
+    status.checkPanTiltWindow = [this] { panTilt->check_DspPTW(); };
+    status.readPanTiltStatus = [this] { return panTilt->ReadPanTiltStatusCore(); };
+    status.showMounting = [this](const QString& text) {
+        panTilt->window()->findChild<QLabel*>(QStringLiteral("LbMount"))->setText(text);
+    };
+}
+
+PanelApp::~PanelApp() = default;
+
+StartupHooks PanelApp::startupHooks()
+{
+    StartupHooks hooks;
+    hooks.buildLabelTables = [this] { config.buildLabelTables(); };
+    hooks.identifyModel = [this](const QByteArray& v, const std::function<void()>& advance) {
+        config.identifyModel(v, advance);
+    };
+    hooks.readCameraStatus = [this] { status.ReadCameraStatus(); };
+    // A block camera has no head to drive: its window stays closed.
+    hooks.showPanTiltWindow = [this] {
+        if (main.state().panTiltFamily)
+            panTilt->DspPTW();
+    };
+    return hooks;
+}
+
+} // namespace peltro

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "maintenance.h"
+#include "panel_config.h"
+#include "startup.h"
+#include "status_reader.h"
+
+#include <memory>
+
+namespace peltro {
+
+class FrmMain;
+class PanTiltController;
+
+// Everything that works on the main window, put together once: model
+// configuration, status read, chain maintenance and the pan-tilt window,
+// and the start-up hooks that hand over to them.
+class PanelApp {
+public:
+    explicit PanelApp(FrmMain& main);
+    ~PanelApp();
+
+    StartupHooks startupHooks();
+
+    FrmMain& main;
+    PanelConfig config;
+    StatusReader status;
+    Maintenance maintenance;
+    std::unique_ptr<PanTiltController> panTilt;
+};
+
+} // namespace peltro

@@ -1,0 +1,98 @@
+#include "maintenance.h"
+
+#include "catalogue.h"
+#include "frm_main.h"
+#include "tick_action.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace peltro {
+
+Maintenance::Maintenance(FrmMain& main, QObject* parent) : QObject(parent), m(main)
+{
+    connect(m.action(QStringLiteral("IFClear")), &QAction::triggered, this, &Maintenance::IFClear);
+    connect(m.action(QStringLiteral("IFClearB")), &QAction::triggered, this, &Maintenance::IFClearB);
+    connect(m.action(QStringLiteral("AddressSet")), &QAction::triggered, this, &Maintenance::AddressSet);
+    connect(m.tick(QStringLiteral("Power")), &TickAction::clicked, this, &Maintenance::Power);
+    for (int i = 1; i <= 7; ++i)
+        connect(m.tick(QStringLiteral("CameraSel_%1").arg(i)), &TickAction::clicked, this,
+                [this, i] { CameraSel(i); });
+}
+
+void Maintenance::IFClear()
+{
+    m.link().SD(Link::VarArrayToBytes({0x80 + m.state().cameraAddress, 0x01, 0x00, 0x01, 0xFF}), 1);
+}
+
+void Maintenance::IFClearB()
+{
+    m.link().SD(Link::VarArrayToBytes({0x88, 0x01, 0x00, 0x01, 0xFF}), 1);
+}
+
+void Maintenance::AddressSet()
+{
+    Link& link = m.link();
+    PanelState& st = m.state();
+    link.SD(Link::VarArrayToBytes({0x88, 0x30, 0x01, 0xFF}), 2);
+    const QByteArray a = link.WaitReply(4);
+    // Only bytes that came off the line are shown: the filler of a missing
+    // answer never crossed it.
+    if (!link.lastWaitTimedOut())
+        link.handleReceived(a);
+    if (link.port().rThreshold() == 0)
+        link.port().setRThreshold(1);
+    if (a.size() < 4 || quint8(a[0]) != 0x88 || quint8(a[1]) != 0x30 || quint8(a[3]) != 0xFF)
+        return;
+    const int count = qBound(0, int(quint8(a[2])) - 1, 7);
+    m.showCameraItems(count);
+    if (st.cameraAddress > count) {
+        m.checkCamera(1);
+        st.cameraAddress = 1;
+        m.active->setText(QStringLiteral("1"));
+        m.ReadCameraStatus();
+    }
+}
+
+void Maintenance::CameraSel(int index)
+{
+    PanelState& st = m.state();
+    st.cameraAddress = index;
+    m.checkCamera(index);
+    m.active->setText(QString::number(index));
+    st.modelIdentified = false;
+    m.ReadCameraStatus();
+}
+
+void Maintenance::Power()
+{
+    Link& link = m.link();
+    PanelState& st = m.state();
+    if (!link.RefreshNotGoCheck())
+        return;
+    QAction* power = m.action(QStringLiteral("Power"));
+    const int header = 0x80 + st.cameraAddress;
+    QByteArray packet;
+    if (power->isChecked()) {
+        packet = Link::VarArrayToBytes({header, 0x01, 0x04, 0x00, 0x03, 0xFF});
+        power->setChecked(false);
+    } else {
+        packet = Link::VarArrayToBytes({header, 0x01, 0x04, 0x00, 0x02, 0xFF});
+        power->setChecked(true);
+        st.modelIdentified = false;
+        const bool slowStart = st.panTiltModel == kModelP3;
+        if (m.autoRefreshed->text().compare(QLatin1String("Auto"), Qt::CaseInsensitive) == 0) {
+            m.timer1->stop();
+            m.autoRefreshed->setEnabled(false);
+            st.refreshSkip = slowStart ? 3 : 1;
+        } else {
+            m.timer1->stop();
+            m.timer1->setInterval(slowStart ? 6000 : 2000);
+            st.refreshRestart = true;
+        }
+    }
+    link.SD(packet, 1);
+}
+
+} // namespace peltro

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "status_blocks.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <functional>
+
+namespace peltro {
+
+class FrmMain;
+class PanelConfig;
+
+// Brings the main window into line with the camera: identifies the model
+// when it is not known yet, reads the four status blocks and sets every
+// control they describe. Also the refresh buttons and the auto-refresh timer.
+class StatusReader final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaxTries = 7;
+
+    StatusReader(FrmMain& main, PanelConfig& config, QObject* parent = nullptr);
+
+    // True when a read was carried out (even if broken off), false when it was
+    // refused at once; a read skipped for a running preset or the skip count
+    // also answers false.
+    bool ReadCameraStatus();
+
+    // The pan-tilt window's part: keep it docked, read its status, show the
+    // camera's mounting.
+    std::function<void()> checkPanTiltWindow;
+    std::function<bool()> readPanTiltStatus;
+    std::function<void(const QString&)> showMounting;
+
+    // Applies decoded blocks to the window, in the order a read does.
+    void applyLens(const LensStatus& s);
+    void applyCamera(const CameraStatus& s);
+    void applyOther(const OtherStatus& s);
+    void applyExpanded(const ExpandedStatus& s);
+
+private:
+    bool identify();
+    bool readBlock(int block, QByteArray& reply);
+    void finish();
+    void onRefreshOnce();
+    void onAutoRefreshed();
+
+    FrmMain& m;
+    PanelConfig& m_config;
+    bool m_reading = false;
+};
+
+} // namespace peltro

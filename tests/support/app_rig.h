@@ -1,0 +1,18 @@
+#pragma once
+
+#include "panel_app.h"
+#include "rigs.h"
+
+namespace peltro::test {
+
+// The main window with everything that works on it, over the simulated
+// chain in virtual time.
+struct AppRig : PanelRig {
+    explicit AppRig(const QStringList& names = {QStringLiteral("quorin-p3")});
+    PanelApp app;
+
+    // Start-up has run: labels built, model identified as start-up does it.
+    void identify();
+};
+
+} // namespace peltro::test
