@@ -28,11 +28,7 @@ StartupHooks PanelApp::startupHooks()
         config.identifyModel(v, advance);
     };
     hooks.readCameraStatus = [this] { status.ReadCameraStatus(); };
-    // A block camera has no head to drive: its window stays closed.
-    hooks.showPanTiltWindow = [this] {
-        if (main.state().panTiltFamily)
-            panTilt->DspPTW();
-    };
+    hooks.showPanTiltWindow = [this] { panTilt->DspPTW(); };
     return hooks;
 }
 

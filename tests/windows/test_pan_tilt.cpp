@@ -30,6 +30,7 @@ struct PanTiltRig : PanelRig {
     explicit PanTiltRig(const QStringList& names = {QStringLiteral("quorin-p3")})
         : PanelRig(names), ptc(*main)
     {
+        state.panTiltFamily = true;  // as identifying a pan/tilt camera leaves it
     }
 
     PanTiltController ptc;
@@ -97,6 +98,7 @@ private Q_SLOTS:
     void releasePlacesOnceUntilTheNextCycle();
     void timerKeepsDockedWindowAttached();
     void closeButtonsAndTheWindowsOwnClose();
+    void blockCameraKeepsWindowClosed();
 
     void motionPackets_data();
     void motionPackets();
@@ -107,6 +109,18 @@ private Q_SLOTS:
     void statusReadFillsTheInformation();
     void silentCameraEndsInWarningWithLabelsUntouched();
 };
+
+void TestPanTilt::blockCameraKeepsWindowClosed()
+{
+    PanTiltRig r({QStringLiteral("tamiro-j1a")});
+    r.state.panTiltFamily = false;
+    r.start();
+    QVERIFY(r.state.ptwShown);
+    QVERIFY(!r.w().isVisible());
+    r.ptc.check_DspPTW();
+    QVERIFY(!r.w().isVisible());
+    QVERIFY(r.state.ptwShown);  // kept for the next pan/tilt camera
+}
 
 void TestPanTilt::designedContent()
 {

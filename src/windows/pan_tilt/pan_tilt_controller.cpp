@@ -191,9 +191,12 @@ void PanTiltController::DspPTW()
         w.setFixedSize(w.clientSizeFor(FrmPanTilt::kLargeWidth));
     }
 
-    // Shown state
+    // Shown state. A block camera has no head to drive: its window stays
+    // closed, and the operator's choice is kept for the next pan/tilt camera.
     if (!m_state.ptwShown) {
         setCaption(m_closeM, QStringLiteral("OPEN"));
+        w.hide();
+    } else if (!m_state.panTiltFamily) {
         w.hide();
     } else if (m_main.isVisible()) {
         setCaption(m_closeM, QStringLiteral("CLOSE"));
