@@ -7,30 +7,14 @@
 #include "message_service.h"
 #include "sim_chain.h"
 #include "sim_port.h"
+#include "value_slider.h"
 
 #include <QApplication>
-#include <QSlider>
-#include <QStyleOptionSlider>
 #include <QTest>
 #include <cstdio>
 
 using namespace peltro;
 
-namespace {
-
-QPoint grip(QSlider* s, int value)
-{
-    QStyleOptionSlider opt;
-    opt.initFrom(s);
-    opt.orientation = Qt::Horizontal;
-    opt.state |= QStyle::State_Horizontal;
-    opt.minimum = s->minimum();
-    opt.maximum = s->maximum();
-    opt.sliderPosition = opt.sliderValue = value;
-    return s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, s).center();
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -46,9 +30,9 @@ int main(int argc, char* argv[])
     main.show();
     QTest::qWaitForWindowExposed(&main);
 
-    auto* slider = main.control<QSlider>(QStringLiteral("ZoomSliderShort"));
-    const QPoint from = grip(slider, slider->minimum());
-    const QPoint to = grip(slider, slider->maximum());
+    auto* slider = main.control<ValueSlider>(QStringLiteral("ZoomSliderShort"));
+    const QPoint from = slider->thumbCentre(slider->minimum());
+    const QPoint to = slider->thumbCentre(slider->maximum());
     port.writes.clear();
     QTest::mousePress(slider, Qt::LeftButton, {}, from);
     for (int x = from.x() + 1; x <= to.x(); ++x)

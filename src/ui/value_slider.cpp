@@ -1,5 +1,8 @@
 #include "value_slider.h"
 
+#include <QStyle>
+#include <QStyleOptionSlider>
+
 #include <QMouseEvent>
 
 namespace peltro {
@@ -39,6 +42,14 @@ void ValueSlider::mouseReleaseEvent(QMouseEvent* event)
     QSlider::mouseReleaseEvent(event);
     event->accept();
     Q_EMIT mouseReleased();
+}
+
+QPoint ValueSlider::thumbCentre(int value) const
+{
+    QStyleOptionSlider opt;
+    initStyleOption(&opt);
+    opt.sliderPosition = opt.sliderValue = value;
+    return style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this).center();
 }
 
 } // namespace peltro

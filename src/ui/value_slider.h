@@ -23,6 +23,10 @@ class ValueSlider : public QSlider {
 public:
     explicit ValueSlider(QWidget* parent = nullptr);
 
+    // Where the thumb's centre is with the slider at value, in the slider's
+    // own coordinates: the point a mouse drag to that value goes through.
+    QPoint thumbCentre(int value) const;
+
 Q_SIGNALS:
     void userMoved(int value);
     void mousePressed();

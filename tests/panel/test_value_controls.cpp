@@ -19,14 +19,7 @@ namespace {
 // Where the thumb's centre would be with the slider at value.
 QPoint grip(QSlider* s, int value)
 {
-    QStyleOptionSlider opt;
-    opt.initFrom(s);
-    opt.orientation = Qt::Horizontal;
-    opt.state |= QStyle::State_Horizontal;
-    opt.minimum = s->minimum();
-    opt.maximum = s->maximum();
-    opt.sliderPosition = opt.sliderValue = value;
-    return s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, s).center();
+    return static_cast<ValueSlider*>(s)->thumbCentre(value);
 }
 
 // A panel with the window shown, so that mouse events land, and the near
