@@ -112,13 +112,15 @@ void FrmMain::buildStatusArea()
     label(4, QStringLiteral("CameraID"), 9360, row, 1000);
     cameraIdText = box(QStringLiteral("CameraIDText"), 9360, row + 255, 900);
 
-    label(8, QStringLiteral("Refresh"), 60, row, 900);
+    // Refresh buttons beside the console's clear button, below the focus frame.
+    constexpr double buttons = layout::kConsoleTop + 660;
+    label(8, QStringLiteral("Refresh"), 1020, buttons + 45, 720);
     autoRefreshed = new QPushButton(QStringLiteral("Stop"), m_canvas);
     autoRefreshed->setObjectName(QStringLiteral("AutoRefreshed"));
-    placeTwips(autoRefreshed, 60, row + 240, 900, 345);
+    placeTwips(autoRefreshed, 1760, buttons, 660, 345);
     refreshOnce = new QPushButton(QStringLiteral("Refresh Once"), m_canvas);
     refreshOnce->setObjectName(QStringLiteral("RefreshOnce"));
-    placeTwips(refreshOnce, 1020, row + 240, 1500, 345);
+    placeTwips(refreshOnce, 2460, buttons, 1380, 345);
 }
 
 void FrmMain::buildTrafficArea()
@@ -129,23 +131,22 @@ void FrmMain::buildTrafficArea()
         lbl->setObjectName(QStringLiteral("Lbl_%1").arg(index));
         placeTwips(lbl, l, t, w, 255);
     };
-    label(5, QStringLiteral("Direct Command"), 60, top, 1800);
+    label(5, QStringLiteral("Direct Command"), 60, layout::kConsoleTop, 1800);
     directText = new QLineEdit(m_canvas);
     directText->setObjectName(QStringLiteral("DirectText"));
-    placeTwips(directText, 60, top + 255, 3780, 315);
+    placeTwips(directText, 60, layout::kConsoleTop + 255, 3780, 315);
     cmdClearTxt = new QPushButton(QStringLiteral("Clear Txt"), m_canvas);
     cmdClearTxt->setObjectName(QStringLiteral("cmdClearTxt"));
-    placeTwips(cmdClearTxt, 60, top + 660, 1200, 345);
-    constexpr double boxHeight = 1380;
+    placeTwips(cmdClearTxt, 60, layout::kConsoleTop + 660, 900, 345);
 
     label(6, QStringLiteral("Command History"), 3960, top, 2000);
     sendText = new TrafficText(m_canvas);
     sendText->setObjectName(QStringLiteral("SendText"));
-    placeTwips(sendText, 3960, top + 255, 3840, boxHeight);
+    placeTwips(sendText, 3960, top + 255, 3840, layout::kTrafficHeight);
     label(7, QStringLiteral("Response Window"), 7920, top, 2000);
     recvText = new TrafficText(m_canvas);
     recvText->setObjectName(QStringLiteral("RecvText"));
-    placeTwips(recvText, 7920, top + 255, 3780, boxHeight);
+    placeTwips(recvText, 7920, top + 255, 3780, layout::kTrafficHeight);
 }
 
 void FrmMain::showCameraItems(int count)

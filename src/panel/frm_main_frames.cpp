@@ -125,20 +125,20 @@ void FrmMain::buildFrames()
         const double w = kFmZoom.width;
         b.label(QStringLiteral("LblZoom_0"), QStringLiteral("Zoom"), 120, 240, 900);
         b.valueBox(QStringLiteral("ZoomValue"), w - 1020, 180);
-        b.step(QStringLiteral("WideT"), Glyph::LeftEnd, QStringLiteral("Wide end"), 120, 525);
+        b.step(QStringLiteral("WideT"), Glyph::LeftEnd, QStringLiteral("Wide end"), 120, 480);
         const double sl = 120 + kButton + 45, sw = w - 2 * (kButton + 45) - 240;
-        auto* full = b.slider(QStringLiteral("ZoomSlider"), 0, 0x7000, sl, 540, sw);
-        b.slider(QStringLiteral("ZoomSliderShort"), 0, 0x4000, sl, 540, sw);
+        auto* full = b.slider(QStringLiteral("ZoomSlider"), 0, 0x7000, sl, 495, sw);
+        b.slider(QStringLiteral("ZoomSliderShort"), 0, 0x4000, sl, 495, sw);
         full->hide();
         full->setEnabled(false);
-        b.step(QStringLiteral("FarT"), Glyph::RightEnd, QStringLiteral("Tele end"), w - 120 - kButton, 525);
-        b.hold(QStringLiteral("ZoomWide"), Glyph::Left, QStringLiteral("Zoom wide"), 120, 960);
-        b.speed(QStringLiteral("WideSpeed"), QStringLiteral("UpDown2"), 510, 975);
-        b.speed(QStringLiteral("TeleSpeed"), QStringLiteral("UpDown1"), w - 120 - kButton - 660, 975);
-        b.hold(QStringLiteral("ZoomTele"), Glyph::Right, QStringLiteral("Zoom tele"), w - 120 - kButton, 960);
+        b.step(QStringLiteral("FarT"), Glyph::RightEnd, QStringLiteral("Tele end"), w - 120 - kButton, 480);
+        b.hold(QStringLiteral("ZoomWide"), Glyph::Left, QStringLiteral("Zoom wide"), 120, 870);
+        b.speed(QStringLiteral("WideSpeed"), QStringLiteral("UpDown2"), 510, 885);
+        b.speed(QStringLiteral("TeleSpeed"), QStringLiteral("UpDown1"), w - 120 - kButton - 660, 885);
+        b.hold(QStringLiteral("ZoomTele"), Glyph::Right, QStringLiteral("Zoom tele"), w - 120 - kButton, 870);
         b.check(QStringLiteral("DZoom"), QStringLiteral("D-Zoom"), 960, 240, 1200);
-        b.button(QStringLiteral("DZoomMode_0"), QStringLiteral("Combine Mode"), 120, 1380, 1755)->setEnabled(false);
-        b.button(QStringLiteral("DZoomMode_1"), QStringLiteral("Separate Mode"), 1965, 1380, 1755);
+        b.button(QStringLiteral("DZoomMode_0"), QStringLiteral("Combine Mode"), 120, 1230, 1755)->setEnabled(false);
+        b.button(QStringLiteral("DZoomMode_1"), QStringLiteral("Separate Mode"), 1965, 1230, 1755);
     }
 
     // Digital zoom

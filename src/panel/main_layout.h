@@ -12,9 +12,9 @@ inline constexpr double kColumnA = 60;
 inline constexpr double kColumnB = 3960;
 inline constexpr double kColumnC = 7920;
 
-inline constexpr Rect kFmZoom{kColumnA, 60, 3840, 1815};
-inline constexpr Rect kFmDZoom{kColumnA, 1875, 3840, 1215};
-inline constexpr Rect kFmFocus{kColumnA, 1875 + 1215 - 130, 3840, 4095};
+inline constexpr Rect kFmZoom{kColumnA, 60, 3840, 1575};
+inline constexpr Rect kFmDZoom{kColumnA, 1635, 3840, 1215};
+inline constexpr Rect kFmFocus{kColumnA, 1635 + 1215 - 130, 3840, 4095};
 inline constexpr Rect kFmAEControl{kColumnB, 60, 3900, 6295};
 inline constexpr Rect kFmWB{kColumnC, 60, 3780, 1935};
 inline constexpr Rect kFmAPC{kColumnC, 1995, 3780, 975};
@@ -22,9 +22,14 @@ inline constexpr Rect kFmPreset{kColumnC, 2970, 3780, 1575};
 inline constexpr Rect kFrame5{kColumnC, 4545, 3780, 1095};
 inline constexpr Rect kFmPTWindowM{kColumnC, 5640, 3780, 660};
 
-inline constexpr double kStatusRow = 7140;
-inline constexpr double kTrafficTop = 7800;
+// Below the exposure and right-hand frames: the status boxes, then the two
+// traffic boxes; the direct command box and the refresh buttons sit below
+// the focus frame. All of it fits the window's default size.
+inline constexpr double kStatusRow = 6380;
+inline constexpr double kTrafficTop = 6960;
+inline constexpr double kTrafficHeight = 615;
+inline constexpr double kConsoleTop = 6860;
 inline constexpr double kCanvasWidth = 11760;
-inline constexpr double kCanvasHeight = 9600;
+inline constexpr double kCanvasHeight = 7845;
 
 } // namespace peltro::layout
