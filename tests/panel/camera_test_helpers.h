@@ -16,15 +16,13 @@ inline QStringList hexList(const QList<QByteArray>& writes)
     return out;
 }
 
-// "81 01 ... FF|81 01 ... FF" -> one entry per packet; "" -> none.
-inline QStringList packets(const QString& joined)
+// "47 00|18 01" -> {"81 01 04 47 00 FF", "81 01 04 18 01 FF"}; "" -> none.
+inline QStringList commands(const QString& bodies)
 {
-    return joined.isEmpty() ? QStringList{} : joined.split(QLatin1Char('|'));
-}
-
-inline QString packetText(const QList<int>& packet)
-{
-    return hex(Link::VarArrayToBytes(packet));
+    QStringList out;
+    for (const QString& body : bodies.split(QLatin1Char('|'), Qt::SkipEmptyParts))
+        out << QStringLiteral("81 01 04 ") + body + QStringLiteral(" FF");
+    return out;
 }
 
 // Enabled states of the named controls as a string of 0 and 1.
@@ -36,16 +34,6 @@ inline QString enabledStates(FrmMain& main, const QStringList& names)
         if (!w)
             qFatal("no control %s", qPrintable(n));
         out += w->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    }
-    return out;
-}
-
-inline QStringList ticked(FrmMain& main, const QStringList& items)
-{
-    QStringList out;
-    for (const QString& i : items) {
-        if (main.action(i)->isChecked())
-            out << i;
     }
     return out;
 }

@@ -9,18 +9,11 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyleOptionSlider>
 
 using namespace peltro;
 using namespace peltro::test;
 
 namespace {
-
-// Where the thumb's centre would be with the slider at value.
-QPoint grip(QSlider* s, int value)
-{
-    return static_cast<ValueSlider*>(s)->thumbCentre(value);
-}
 
 // A panel with the window shown, so that mouse events land, and the near
 // limit out of the focus slider's way.
@@ -42,256 +35,221 @@ class TestValueControls : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void sliderSendsItsPacket_data();
-    void sliderSendsItsPacket();
-    void mouseDragSendsEveryPosition();
-    void focusStaysAtOrBelowNearLimit();
-    void holdButtonMovesAndStops_data();
-    void holdButtonMovesAndStops();
-    void keyboardDoesNotDriveHoldButtons();
-    void stepButtonSendsFixedPackets_data();
-    void stepButtonSendsFixedPackets();
-    void shutterSlowerStepsLocally_data();
-    void shutterSlowerStepsLocally();
-};
-
-// A keyboard step sends the new position, a program move sends nothing, and
-// a mouse press and release bracket the timer as the slider's kind says.
-void TestValueControls::sliderSendsItsPacket_data()
-{
-    QTest::addColumn<QString>("slider");
-    QTest::addColumn<int>("address");
-    QTest::addColumn<int>("from");   // set by the program; a Right key moves it one on
-    QTest::addColumn<QString>("packet");
-    QTest::addColumn<QString>("kind");
-
-    auto row = [](const char* name, int address, int from, const char* packet, const char* kind) {
-        QTest::newRow(name) << name << address << from << packet << kind;
-    };
-    row("ApertureSlider", 1, 4, "81 01 04 42 00 00 00 05 FF", "plain");
-    row("RGainSlider", 1, 0x7F, "81 01 04 43 00 00 08 00 FF", "plain");
-    row("BGainSlider", 3, 0xAE, "83 01 04 44 00 00 0A 0F FF", "plain");
-    row("ExpCompSlider", 1, 13, "81 01 04 4E 00 00 00 0E FF", "plain");
-    row("BrightSlider", 1, 16, "81 01 04 4D 00 00 01 01 FF", "plain");
-    row("ShutterSlider", 1, 20, "81 01 04 4A 00 00 01 05 FF", "plain");
-    row("GainSlider", 1, 0, "81 01 04 4C 00 00 00 01 FF", "plain");
-    row("IrisSlider", 1, 16, "81 01 04 4B 00 00 01 01 FF", "plain");
-    row("VPSlider", 1, 0x7F, "81 01 04 45 00 00 08 00 FF", "plain");
-    row("ZoomSlider", 1, 0x3FFF, "81 01 04 47 04 00 00 00 FF", "resend");
-    row("ZoomSliderShort", 1, 0x1233, "81 01 04 47 01 02 03 04 FF", "resend");
-    row("DZoomSlider", 1, 0xEA, "81 01 04 46 00 00 0E 0B FF", "resend");
-    row("FocusSlider", 2, 0x7FFF, "82 01 04 48 08 00 00 00 FF", "resend");
-    row("FocusNearLimitSlider", 1, 0x8FFF, "81 01 04 28 09 00 00 00 FF", "move");
-}
-
-void TestValueControls::sliderSendsItsPacket()
-{
-    QFETCH(QString, slider);
-    QFETCH(int, address);
-    QFETCH(int, from);
-    QFETCH(QString, packet);
-    QFETCH(QString, kind);
-
-    ShownPanel r;
-    r.state.cameraAddress = address;
-    auto* s = r.main->control<ValueSlider>(slider);
-    if (slider == QLatin1String("ZoomSlider"))
-        showFullZoomSlider(*r.main, true);
-    s->setEnabled(true);
-    s->setValue(from);
-    QVERIFY2(r.takeWrites().isEmpty(), "a program move sent something");
-
-    QTest::keyClick(s, Qt::Key_Right);
-    QCOMPARE(hexList(r.takeWrites()), QStringList{packet});
-
-    const bool moveOnly = kind == QLatin1String("move");
-    r.main->timer1->start();
-    QTest::mousePress(s, Qt::LeftButton, {}, grip(s, from + 1));
-    QCOMPARE(r.main->timer1->isActive(), moveOnly);
-    QTest::mouseRelease(s, Qt::LeftButton, {}, grip(s, from + 1));
-    QCOMPARE(s->value(), from + 1);
-    QCOMPARE(r.main->timer1->isActive(), moveOnly);
-    QCOMPARE(hexList(r.takeWrites()), kind == QLatin1String("resend") ? QStringList{packet} : QStringList{});
-
-    // With the auto-refresh item ticked the release starts the timer again.
-    r.main->tick(QStringLiteral("AutoRefresh"))->setChecked(true);
-    r.main->timer1->start();
-    QTest::mouseClick(s, Qt::LeftButton, {}, grip(s, from + 1));
-    QVERIFY(r.main->timer1->isActive());
-}
-
-void TestValueControls::mouseDragSendsEveryPosition()
-{
-    ShownPanel r;
-    ValueSlider* aperture = r.slider("ApertureSlider");
-    aperture->setValue(3);
-    QTest::mousePress(aperture, Qt::LeftButton, {}, grip(aperture, 3));
-    QTest::mouseMove(aperture, grip(aperture, 4));
-    QTest::mouseMove(aperture, grip(aperture, 5));
-    QTest::mouseRelease(aperture, Qt::LeftButton, {}, grip(aperture, 5));
-    QCOMPARE(hexList(r.takeWrites()), QStringList({"81 01 04 42 00 00 00 04 FF", "81 01 04 42 00 00 00 05 FF"}));
-
-    // A lens slider: the release repeats the position the drag ended on.
-    ValueSlider* focus = r.slider("FocusSlider");
-    focus->setEnabled(true);
-    focus->setValue(0x4000);
-    QTest::mousePress(focus, Qt::LeftButton, {}, grip(focus, 0x4000));
-    QTest::mouseMove(focus, grip(focus, 0x6000));
-    QTest::mouseMove(focus, grip(focus, 0x8000));
-    QTest::mouseRelease(focus, Qt::LeftButton, {}, grip(focus, 0x8000));
-    const int v = focus->value();
-    const QString last =
-        QString::asprintf("81 01 04 48 %02X %02X %02X %02X FF", v >> 12, (v >> 8) & 15, (v >> 4) & 15, v & 15);
-    QVERIFY(focus->value() > 0x7000);
-    QCOMPARE(hexList(r.takeWrites()).mid(1), QStringList({last, last}));
-}
-
-void TestValueControls::focusStaysAtOrBelowNearLimit()
-{
-    ShownPanel r;
-    ValueSlider* focus = r.slider("FocusSlider");
-    focus->setEnabled(true);
-    r.slider("FocusNearLimitSlider")->setValue(0x9000);
-
-    focus->setValue(0xA000);   // as a status read would: held back, nothing sent
-    QCOMPARE(focus->value(), 0x9000);
-    QVERIFY(r.takeWrites().isEmpty());
-
-    focus->setValue(0x8000);
-    QTest::keyClick(focus, Qt::Key_End);   // the operator's move sends the held-back position
-    QCOMPARE(focus->value(), 0x9000);
-    QCOMPARE(hexList(r.takeWrites()), QStringList{"81 01 04 48 09 00 00 00 FF"});
-}
-
-void TestValueControls::holdButtonMovesAndStops_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("speed");   // text of the button's speed box
-    QTest::addColumn<int>("panTiltModel");
-    QTest::addColumn<int>("mouse");
-    QTest::addColumn<QString>("move");
-
-    const int l = Qt::LeftButton;
-    QTest::newRow("tele 7") << "ZoomTele" << "7" << 0x0E << l << "07 27";
-    QTest::newRow("wide 0") << "ZoomWide" << "0" << 0x0E << l << "07 30";
-    QTest::newRow("d-wide, right button") << "DZoomWide" << "5" << 0x0E << int(Qt::RightButton) << "06 35";
-    QTest::newRow("far 2") << "Far" << "2" << 0x0D << l << "08 22";
-    QTest::newRow("near 0") << "Near" << "0" << 0x0E << l << "08 30";
-    QTest::newRow("single-speed near") << "Near" << "0" << 0x02 << l << "08 03";
-    QTest::newRow("single-speed far") << "Far" << "6" << 0x02 << l << "08 02";
-    QTest::newRow("single-speed zoom") << "ZoomTele" << "1" << 0x02 << l << "07 21";
-    QTest::newRow("phase up, middle button") << "VPUp" << "" << 0x0E << int(Qt::MiddleButton) << "05 02";
-    QTest::newRow("phase down") << "VPDown" << "" << 0x0E << l << "05 03";
-    // Whatever is in the box, the speed stays within one nibble.
-    QTest::newRow("speed 99") << "ZoomTele" << "99" << 0x0E << l << "07 27";
-    QTest::newRow("speed 12") << "ZoomWide" << "12" << 0x0E << l << "07 37";
-    QTest::newRow("speed x3") << "DZoomTele" << "x3" << 0x0E << l << "06 20";
-}
-
-void TestValueControls::holdButtonMovesAndStops()
-{
-    QFETCH(QString, button);
-    QFETCH(QString, speed);
-    QFETCH(int, panTiltModel);
-    QFETCH(int, mouse);
-    QFETCH(QString, move);
-
-    ShownPanel r;
-    r.state.panTiltModel = std::uint8_t(panTiltModel);
-    auto* b = r.main->control<HoldButton>(button);
-    b->setEnabled(true);
-    for (const HoldDef& def : holdDefs()) {
-        if (button == QLatin1String(def.name) && def.speedBox)
-            r.main->control<QLineEdit>(QString::fromLatin1(def.speedBox))->setText(speed);
+    // A keyboard step sends the new position, a program move sends nothing, and
+    // a mouse press and release bracket the timer as the slider's kind says.
+    void sliderSendsItsPacket_data()
+    {
+        QTest::addColumn<int>("address");
+        QTest::addColumn<int>("from");  // set by the program; a Right key moves it one on
+        QTest::addColumn<QString>("packet");
+        QTest::addColumn<QString>("kind");
+        auto row = [](const char* slider, int address, int from, const char* packet, const char* kind) {
+            QTest::newRow(slider) << address << from << packet << kind;
+        };
+        row("ApertureSlider", 1, 4, "81 01 04 42 00 00 00 05 FF", "plain");
+        row("RGainSlider", 1, 0x7F, "81 01 04 43 00 00 08 00 FF", "plain");
+        row("BGainSlider", 3, 0xAE, "83 01 04 44 00 00 0A 0F FF", "plain");
+        row("ExpCompSlider", 1, 13, "81 01 04 4E 00 00 00 0E FF", "plain");
+        row("BrightSlider", 1, 16, "81 01 04 4D 00 00 01 01 FF", "plain");
+        row("ShutterSlider", 1, 20, "81 01 04 4A 00 00 01 05 FF", "plain");
+        row("GainSlider", 1, 0, "81 01 04 4C 00 00 00 01 FF", "plain");
+        row("IrisSlider", 1, 16, "81 01 04 4B 00 00 01 01 FF", "plain");
+        row("VPSlider", 1, 0x7F, "81 01 04 45 00 00 08 00 FF", "plain");
+        row("ZoomSlider", 1, 0x3FFF, "81 01 04 47 04 00 00 00 FF", "resend");
+        row("ZoomSliderShort", 1, 0x1233, "81 01 04 47 01 02 03 04 FF", "resend");
+        row("DZoomSlider", 1, 0xEA, "81 01 04 46 00 00 0E 0B FF", "resend");
+        row("FocusSlider", 2, 0x7FFF, "82 01 04 48 08 00 00 00 FF", "resend");
+        row("FocusNearLimitSlider", 1, 0x8FFF, "81 01 04 28 09 00 00 00 FF", "move");
     }
-    QTest::mousePress(b, Qt::MouseButton(mouse), {}, b->rect().center());
-    QCOMPARE(hexList(r.takeWrites()), QStringList{"81 01 04 " + move + " FF"});
-    // The movement goes on until the release, wherever the pointer is by then.
-    QTest::mouseRelease(b, Qt::MouseButton(mouse), {}, b->rect().bottomRight() + QPoint(40, 40));
-    QCOMPARE(hexList(r.takeWrites()), QStringList{"81 01 04 " + move.left(2) + " 00 FF"});
-}
 
-void TestValueControls::keyboardDoesNotDriveHoldButtons()
-{
-    ShownPanel r;
-    for (const HoldDef& def : holdDefs()) {
-        auto* b = r.main->control<HoldButton>(QString::fromLatin1(def.name));
+    void sliderSendsItsPacket()
+    {
+        QFETCH(int, address);
+        QFETCH(int, from);
+        QFETCH(QString, packet);
+        QFETCH(QString, kind);
+        ShownPanel r;
+        r.state.cameraAddress = address;
+        ValueSlider* s = r.slider(QTest::currentDataTag());
+        if (s->objectName() == QLatin1String("ZoomSlider"))
+            showFullZoomSlider(*r.main, true);
+        s->setEnabled(true);
+        s->setValue(from);
+        QVERIFY2(r.takeWrites().isEmpty(), "a program move sent something");
+
+        QTest::keyClick(s, Qt::Key_Right);
+        QCOMPARE(hexList(r.takeWrites()), QStringList{packet});
+
+        const bool moveOnly = kind == QLatin1String("move");
+        r.main->timer1->start();
+        QTest::mousePress(s, Qt::LeftButton, {}, s->thumbCentre(from + 1));
+        QCOMPARE(r.main->timer1->isActive(), moveOnly);
+        QTest::mouseRelease(s, Qt::LeftButton, {}, s->thumbCentre(from + 1));
+        QCOMPARE(s->value(), from + 1);
+        QCOMPARE(r.main->timer1->isActive(), moveOnly);
+        QCOMPARE(hexList(r.takeWrites()), kind == QLatin1String("resend") ? QStringList{packet} : QStringList{});
+
+        // With the auto-refresh item ticked the release starts the timer again.
+        r.main->tick(QStringLiteral("AutoRefresh"))->setChecked(true);
+        r.main->timer1->start();
+        QTest::mouseClick(s, Qt::LeftButton, {}, s->thumbCentre(from + 1));
+        QVERIFY(r.main->timer1->isActive());
+    }
+
+    void mouseDragSendsEveryPosition()
+    {
+        ShownPanel r;
+        ValueSlider* aperture = r.slider("ApertureSlider");
+        aperture->setValue(3);
+        QTest::mousePress(aperture, Qt::LeftButton, {}, aperture->thumbCentre(3));
+        QTest::mouseMove(aperture, aperture->thumbCentre(4));
+        QTest::mouseMove(aperture, aperture->thumbCentre(5));
+        QTest::mouseRelease(aperture, Qt::LeftButton, {}, aperture->thumbCentre(5));
+        QCOMPARE(hexList(r.takeWrites()), commands("42 00 00 00 04|42 00 00 00 05"));
+
+        // A lens slider: the release repeats the position the drag ended on.
+        ValueSlider* focus = r.slider("FocusSlider");
+        focus->setEnabled(true);
+        focus->setValue(0x4000);
+        QTest::mousePress(focus, Qt::LeftButton, {}, focus->thumbCentre(0x4000));
+        QTest::mouseMove(focus, focus->thumbCentre(0x6000));
+        QTest::mouseMove(focus, focus->thumbCentre(0x8000));
+        QTest::mouseRelease(focus, Qt::LeftButton, {}, focus->thumbCentre(0x8000));
+        const int v = focus->value();
+        QVERIFY(v > 0x7000);
+        const QString last = QString::asprintf("48 %02X %02X %02X %02X", v >> 12, (v >> 8) & 15, (v >> 4) & 15, v & 15);
+        QCOMPARE(hexList(r.takeWrites()).mid(1), commands(last + '|' + last));
+    }
+
+    void focusStaysAtOrBelowNearLimit()
+    {
+        ShownPanel r;
+        ValueSlider* focus = r.slider("FocusSlider");
+        focus->setEnabled(true);
+        r.slider("FocusNearLimitSlider")->setValue(0x9000);
+
+        focus->setValue(0xA000);  // as a status read would: held back, nothing sent
+        QCOMPARE(focus->value(), 0x9000);
+        QVERIFY(r.takeWrites().isEmpty());
+
+        focus->setValue(0x8000);
+        QTest::keyClick(focus, Qt::Key_End);  // the operator's move sends the held-back position
+        QCOMPARE(focus->value(), 0x9000);
+        QCOMPARE(hexList(r.takeWrites()), commands("48 09 00 00 00"));
+    }
+
+    void holdButtonMovesAndStops_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("speed");  // "box=text" for the button's speed box
+        QTest::addColumn<int>("panTiltModel");
+        QTest::addColumn<int>("mouse");
+        QTest::addColumn<QString>("move");
+        const int l = Qt::LeftButton;
+        QTest::newRow("tele 7") << "ZoomTele" << "TeleSpeed=7" << 0x0E << l << "07 27";
+        QTest::newRow("wide 0") << "ZoomWide" << "WideSpeed=0" << 0x0E << l << "07 30";
+        const int right = Qt::RightButton;
+        QTest::newRow("d-wide, right button") << "DZoomWide" << "DWideSpeed=5" << 0x0E << right << "06 35";
+        QTest::newRow("far 2") << "Far" << "FarSpeed=2" << 0x0D << l << "08 22";
+        QTest::newRow("near 0") << "Near" << "NearSpeed=0" << 0x0E << l << "08 30";
+        QTest::newRow("single-speed near") << "Near" << "NearSpeed=0" << 0x02 << l << "08 03";
+        QTest::newRow("single-speed far") << "Far" << "FarSpeed=6" << 0x02 << l << "08 02";
+        QTest::newRow("single-speed zoom") << "ZoomTele" << "TeleSpeed=1" << 0x02 << l << "07 21";
+        QTest::newRow("phase up, middle button") << "VPUp" << "" << 0x0E << int(Qt::MiddleButton) << "05 02";
+        QTest::newRow("phase down") << "VPDown" << "" << 0x0E << l << "05 03";
+        // Whatever is in the box, the speed stays within one nibble.
+        QTest::newRow("speed 12") << "ZoomWide" << "WideSpeed=12" << 0x0E << l << "07 37";
+        QTest::newRow("speed x3") << "DZoomTele" << "DTeleSpeed=x3" << 0x0E << l << "06 20";
+    }
+
+    void holdButtonMovesAndStops()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, speed);
+        QFETCH(int, panTiltModel);
+        QFETCH(int, mouse);
+        QFETCH(QString, move);
+        ShownPanel r;
+        r.state.panTiltModel = std::uint8_t(panTiltModel);
+        auto* b = r.main->control<HoldButton>(button);
         b->setEnabled(true);
-        QTest::keyClick(b, Qt::Key_Space);
-        b->click();
-        QVERIFY2(r.takeWrites().isEmpty(), def.name);
+        if (!speed.isEmpty())
+            r.main->control<QLineEdit>(speed.section('=', 0, 0))->setText(speed.section('=', 1));
+        QTest::mousePress(b, Qt::MouseButton(mouse), {}, b->rect().center());
+        QCOMPARE(hexList(r.takeWrites()), commands(move));
+        // The movement goes on until the release, wherever the pointer is by then.
+        QTest::mouseRelease(b, Qt::MouseButton(mouse), {}, b->rect().bottomRight() + QPoint(40, 40));
+        QCOMPARE(hexList(r.takeWrites()), commands(move.left(2) + " 00"));
     }
-}
 
-void TestValueControls::stepButtonSendsFixedPackets_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("sent");
+    void keyboardDoesNotDriveHoldButtons()
+    {
+        ShownPanel r;
+        for (const HoldDef& def : holdDefs()) {
+            auto* b = r.main->control<HoldButton>(QString::fromLatin1(def.name));
+            b->setEnabled(true);
+            QTest::keyClick(b, Qt::Key_Space);
+            b->click();
+            QVERIFY2(r.takeWrites().isEmpty(), def.name);
+        }
+    }
 
-    for (const auto& [name, sent] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"ApertureUp", "02 02"}, {"ApertureDown", "02 03"}, {"ApertureReset", "02 00"},
-             {"RGainUp", "03 02"}, {"RGainDown", "03 03"}, {"BGainUp", "04 02"}, {"BGainDown", "04 03"},
-             {"RBReset", "03 00|04 00"}, {"ExpCompUp", "0E 02"}, {"ExpCompDown", "0E 03"},
-             {"BrightUp", "0D 02"}, {"BrightDown", "0D 03"}, {"ShutterFast", "0A 02"}, {"ShutterSlow", "0A 03"},
-             {"GainUp", "0C 02"}, {"GainDown", "0C 03"}, {"IrisOpen", "0B 02"}, {"IrisClose", "0B 03"},
-             {"VPreset", "05 40"}})
-        QTest::newRow(name) << name << sent;
-}
+    // One write per packet, back to back.
+    void stepButtonSendsFixedPackets()
+    {
+        ShownPanel r;
+        const std::pair<const char*, const char*> steps[] = {
+            {"ApertureUp", "02 02"}, {"ApertureDown", "02 03"}, {"ApertureReset", "02 00"}, {"RGainUp", "03 02"},
+            {"RGainDown", "03 03"},  {"BGainUp", "04 02"},      {"BGainDown", "04 03"},     {"RBReset", "03 00|04 00"},
+            {"ExpCompUp", "0E 02"},  {"ExpCompDown", "0E 03"},  {"BrightUp", "0D 02"},      {"BrightDown", "0D 03"},
+            {"ShutterFast", "0A 02"}, {"ShutterSlow", "0A 03"}, {"GainUp", "0C 02"},        {"GainDown", "0C 03"},
+            {"IrisOpen", "0B 02"},   {"IrisClose", "0B 03"},    {"VPreset", "05 40"}};
+        for (const auto& [name, sent] : steps) {
+            auto* b = r.main->control<QPushButton>(QString::fromLatin1(name));
+            b->setEnabled(true);
+            QTest::mouseClick(b, Qt::LeftButton);
+            QCOMPARE(hexList(r.takeWrites()), commands(QString::fromLatin1(sent)));
+        }
+    }
 
-void TestValueControls::stepButtonSendsFixedPackets()
-{
-    QFETCH(QString, button);
-    QFETCH(QString, sent);
+    void shutterSlowerStepsLocally_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<int>("videoSystem");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");  // -1: slider and value box stay
+        QTest::newRow("K3A at 8") << "TAMIRO-K3A" << 0 << 8 << 7;
+        QTest::newRow("K3A at 7") << "TAMIRO-K3A" << 0 << 7 << -1;
+        QTest::newRow("K3AP, 50 fields") << "TAMIRO-K3AP" << 1 << 15 << 14;
+        QTest::newRow("J3A, lower case") << "tamiro-j3a" << 0 << 21 << 20;
+        QTest::newRow("other model") << "TAMIRO-J1A" << 0 << 12 << -1;
+    }
 
-    ShownPanel r;
-    auto* b = r.main->control<QPushButton>(button);
-    b->setEnabled(true);
-    QTest::mouseClick(b, Qt::LeftButton);
-    QStringList expected;
-    for (const QString& body : packets(sent))
-        expected << "81 01 04 " + body + " FF";
-    QCOMPARE(hexList(r.takeWrites()), expected);   // one write per packet, back to back
-}
+    void shutterSlowerStepsLocally()
+    {
+        QFETCH(QString, model);
+        QFETCH(int, videoSystem);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        ShownPanel r({QStringLiteral("tamiro-k3a")});
+        FrmMain& m = *r.main;
+        fillStartupLabels(m.labels);
+        m.modelVersion->setText(model);
+        m.videoSystem = videoSystem;
+        ValueSlider* slider = r.slider("ShutterSlider");
+        auto* value = m.control<QLineEdit>(QStringLiteral("ShutterValue"));
+        slider->setValue(from);
+        value->setText(QStringLiteral("before"));
+        m.control<QPushButton>(QStringLiteral("ShutterSlow"))->setEnabled(true);
 
-void TestValueControls::shutterSlowerStepsLocally_data()
-{
-    QTest::addColumn<QString>("model");
-    QTest::addColumn<int>("videoSystem");
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("to");   // -1: slider and value box stay
-
-    QTest::newRow("K3A at 8") << "TAMIRO-K3A" << 0 << 8 << 7;
-    QTest::newRow("K3A at 7") << "TAMIRO-K3A" << 0 << 7 << -1;
-    QTest::newRow("K3AP, 50 fields") << "TAMIRO-K3AP" << 1 << 15 << 14;
-    QTest::newRow("J3A, lower case") << "tamiro-j3a" << 0 << 21 << 20;
-    QTest::newRow("other model") << "TAMIRO-J1A" << 0 << 12 << -1;
-}
-
-void TestValueControls::shutterSlowerStepsLocally()
-{
-    QFETCH(QString, model);
-    QFETCH(int, videoSystem);
-    QFETCH(int, from);
-    QFETCH(int, to);
-
-    ShownPanel r({QStringLiteral("tamiro-k3a")});
-    FrmMain& m = *r.main;
-    fillStartupLabels(m.labels);
-    m.modelVersion->setText(model);
-    m.videoSystem = videoSystem;
-    ValueSlider* slider = r.slider("ShutterSlider");
-    auto* value = m.control<QLineEdit>(QStringLiteral("ShutterValue"));
-    slider->setValue(from);
-    value->setText(QStringLiteral("before"));
-    m.control<QPushButton>(QStringLiteral("ShutterSlow"))->setEnabled(true);
-
-    operate(m, QStringLiteral("ShutterSlow"));
-    QCOMPARE(hexList(r.takeWrites()), QStringList{"81 01 04 0A 03 FF"});
-    QCOMPARE(slider->value(), to < 0 ? from : to);
-    if (to >= 0 && videoSystem == 1)   // the row must come from the system's own column
-        QVERIFY(m.labels.shutter[0].at(to) != m.labels.shutter[1].at(to));
-    QCOMPARE(value->text(), to < 0 ? QStringLiteral("before") : m.labels.shutter[videoSystem].at(to));
-}
+        operate(m, QStringLiteral("ShutterSlow"));
+        QCOMPARE(hexList(r.takeWrites()), commands("0A 03"));
+        QCOMPARE(slider->value(), to < 0 ? from : to);
+        if (to >= 0 && videoSystem == 1)  // the row must come from the system's own column
+            QVERIFY(m.labels.shutter[0].at(to) != m.labels.shutter[1].at(to));
+        QCOMPARE(value->text(), to < 0 ? QStringLiteral("before") : m.labels.shutter[videoSystem].at(to));
+    }
+};
 
 QTEST_MAIN(TestValueControls)
 #include "test_value_controls.moc"

@@ -65,7 +65,6 @@ private Q_SLOTS:
     void brokenOffReadChangesNoControl();
     void skipCountAndDelayedRead();
     void autoRefreshButtonsAndSuspension();
-    void alarmStopsAutoRefresh();
     void addressSetAnswers();
     void cameraSelectionReidentifies();
     void powerArrangesRefresh();
@@ -374,18 +373,14 @@ void TestStatus::autoRefreshButtonsAndSuspension()
     QCOMPARE(autoBtn->text(), QStringLiteral("Stop"));
     QVERIFY(!r.main->timer1->isActive());
     QVERIFY(r.main->refreshOnce->isEnabled());
-}
 
-void TestStatus::alarmStopsAutoRefresh()
-{
-    AppRig r;
-    r.main->autoRefreshed->click();
+    // a camera reporting its alarm on stops auto refresh
+    autoBtn->click();
     r.chain.camera(1).state.alarmOn = true;
     r.main->ReadCameraStatus();
     QVERIFY(r.state.alarmOn);
-    QCOMPARE(r.main->autoRefreshed->text(), QStringLiteral("Stop"));
-    QVERIFY(!r.main->timer1->isActive());
-    QVERIFY(r.main->refreshOnce->isEnabled());
+    QCOMPARE(autoBtn->text(), QStringLiteral("Stop"));
+    QVERIFY(!r.main->timer1->isActive() && r.main->refreshOnce->isEnabled());
 }
 
 void TestStatus::addressSetAnswers()
