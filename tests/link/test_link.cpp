@@ -15,7 +15,6 @@ private Q_SLOTS:
     void packetOutsideOneByteIsNeverSent();
     void historyKeepsLastThousandCharacters();
     void receiveHandlerEchoesAndRecognisesEachReply();
-    void receiveWithoutEchoStillRecognises();
     void notificationsIgnoredWhileThresholdZero();
     void waitReplyReturnsEverythingWaiting();
     void waitReplyTimesOutWithFiller();
@@ -114,19 +113,6 @@ void TestLink::receiveHandlerEchoesAndRecognisesEachReply()
     QVERIFY(r.autoRefreshed.isEnabled());
     QVERIFY(r.state.terminatorReceived);
     QVERIFY(!r.state.replyPending);
-}
-
-void TestLink::receiveWithoutEchoStillRecognises()
-{
-    LinkRig r;
-    r.setAutoRunning();
-    r.link.SD(bytes("81 01 04 07 02 FF"), 1);
-    r.link.handleReceived(bytes("90 41 FF"));
-    r.state.echo = false;
-    r.recvText.append(QStringLiteral("90 51 FF \r\n"));  // what recognition will see
-    r.link.handleReceived(bytes("90 51 FF"));
-    QCOMPARE(r.recvText.text(), QStringLiteral("90 41 FF \r\n90 51 FF \r\n"));
-    QVERIFY(r.timer1.isActive());
 }
 
 void TestLink::notificationsIgnoredWhileThresholdZero()

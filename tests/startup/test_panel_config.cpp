@@ -118,9 +118,6 @@ void TestPanelConfig::blockCameraRows_data()
     QTest::newRow("J1A: 10x lens, VP") << 0x1C << "TAMIRO-J1A" << "NTSC" << "F28"
         << QStringList{"LineLock", "PrivacyZone"} << QStringList{"PictureFlip"}
         << QStringList{"Frame5", "LblWbApVp_3", "Comstabi"} << QStringList{"Freese", "DateDisplay"};
-    QTest::newRow("K3M: WB") << 0x1E << "TAMIRO-K3M" << "EIA" << "F22"
-        << QStringList{"Freese"} << QStringList{"WBMode"} << QStringList{"FmWB", "AutoSlowShutter"}
-        << QStringList{"BlackWhite"};
     QTest::newRow("K3BCE: BW WB") << 0x2B << "TAMIRO-K3BCE" << "CCIR" << "F22"
         << QStringList{"BlackWhite", "PrivacyAv", "Freese"} << QStringList{"WBMode"}
         << QStringList{"FmWB", "Comstabi"} << QStringList{"PrivacyZone", "LineLock", "PictureFlip"};

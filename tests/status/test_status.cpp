@@ -150,6 +150,20 @@ void TestStatus::readShowsCameraState()
     cam.keyLock = true;
     cam.cameraId = 4321;
     cam.ceilingMount = true;
+    cam.bGain = 0x3A;
+    cam.aperture = 9;
+    cam.bright = 20;
+    cam.slowShutter = true;
+    cam.backLight = true;
+    cam.digitalEffect = 2;
+    cam.lrReverse = true;
+    cam.freeze = true;
+    cam.dataScreen = true;
+    cam.titleDisplay = true;
+    cam.autoIcr = true;
+    cam.afSensitivityLow = true;
+    cam.digitalZoom = 0x40;
+    cam.motionDetectionAvailable = false;
     QVERIFY(r.main->ReadCameraStatus());
 
     QCOMPARE(r.main->modelVersion->text(), QStringLiteral("QUORIN-P3"));
@@ -173,9 +187,20 @@ void TestStatus::readShowsCameraState()
     QCOMPARE(box(r, "GainValue"), QStringLiteral("6dB"));
     QCOMPARE(box(r, "ExpCompValue"), QStringLiteral("2/3dB"));
     QVERIFY(r.main->control<QCheckBox>(QStringLiteral("ExpComp"))->isChecked() && on(r, "ExpCompSlider"));
-    QVERIFY(ticked(r, "BlackWhite") && !ticked(r, "PEOff") && ticked(r, "DEOff"));
+    QVERIFY(ticked(r, "BlackWhite") && !ticked(r, "PEOff"));
     QVERIFY(ticked(r, "KeyLock") && ticked(r, "Power"));
     QCOMPARE(r.main->cameraIdText->text(), QStringLiteral("4321"));
+    QCOMPARE(box(r, "BGValue"), QStringLiteral("0x3A"));
+    QCOMPARE(box(r, "ApertureValue"), QStringLiteral("0x9"));
+    QCOMPARE(slider(r, "BrightSlider")->value(), 20);
+    auto checked = [&](const char* n) { return r.main->control<QCheckBox>(QString::fromLatin1(n))->isChecked(); };
+    QVERIFY(checked("AutoSlowShutter") && checked("BackLight") && checked("AF_Sens"));
+    QVERIFY(ticked(r, "Flash") && !ticked(r, "DEOff"));
+    QVERIFY(ticked(r, "LR_Reverse") && ticked(r, "Freese") && ticked(r, "DataScreen") && ticked(r, "TitleOnOff"));
+    QCOMPARE(r.main->control<QPushButton>(QStringLiteral("CmdAutoICR"))->text(), QStringLiteral("ON"));
+    QCOMPARE(box(r, "DZoomValue"), QStringLiteral("0x40"));
+    QCOMPARE(r.main->control<QPushButton>(QStringLiteral("DZoomX"))->text(), QStringLiteral("X1"));
+    QVERIFY(!r.main->action(QStringLiteral("MotionDetecter"))->isVisible());
     QCOMPARE(r.main->ntscOrPal->text(), QStringLiteral("NTSC"));
     QCOMPARE(r.app.panTilt->window()->findChild<QLabel*>(QStringLiteral("LbMount"))->text(),
              QStringLiteral("Ceiling Mount"));
