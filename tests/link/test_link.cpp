@@ -10,335 +10,317 @@ class TestLink : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void sendModesEchoAndSuspend();
-    void refusedWhileStatusReadRuns();
-    void packetOutsideOneByteIsNeverSent();
-    void historyKeepsLastThousandCharacters();
-    void receiveHandlerEchoesAndRecognisesEachReply();
-    void notificationsIgnoredWhileThresholdZero();
-    void waitReplyReturnsEverythingWaiting();
-    void waitReplyTimesOutWithFiller();
-    void waitCheckStopwatch();
-    void recognitionPatterns_data();
-    void recognitionPatterns();
-    void finishingReplyResumesAutoRefresh();
-    void acknowledgeAloneSuspends();
-    void networkChangeWarns();
-    void presetFinishing();
-    void refreshErrorStopsAutoRefresh();
-    void sendDirectWritesEachByte();
+    void sendModesEchoAndSuspend()
+    {
+        LinkRig r;
+        r.setAutoRunning();
+        QCOMPARE(r.link.SD(bytes("81 01 04 07 02 FF"), 1), QStringLiteral("OK"));
+        QCOMPARE(r.sendText.text(), QStringLiteral("81 01 04 07 02 FF \r\n"));
+        QVERIFY(!r.timer1.isActive());
+        QVERIFY(!r.autoRefreshed.isEnabled());
+        QCOMPARE(r.autoRefreshed.text(), QStringLiteral("Auto"));
+        QCOMPARE(r.port.rThreshold(), 1);
+        QVERIFY(r.state.echo);
+
+        // mode 2: echoed, notifications off
+        r.link.SD(bytes("88 30 01 FF"), 2);
+        QCOMPARE(r.port.rThreshold(), 0);
+        QVERIFY(r.sendText.text().endsWith(QStringLiteral("88 30 01 FF \r\n")));
+
+        // mode 0: silent even after an echoing send
+        const QString before = r.sendText.text();
+        r.link.SD(bytes("81 09 00 02 FF"), 0);
+        QCOMPARE(r.sendText.text(), before);
+        QVERIFY(!r.state.echo);
+        QCOMPARE(r.port.rThreshold(), 0);
+
+        const auto writes = r.takeWrites();
+        QCOMPARE(writes.size(), 3);
+        QCOMPARE(hex(writes[2]), QStringLiteral("81 09 00 02 FF"));
+
+        // stopped auto refresh: the timer is left alone
+        LinkRig s;
+        s.timer1.start();  // one delayed read pending
+        s.link.SD(bytes("81 01 04 07 02 FF"), 1);
+        QVERIFY(s.timer1.isActive());
+    }
+
+    void refusedWhileStatusReadRuns()
+    {
+        LinkRig r;
+        r.setAutoRunning();
+        r.state.statusReadBusy = true;
+        QCOMPARE(r.link.SD(bytes("81 01 04 07 02 FF"), 1), QStringLiteral("NG"));
+        QCOMPARE(r.link.SD(bytes("88 30 01 FF"), 2), QStringLiteral("NG"));
+        QCOMPARE(r.link.SendDirect(QStringLiteral("8101040702FF")), QStringLiteral("NG"));
+        QVERIFY(r.takeWrites().isEmpty());
+        QVERIFY(r.sendText.text().isEmpty());
+        QVERIFY(!r.timer1.isActive());
+        QVERIFY(!r.autoRefreshed.isEnabled());
+    }
+
+    void packetOutsideOneByteIsNeverSent()
+    {
+        QVERIFY(Link::VarArrayToBytes({0x81, 0x01, 0x100, 0xFF}).isEmpty());
+        QVERIFY(Link::VarArrayToBytes({0x81, -1, 0xFF}).isEmpty());
+        QCOMPARE(hex(Link::VarArrayToBytes({0x81, 0x01, 0x04, 0x07, 0x2F, 0xFF})), QStringLiteral("81 01 04 07 2F FF"));
+        LinkRig r;
+        QCOMPARE(r.link.SD(Link::VarArrayToBytes({0x81, 0x1FF, 0xFF}), 1), QStringLiteral("NG"));
+        QVERIFY(r.takeWrites().isEmpty());
+    }
+
+    void historyKeepsLastThousandCharacters()
+    {
+        LinkRig r;
+        r.sendText.append(QString(995, 'x'));
+        r.link.SD(bytes("81 01 04 07 02 FF"), 1);
+        const QString expected = (QString(995, 'x') + QStringLiteral("81 01 04 07 02 FF \r\n")).right(1000);
+        QCOMPARE(r.sendText.text().size(), 1000);
+        QCOMPARE(r.sendText.text(), expected);
+        QVERIFY(r.sendText.toPlainText().endsWith(QStringLiteral("81 01 04 07 02 FF \n")));
+    }
+
+    void receiveHandlerEchoesAndRecognisesEachReply()
+    {
+        LinkRig r;
+        r.setAutoRunning();
+        r.link.SD(bytes("81 01 04 07 02 FF"), 1);  // suspends; the camera acknowledges and completes
+        QVERIFY(!r.timer1.isActive());
+        LinkRig::pump();
+        QCOMPARE(r.recvText.text(), QStringLiteral("90 41 FF \r\n90 51 FF \r\n"));
+        // the completion resumed auto refresh
+        QVERIFY(r.timer1.isActive());
+        QCOMPARE(r.timer1.interval(), 2000);
+        QVERIFY(r.autoRefreshed.isEnabled());
+        QVERIFY(r.state.terminatorReceived);
+        QVERIFY(!r.state.replyPending);
+    }
+
+    void notificationsIgnoredWhileThresholdZero()
+    {
+        LinkRig r;
+        r.link.SD(bytes("81 09 00 02 FF"), 0);
+        LinkRig::pump();
+        QVERIFY(r.recvText.text().isEmpty());
+        QCOMPARE(r.port.inBufferCount(), 10);  // the answer waits for WaitReply
+        QCOMPARE(r.link.WaitReply(10).size(), 10);
+    }
+
+    void waitReplyReturnsEverythingWaiting()
+    {
+        LinkRig r;
+        r.port.injectFromChain(bytes("90 41 FF 90 51 FF"));
+        const double t0 = r.clock.now();
+        QCOMPARE(hex(r.link.WaitReply(3)), QStringLiteral("90 41 FF 90 51 FF"));
+        QCOMPARE(r.clock.now(), t0);
+        QCOMPARE(r.port.inBufferCount(), 0);
+    }
+
+    void waitReplyTimesOutWithFiller()
+    {
+        LinkRig r({QStringLiteral("quorin-p3")});
+        r.state.replyPending = true;
+        r.port.injectFromChain(bytes("90 50 01"));
+        const double t0 = r.clock.now();
+        QCOMPARE(hex(r.link.WaitReply(5)), QStringLiteral("00 01 02 03 04"));
+        QVERIFY(r.clock.now() - t0 >= 1.0);
+        QVERIFY(r.clock.now() - t0 < 1.1);
+        QCOMPARE(r.port.inBufferCount(), 0);
+        QVERIFY(!r.state.replyPending);
+
+        // a reply slower than a second counts as missing
+        r.chain.faults.replyDelay = 1.5;
+        r.link.SD(bytes("81 09 00 02 FF"), 0);
+        QCOMPARE(r.link.WaitReply(10).left(3), bytes("00 01 02"));
+        // the next call starts its own second
+        r.chain.faults.replyDelay = 0.3;
+        r.link.SD(bytes("81 09 00 02 FF"), 0);
+        const QByteArray v = r.link.WaitReply(10);
+        QCOMPARE(quint8(v[0]), quint8(0x90));
+    }
+
+    void waitCheckStopwatch()
+    {
+        LinkRig r;
+        QVERIFY(r.link.WaitCheck(0));
+        QVERIFY(!r.link.WaitCheck(1.0));  // arms
+        r.clock.advance(0.5);
+        QVERIFY(!r.link.WaitCheck(1.0));
+        r.clock.advance(0.5);
+        QVERIFY(r.link.WaitCheck(1.0));   // disarms
+        QVERIFY(!r.link.WaitCheck(1.0));  // a new wait starts afresh
+    }
+
+    void recognitionPatterns_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("finishing");
+        QTest::addColumn<bool>("ack");
+        QTest::addColumn<bool>("netChange");
+        QTest::newRow("ack") << "90 41 FF " << false << true << false;
+        QTest::newRow("completion") << "90 51 FF " << true << false << false;
+        QTest::newRow("completion then ack") << "90 51 FF \r\n90 41 FF " << true << true << false;
+        QTest::newRow("error") << "90 60 02 FF " << true << false << false;
+        QTest::newRow("inquiry") << "90 50 02 FF " << true << false << false;
+        QTest::newRow("if clear returned") << "88 01 00 01 FF " << true << false << false;
+        QTest::newRow("address set returned") << "88 30 03 FF " << true << false << false;
+        QTest::newRow("network change") << "90 38 FF " << false << false << true;
+        QTest::newRow("lower case") << "a0 51 ff " << true << false << false;
+        QTest::newRow("camera 7") << "F0 41 FF " << false << true << false;
+        QTest::newRow("no header") << "10 51 FF " << false << false << false;
+        QTest::newRow("single if clear answer") << "90 01 00 01 FF " << false << false << false;
+    }
+
+    void recognitionPatterns()
+    {
+        QFETCH(QString, window);
+        QFETCH(bool, finishing);
+        QFETCH(bool, ack);
+        QFETCH(bool, netChange);
+        QCOMPARE(windowShowsFinishing(window), finishing);
+        QCOMPARE(windowShows(ReplyKind::Acknowledge, window), ack);
+        QCOMPARE(windowShows(ReplyKind::NetworkChange, window), netChange);
+        QCOMPARE(recognitionWindow(QString(30, 'x') + QStringLiteral("90 41 FF ")).size(), 24);
+    }
+
+    void finishingReplyResumesAutoRefresh()
+    {
+        // The ack of a new command seen together with the previous completion
+        // takes the finishing path: auto refresh resumes at that ack.
+        LinkRig r;
+        r.setAutoRunning();
+        r.link.SD(bytes("81 01 04 07 02 FF"), 1);
+        r.recvText.append(QStringLiteral("90 51 FF \r\n"));
+        r.link.handleReceived(bytes("90 41 FF"));
+        QVERIFY(r.timer1.isActive());
+        QVERIFY(r.autoRefreshed.isEnabled());
+
+        // stopped with a pending delayed read: the timer is enabled again
+        LinkRig s;
+        s.state.echo = true;
+        s.state.refreshRestart = true;
+        s.timer1.setInterval(6000);
+        s.link.handleReceived(bytes("90 60 02 FF"));
+        QVERIFY(s.timer1.isActive());
+        QCOMPARE(s.timer1.interval(), 6000);
+        QCOMPARE(s.autoRefreshed.text(), QStringLiteral("Stop"));
+    }
+
+    void acknowledgeAloneSuspends()
+    {
+        LinkRig r;
+        r.setAutoRunning();
+        r.state.echo = true;
+        r.state.presetBusy = true;
+        QVERIFY(!r.link.CheckFinishCommand());  // empty window
+        r.link.handleReceived(bytes("90 41 FF"));
+        QVERIFY(!r.timer1.isActive());
+        QVERIFY(!r.autoRefreshed.isEnabled());
+        QVERIFY(r.state.presetAcknowledged);
+    }
+
+    void networkChangeWarns()
+    {
+        LinkRig r;
+        r.link.SD(bytes("81 01 04 07 02 FF"), 1);
+        LinkRig::pump();
+        // seen next to the completion, the notice is taken for a finishing reply
+        r.port.injectNetworkChange(1);
+        LinkRig::pump();
+        QVERIFY(r.messages.boxes.isEmpty());
+        r.link.clearTraffic();
+        r.port.injectNetworkChange(1);
+        LinkRig::pump();
+        QCOMPARE(r.messages.boxes.size(), 1);
+        QCOMPARE(r.messages.boxes[0].title, QStringLiteral("Warning"));
+        QCOMPARE(r.messages.boxes[0].text,
+                 QStringLiteral("Network Change was received.\nPlease implement IF_Clear (broadcast), AddressSet command."));
+        QCOMPARE(r.messages.boxes[0].icon, QMessageBox::Warning);
+    }
+
+    void presetFinishing()
+    {
+        LinkRig r;
+        r.state.echo = true;
+        QList<QPair<int, int>> released;
+        r.link.releasePreset = [&](int kind, int number) { released << qMakePair(kind, number); };
+        r.setAutoRunning();
+        r.state.presetBusy = true;
+        r.state.presetKind = 1;
+        r.state.presetNumber = 4;
+
+        // an inquiry answer does not end it, and auto refresh stays suspended
+        r.link.SD(bytes("81 01 04 3F 02 04 FF"), 1);
+        r.link.handleReceived(bytes("90 50 02 FF"));
+        QVERIFY(r.state.presetBusy);
+        QVERIFY(!r.timer1.isActive());
+
+        // a completion without an acknowledge first does not end it either
+        r.recvText.clearText();
+        r.link.handleReceived(bytes("90 51 FF"));
+        QVERIFY(r.state.presetBusy);
+
+        // acknowledge, then completion: finished
+        r.recvText.clearText();
+        r.link.handleReceived(bytes("90 41 FF"));
+        r.recvText.clearText();
+        r.link.handleReceived(bytes("90 51 FF"));
+        QVERIFY(!r.state.presetBusy);
+        QCOMPARE(r.state.refreshSkip, 2);
+        QCOMPARE(released, (QList<QPair<int, int>>{{1, 4}}));
+        QVERIFY(r.timer1.isActive());
+
+        // an error ends a preset at once
+        r.state.presetBusy = true;
+        r.state.presetAcknowledged = false;
+        r.state.presetKind = 0;
+        r.state.presetNumber = 2;
+        r.recvText.clearText();
+        r.link.handleReceived(bytes("90 60 02 FF"));
+        QVERIFY(!r.state.presetBusy);
+        QCOMPARE(released.last(), qMakePair(0, 2));
+    }
+
+    void refreshErrorStopsAutoRefresh()
+    {
+        LinkRig r;
+        r.setAutoRunning();
+        r.refreshOnce.setEnabled(false);
+        r.autoRefreshed.setEnabled(false);  // suspended
+        r.port.injectFromChain(bytes("12 34"));
+        r.link.ARError();
+        QCOMPARE(r.messages.boxes.size(), 1);
+        QCOMPARE(r.messages.boxes[0].text, QStringLiteral("Refresh Action Error !\nRefresh Action is Stopped."));
+        QCOMPARE(r.messages.boxes[0].icon, QMessageBox::Critical);
+        QVERIFY(!r.timer1.isActive());
+        QCOMPARE(r.autoRefreshed.text(), QStringLiteral("Stop"));
+        QVERIFY(r.autoRefreshed.isEnabled());
+        QVERIFY(r.refreshOnce.isEnabled());
+        QCOMPARE(r.port.inBufferCount(), 0);
+    }
+
+    void sendDirectWritesEachByte()
+    {
+        LinkRig r;
+        QCOMPARE(r.link.SendDirect(QStringLiteral("8101040702FF")), QStringLiteral("OK"));
+        const auto writes = r.takeWrites();
+        QCOMPARE(writes.size(), 6);
+        QCOMPARE(hex(writes.join()), QStringLiteral("81 01 04 07 02 FF"));
+        QCOMPARE(r.sendText.text(), QStringLiteral("81 01 04 07 02 FF \r\n"));
+        QCOMPARE(r.port.rThreshold(), 1);
+        LinkRig::pump();
+        QCOMPARE(r.recvText.text(), QStringLiteral("90 41 FF \r\n90 51 FF \r\n"));
+
+        // empty: no byte, an empty line all the same
+        QCOMPARE(r.link.SendDirect(QString()), QStringLiteral("OK"));
+        QVERIFY(r.takeWrites().isEmpty());
+        QVERIFY(r.sendText.text().endsWith(QStringLiteral("FF \r\n\r\n")));
+        // text that is not whole hex pairs is refused as a whole
+        QCOMPARE(r.link.SendDirect(QStringLiteral("810")), QStringLiteral("NG"));
+        QCOMPARE(r.link.SendDirect(QStringLiteral("81G1")), QStringLiteral("NG"));
+        QVERIFY(r.takeWrites().isEmpty());
+    }
 };
-
-void TestLink::sendModesEchoAndSuspend()
-{
-    LinkRig r;
-    r.setAutoRunning();
-    QCOMPARE(r.link.SD(bytes("81 01 04 07 02 FF"), 1), QStringLiteral("OK"));
-    QCOMPARE(r.sendText.text(), QStringLiteral("81 01 04 07 02 FF \r\n"));
-    QVERIFY(!r.timer1.isActive());
-    QVERIFY(!r.autoRefreshed.isEnabled());
-    QCOMPARE(r.autoRefreshed.text(), QStringLiteral("Auto"));
-    QCOMPARE(r.port.rThreshold(), 1);
-    QVERIFY(r.state.echo);
-
-    // mode 2: echoed, notifications off
-    r.link.SD(bytes("88 30 01 FF"), 2);
-    QCOMPARE(r.port.rThreshold(), 0);
-    QVERIFY(r.sendText.text().endsWith(QStringLiteral("88 30 01 FF \r\n")));
-
-    // mode 0: silent even after an echoing send
-    const QString before = r.sendText.text();
-    r.link.SD(bytes("81 09 00 02 FF"), 0);
-    QCOMPARE(r.sendText.text(), before);
-    QVERIFY(!r.state.echo);
-    QCOMPARE(r.port.rThreshold(), 0);
-
-    const auto writes = r.takeWrites();
-    QCOMPARE(writes.size(), 3);
-    QCOMPARE(hex(writes[2]), QStringLiteral("81 09 00 02 FF"));
-
-    // stopped auto refresh: the timer is left alone
-    LinkRig s;
-    s.timer1.start();  // one delayed read pending
-    s.link.SD(bytes("81 01 04 07 02 FF"), 1);
-    QVERIFY(s.timer1.isActive());
-}
-
-void TestLink::refusedWhileStatusReadRuns()
-{
-    LinkRig r;
-    r.setAutoRunning();
-    r.state.statusReadBusy = true;
-    QCOMPARE(r.link.SD(bytes("81 01 04 07 02 FF"), 1), QStringLiteral("NG"));
-    QCOMPARE(r.link.SD(bytes("88 30 01 FF"), 2), QStringLiteral("NG"));
-    QCOMPARE(r.link.SendDirect(QStringLiteral("8101040702FF")), QStringLiteral("NG"));
-    QVERIFY(r.takeWrites().isEmpty());
-    QVERIFY(r.sendText.text().isEmpty());
-    QVERIFY(!r.timer1.isActive());
-    QVERIFY(!r.autoRefreshed.isEnabled());
-}
-
-void TestLink::packetOutsideOneByteIsNeverSent()
-{
-    QVERIFY(Link::VarArrayToBytes({0x81, 0x01, 0x100, 0xFF}).isEmpty());
-    QVERIFY(Link::VarArrayToBytes({0x81, -1, 0xFF}).isEmpty());
-    QCOMPARE(hex(Link::VarArrayToBytes({0x81, 0x01, 0x04, 0x07, 0x2F, 0xFF})), QStringLiteral("81 01 04 07 2F FF"));
-    LinkRig r;
-    QCOMPARE(r.link.SD(Link::VarArrayToBytes({0x81, 0x1FF, 0xFF}), 1), QStringLiteral("NG"));
-    QVERIFY(r.takeWrites().isEmpty());
-}
-
-void TestLink::historyKeepsLastThousandCharacters()
-{
-    LinkRig r;
-    r.sendText.append(QString(995, 'x'));
-    r.link.SD(bytes("81 01 04 07 02 FF"), 1);
-    const QString expected = (QString(995, 'x') + QStringLiteral("81 01 04 07 02 FF \r\n")).right(1000);
-    QCOMPARE(r.sendText.text().size(), 1000);
-    QCOMPARE(r.sendText.text(), expected);
-    QVERIFY(r.sendText.toPlainText().endsWith(QStringLiteral("81 01 04 07 02 FF \n")));
-}
-
-void TestLink::receiveHandlerEchoesAndRecognisesEachReply()
-{
-    LinkRig r;
-    r.setAutoRunning();
-    r.link.SD(bytes("81 01 04 07 02 FF"), 1);  // suspends; the camera acknowledges and completes
-    QVERIFY(!r.timer1.isActive());
-    LinkRig::pump();
-    QCOMPARE(r.recvText.text(), QStringLiteral("90 41 FF \r\n90 51 FF \r\n"));
-    // the completion resumed auto refresh
-    QVERIFY(r.timer1.isActive());
-    QCOMPARE(r.timer1.interval(), 2000);
-    QVERIFY(r.autoRefreshed.isEnabled());
-    QVERIFY(r.state.terminatorReceived);
-    QVERIFY(!r.state.replyPending);
-}
-
-void TestLink::notificationsIgnoredWhileThresholdZero()
-{
-    LinkRig r;
-    r.link.SD(bytes("81 09 00 02 FF"), 0);
-    LinkRig::pump();
-    QVERIFY(r.recvText.text().isEmpty());
-    QCOMPARE(r.port.inBufferCount(), 10);  // the answer waits for WaitReply
-    QCOMPARE(r.link.WaitReply(10).size(), 10);
-}
-
-void TestLink::waitReplyReturnsEverythingWaiting()
-{
-    LinkRig r;
-    r.port.injectFromChain(bytes("90 41 FF 90 51 FF"));
-    const double t0 = r.clock.now();
-    QCOMPARE(hex(r.link.WaitReply(3)), QStringLiteral("90 41 FF 90 51 FF"));
-    QCOMPARE(r.clock.now(), t0);
-    QCOMPARE(r.port.inBufferCount(), 0);
-}
-
-void TestLink::waitReplyTimesOutWithFiller()
-{
-    LinkRig r({QStringLiteral("quorin-p3")});
-    r.state.replyPending = true;
-    r.port.injectFromChain(bytes("90 50 01"));
-    const double t0 = r.clock.now();
-    QCOMPARE(hex(r.link.WaitReply(5)), QStringLiteral("00 01 02 03 04"));
-    QVERIFY(r.clock.now() - t0 >= 1.0);
-    QVERIFY(r.clock.now() - t0 < 1.1);
-    QCOMPARE(r.port.inBufferCount(), 0);
-    QVERIFY(!r.state.replyPending);
-
-    // a reply slower than a second counts as missing
-    r.chain.faults.replyDelay = 1.5;
-    r.link.SD(bytes("81 09 00 02 FF"), 0);
-    QCOMPARE(r.link.WaitReply(10).left(3), bytes("00 01 02"));
-    // the next call starts its own second
-    r.chain.faults.replyDelay = 0.3;
-    r.link.SD(bytes("81 09 00 02 FF"), 0);
-    const QByteArray v = r.link.WaitReply(10);
-    QCOMPARE(quint8(v[0]), quint8(0x90));
-}
-
-void TestLink::waitCheckStopwatch()
-{
-    LinkRig r;
-    QVERIFY(r.link.WaitCheck(0));
-    QVERIFY(!r.link.WaitCheck(1.0));  // arms
-    r.clock.advance(0.5);
-    QVERIFY(!r.link.WaitCheck(1.0));
-    r.clock.advance(0.5);
-    QVERIFY(r.link.WaitCheck(1.0));   // disarms
-    QVERIFY(!r.link.WaitCheck(1.0));  // a new wait starts afresh
-}
-
-void TestLink::recognitionPatterns_data()
-{
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<bool>("finishing");
-    QTest::addColumn<bool>("ack");
-    QTest::addColumn<bool>("netChange");
-    QTest::newRow("ack") << "90 41 FF " << false << true << false;
-    QTest::newRow("completion") << "90 51 FF " << true << false << false;
-    QTest::newRow("completion then ack") << "90 51 FF \r\n90 41 FF " << true << true << false;
-    QTest::newRow("error") << "90 60 02 FF " << true << false << false;
-    QTest::newRow("inquiry") << "90 50 02 FF " << true << false << false;
-    QTest::newRow("if clear returned") << "88 01 00 01 FF " << true << false << false;
-    QTest::newRow("address set returned") << "88 30 03 FF " << true << false << false;
-    QTest::newRow("network change") << "90 38 FF " << false << false << true;
-    QTest::newRow("lower case") << "a0 51 ff " << true << false << false;
-    QTest::newRow("camera 7") << "F0 41 FF " << false << true << false;
-    QTest::newRow("no header") << "10 51 FF " << false << false << false;
-    QTest::newRow("single if clear answer") << "90 01 00 01 FF " << false << false << false;
-}
-
-void TestLink::recognitionPatterns()
-{
-    QFETCH(QString, window);
-    QFETCH(bool, finishing);
-    QFETCH(bool, ack);
-    QFETCH(bool, netChange);
-    QCOMPARE(windowShowsFinishing(window), finishing);
-    QCOMPARE(windowShows(ReplyKind::Acknowledge, window), ack);
-    QCOMPARE(windowShows(ReplyKind::NetworkChange, window), netChange);
-    QCOMPARE(recognitionWindow(QString(30, 'x') + QStringLiteral("90 41 FF ")).size(), 24);
-}
-
-void TestLink::finishingReplyResumesAutoRefresh()
-{
-    // The ack of a new command seen together with the previous completion
-    // takes the finishing path: auto refresh resumes at that ack.
-    LinkRig r;
-    r.setAutoRunning();
-    r.link.SD(bytes("81 01 04 07 02 FF"), 1);
-    r.recvText.append(QStringLiteral("90 51 FF \r\n"));
-    r.link.handleReceived(bytes("90 41 FF"));
-    QVERIFY(r.timer1.isActive());
-    QVERIFY(r.autoRefreshed.isEnabled());
-
-    // stopped with a pending delayed read: the timer is enabled again
-    LinkRig s;
-    s.state.echo = true;
-    s.state.refreshRestart = true;
-    s.timer1.setInterval(6000);
-    s.link.handleReceived(bytes("90 60 02 FF"));
-    QVERIFY(s.timer1.isActive());
-    QCOMPARE(s.timer1.interval(), 6000);
-    QCOMPARE(s.autoRefreshed.text(), QStringLiteral("Stop"));
-}
-
-void TestLink::acknowledgeAloneSuspends()
-{
-    LinkRig r;
-    r.setAutoRunning();
-    r.state.echo = true;
-    r.state.presetBusy = true;
-    QVERIFY(!r.link.CheckFinishCommand());  // empty window
-    r.link.handleReceived(bytes("90 41 FF"));
-    QVERIFY(!r.timer1.isActive());
-    QVERIFY(!r.autoRefreshed.isEnabled());
-    QVERIFY(r.state.presetAcknowledged);
-}
-
-void TestLink::networkChangeWarns()
-{
-    LinkRig r;
-    r.link.SD(bytes("81 01 04 07 02 FF"), 1);
-    LinkRig::pump();
-    // seen next to the completion, the notice is taken for a finishing reply
-    r.port.injectNetworkChange(1);
-    LinkRig::pump();
-    QVERIFY(r.messages.boxes.isEmpty());
-    r.link.clearTraffic();
-    r.port.injectNetworkChange(1);
-    LinkRig::pump();
-    QCOMPARE(r.messages.boxes.size(), 1);
-    QCOMPARE(r.messages.boxes[0].title, QStringLiteral("Warning"));
-    QCOMPARE(r.messages.boxes[0].text,
-             QStringLiteral("Network Change was received.\nPlease implement IF_Clear (broadcast), AddressSet command."));
-    QCOMPARE(r.messages.boxes[0].icon, QMessageBox::Warning);
-}
-
-void TestLink::presetFinishing()
-{
-    LinkRig r;
-    r.state.echo = true;
-    QList<QPair<int, int>> released;
-    r.link.releasePreset = [&](int kind, int number) { released << qMakePair(kind, number); };
-    r.setAutoRunning();
-    r.state.presetBusy = true;
-    r.state.presetKind = 1;
-    r.state.presetNumber = 4;
-
-    // an inquiry answer does not end it, and auto refresh stays suspended
-    r.link.SD(bytes("81 01 04 3F 02 04 FF"), 1);
-    r.link.handleReceived(bytes("90 50 02 FF"));
-    QVERIFY(r.state.presetBusy);
-    QVERIFY(!r.timer1.isActive());
-
-    // a completion without an acknowledge first does not end it either
-    r.recvText.clearText();
-    r.link.handleReceived(bytes("90 51 FF"));
-    QVERIFY(r.state.presetBusy);
-
-    // acknowledge, then completion: finished
-    r.recvText.clearText();
-    r.link.handleReceived(bytes("90 41 FF"));
-    r.recvText.clearText();
-    r.link.handleReceived(bytes("90 51 FF"));
-    QVERIFY(!r.state.presetBusy);
-    QCOMPARE(r.state.refreshSkip, 2);
-    QCOMPARE(released, (QList<QPair<int, int>>{{1, 4}}));
-    QVERIFY(r.timer1.isActive());
-
-    // an error ends a preset at once
-    r.state.presetBusy = true;
-    r.state.presetAcknowledged = false;
-    r.state.presetKind = 0;
-    r.state.presetNumber = 2;
-    r.recvText.clearText();
-    r.link.handleReceived(bytes("90 60 02 FF"));
-    QVERIFY(!r.state.presetBusy);
-    QCOMPARE(released.last(), qMakePair(0, 2));
-}
-
-void TestLink::refreshErrorStopsAutoRefresh()
-{
-    LinkRig r;
-    r.setAutoRunning();
-    r.refreshOnce.setEnabled(false);
-    r.autoRefreshed.setEnabled(false);  // suspended
-    r.port.injectFromChain(bytes("12 34"));
-    r.link.ARError();
-    QCOMPARE(r.messages.boxes.size(), 1);
-    QCOMPARE(r.messages.boxes[0].text, QStringLiteral("Refresh Action Error !\nRefresh Action is Stopped."));
-    QCOMPARE(r.messages.boxes[0].icon, QMessageBox::Critical);
-    QVERIFY(!r.timer1.isActive());
-    QCOMPARE(r.autoRefreshed.text(), QStringLiteral("Stop"));
-    QVERIFY(r.autoRefreshed.isEnabled());
-    QVERIFY(r.refreshOnce.isEnabled());
-    QCOMPARE(r.port.inBufferCount(), 0);
-}
-
-void TestLink::sendDirectWritesEachByte()
-{
-    LinkRig r;
-    QCOMPARE(r.link.SendDirect(QStringLiteral("8101040702FF")), QStringLiteral("OK"));
-    const auto writes = r.takeWrites();
-    QCOMPARE(writes.size(), 6);
-    QCOMPARE(hex(writes.join()), QStringLiteral("81 01 04 07 02 FF"));
-    QCOMPARE(r.sendText.text(), QStringLiteral("81 01 04 07 02 FF \r\n"));
-    QCOMPARE(r.port.rThreshold(), 1);
-    LinkRig::pump();
-    QCOMPARE(r.recvText.text(), QStringLiteral("90 41 FF \r\n90 51 FF \r\n"));
-
-    // empty: no byte, an empty line all the same
-    QCOMPARE(r.link.SendDirect(QString()), QStringLiteral("OK"));
-    QVERIFY(r.takeWrites().isEmpty());
-    QVERIFY(r.sendText.text().endsWith(QStringLiteral("FF \r\n\r\n")));
-    // text that is not whole hex pairs is refused as a whole
-    QCOMPARE(r.link.SendDirect(QStringLiteral("810")), QStringLiteral("NG"));
-    QCOMPARE(r.link.SendDirect(QStringLiteral("81G1")), QStringLiteral("NG"));
-    QVERIFY(r.takeWrites().isEmpty());
-}
 
 QTEST_MAIN(TestLink)
 #include "test_link.moc"
