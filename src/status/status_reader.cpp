@@ -1,6 +1,7 @@
 #include "status_reader.h"
 
 #include "camera_controls.h"
+#include "camera_packets.h"
 #include "catalogue.h"
 #include "frm_main.h"
 #include "panel_config.h"
@@ -253,18 +254,14 @@ void StatusReader::applyCamera(const CameraStatus& s)
     auto slider = [this](const char* n) { return m.control<QSlider>(QString::fromLatin1(n)); };
     auto box = [this](const char* n) { return m.control<QLineEdit>(QString::fromLatin1(n)); };
 
+    // A mode the panel does not know ticks no item and changes nothing more.
     checkWBModeItem(m, s.wbMode);
-    if (s.wbMode >= 0 && s.wbMode <= 5 && s.wbMode != m.recordedWBMode) {
+    if (wbModeRow(s.wbMode) && s.wbMode != m.recordedWBMode) {
         m.recordedWBMode = s.wbMode;
         applyWBEnabling(m, s.wbMode);
     }
-    // A mode the panel does not know ticks no item and changes nothing more.
     checkAEModeItem(m, s.aeMode);
-    bool knownAE = false;
-    for (const char* n : {"FullAuto", "Manual", "ShutterPriority", "IrisPriority", "GainPriority", "Bright",
-                          "ShutterAuto", "GainAuto", "IrisAuto"})
-        knownAE = knownAE || m.action(QString::fromLatin1(n))->isChecked();
-    if (knownAE && s.aeMode != m.recordedAEMode) {
+    if (aeModeRow(s.aeMode) && s.aeMode != m.recordedAEMode) {
         m.recordedAEMode = s.aeMode;
         applyAEEnabling(m, s.aeMode);
     }
