@@ -47,11 +47,9 @@ struct PanelState {
 
     // alarm settings as last read
     bool alarmOn = false;
-    bool alarmSettingsRead = false;
 
     // camera titles: address 0..8 by character position 0..20
     std::array<std::array<std::uint8_t, 21>, 9> titles{};
-    int titleCursor = 0;
 };
 
 } // namespace peltro

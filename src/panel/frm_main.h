@@ -81,8 +81,6 @@ public:
     std::function<bool()> statusRead;
     bool ReadCameraStatus() { return statusRead ? statusRead() : false; }
 
-    // Closing the window runs the shutdown; "Exit" ends without it.
-    bool quitting() const { return m_quitting; }
 
 Q_SIGNALS:
     // The window is closing: other windows unload, settings are saved.

@@ -22,7 +22,6 @@ bool SimPort::open()
         return false;
     }
     m_open = true;
-    ++openCount;
     return true;
 }
 

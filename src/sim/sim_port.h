@@ -42,7 +42,6 @@ public:
     // Every byte the panel wrote, in order, and each write on its own.
     QByteArray written;
     QList<QByteArray> writes;
-    int openCount = 0;
 
 private:
     bool connected() const;

@@ -30,7 +30,6 @@ public:
     // placement is absent when the main window is minimised at shutdown.
     void save(const std::optional<Placement>& placement, const PanelState& state);
 
-    QSettings& store() { return *m_settings; }
 
     static QString boolText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
     static std::optional<bool> parseBool(const QString& text);

@@ -31,7 +31,6 @@ public:
     HoldButton(const QString& objectName, Glyph glyph, const QString& accessibleName,
                QWidget* parent = nullptr);
 
-    bool isHolding() const { return m_holding; }
 
 Q_SIGNALS:
     void held();
