@@ -28,7 +28,10 @@ int main(int argc, char* argv[])
     RecordingMessageService messages;
     FrmMain main(state, port, clock, messages);
     main.show();
-    QTest::qWaitForWindowExposed(&main);
+    if (!QTest::qWaitForWindowExposed(&main)) {
+        std::fprintf(stderr, "window not shown\n");
+        return 1;
+    }
 
     auto* slider = main.control<ValueSlider>(QStringLiteral("ZoomSliderShort"));
     const QPoint from = slider->thumbCentre(slider->minimum());
