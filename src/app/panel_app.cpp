@@ -14,7 +14,7 @@ PanelApp::PanelApp(FrmMain& m)
     status.checkPanTiltWindow = [this] { panTilt->check_DspPTW(); };
     status.readPanTiltStatus = [this] { return panTilt->ReadPanTiltStatusCore(); };
     status.showMounting = [this](const QString& text) {
-        panTilt->window()->findChild<QLabel*>(QStringLiteral("LbMount"))->setText(text);
+        requireChild<QLabel>(panTilt->window(), QStringLiteral("LbMount"))->setText(text);
     };
 }
 

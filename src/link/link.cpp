@@ -1,18 +1,12 @@
 #include "link.h"
 
-#include "message_service.h"
 #include "reply_patterns.h"
-#include "traffic_text.h"
 
-#include <QPushButton>
-#include <QTimer>
 #include <cmath>
 
 namespace peltro {
 
 namespace {
-const QString kLineEnd = QStringLiteral("\r\n");
-
 QByteArray filler(int count)
 {
     QByteArray bytes(qMax(count, 0), '\0');
@@ -20,12 +14,22 @@ QByteArray filler(int count)
         bytes[k] = static_cast<char>(k & 0xFF);
     return bytes;
 }
+
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
 } // namespace
 
-Link::Link(PanelState& state, PortObject& port, Clock& clock, MessageService& messages,
-           LinkControls controls, QObject* parent)
-    : QObject(parent), m_state(state), m_port(port), m_clock(clock), m_messages(messages),
-      m_controls(controls)
+Link::Link(PanelState& state, PortObject& port, Clock& clock, QObject* parent)
+    : QObject(parent), m_state(state), m_port(port), m_clock(clock)
 {
     connect(&m_port, &PortObject::comEvent, this, &Link::onComEvent);
 }
@@ -52,24 +56,17 @@ QString Link::hexBytes(const QByteArray& bytes)
     return text;
 }
 
-bool Link::autoCaptionIsAuto() const
+void Link::echoSent(const QByteArray& packet)
 {
-    return m_controls.autoRefreshed
-        && m_controls.autoRefreshed->text().compare(QLatin1String("Auto"), Qt::CaseInsensitive) == 0;
-}
-
-void Link::suspendAutoRefresh()
-{
-    if (!autoCaptionIsAuto())
-        return;
-    m_controls.timer1->stop();
-    m_controls.autoRefreshed->setEnabled(false);
+    m_traffic.append(TrafficLog::Sent, hexBytes(packet) + TrafficLog::kLineEnd);
+    m_traffic.cut(TrafficLog::Sent);
+    m_traffic.publish(TrafficLog::Sent);
 }
 
 QString Link::SD(const QByteArray& packet, int mode)
 {
     if (mode == 1 || mode == 2) {
-        suspendAutoRefresh();
+        Q_EMIT commandGoing();
         if (!RefreshNotGoCheck())
             return QStringLiteral("NG");
         m_state.echo = true;
@@ -81,42 +78,38 @@ QString Link::SD(const QByteArray& packet, int mode)
     // A packet that could not be built is never put on the line.
     if (packet.isEmpty())
         return QStringLiteral("NG");
-    if (m_state.echo && m_controls.sendText) {
-        m_controls.sendText->append(hexBytes(packet) + kLineEnd);
-        m_controls.sendText->cut();
-        m_controls.sendText->refresh();
-    }
+    if (m_state.echo)
+        echoSent(packet);
     m_port.write(packet);
     return QStringLiteral("OK");
 }
 
 QString Link::SendDirect(const QString& hexText)
 {
-    suspendAutoRefresh();
+    Q_EMIT commandGoing();
     if (!RefreshNotGoCheck())
         return QStringLiteral("NG");
-    // Only whole hexadecimal pairs go out; anything else is refused as a whole.
-    QByteArray bytes;
+    // Only whole pairs of hexadecimal digits go out; any other character
+    // (a blank or a control character included) refuses the text as a whole.
     if (hexText.size() % 2 != 0)
         return QStringLiteral("NG");
+    QByteArray bytes;
     for (int i = 0; i < hexText.size(); i += 2) {
-        bool ok = false;
-        const int v = hexText.mid(i, 2).toInt(&ok, 16);
-        if (!ok || hexText.at(i) == '+' || hexText.at(i) == '-')
+        const int high = hexDigit(hexText.at(i));
+        const int low = hexDigit(hexText.at(i + 1));
+        if (high < 0 || low < 0)
             return QStringLiteral("NG");
-        bytes.append(static_cast<char>(v));
+        bytes.append(static_cast<char>(high * 16 + low));
     }
     m_state.echo = true;
     m_port.setRThreshold(1);
     for (char b : bytes) {
         m_port.write(QByteArray(1, b));
-        if (m_controls.sendText)
-            m_controls.sendText->append(hexBytes(QByteArray(1, b)));
+        m_traffic.append(TrafficLog::Sent, hexBytes(QByteArray(1, b)));
     }
-    if (m_controls.sendText) {
-        m_controls.sendText->append(kLineEnd);
-        m_controls.sendText->refresh();
-    }
+    m_traffic.append(TrafficLog::Sent, TrafficLog::kLineEnd);
+    m_traffic.cut(TrafficLog::Sent);
+    m_traffic.publish(TrafficLog::Sent);
     return QStringLiteral("OK");
 }
 
@@ -136,30 +129,19 @@ void Link::onComEvent(int code)
 
 void Link::handleReceived(const QByteArray& bytes)
 {
-    TrafficText* recv = m_controls.recvText;
     for (char c : bytes) {
-        if (m_state.echo && recv)
-            recv->append(hexBytes(QByteArray(1, c)));
+        if (m_state.echo)
+            m_traffic.append(TrafficLog::Received, hexBytes(QByteArray(1, c)));
         if (static_cast<quint8>(c) == 0xFF) {
             m_state.terminatorReceived = true;
             m_state.replyPending = false;
             CheckFinishCommand();
-            if (m_state.echo && recv)
-                recv->append(kLineEnd);
+            if (m_state.echo)
+                m_traffic.append(TrafficLog::Received, TrafficLog::kLineEnd);
         }
     }
-    if (recv) {
-        recv->cut();
-        recv->refresh();
-    }
-}
-
-void Link::clearTraffic()
-{
-    if (m_controls.sendText)
-        m_controls.sendText->clearText();
-    if (m_controls.recvText)
-        m_controls.recvText->clearText();
+    m_traffic.cut(TrafficLog::Received);
+    m_traffic.publish(TrafficLog::Received);
 }
 
 void Link::flushInput()
@@ -224,19 +206,16 @@ QByteArray Link::WaitReply(int count)
 
 bool Link::CheckFinishCommand()
 {
-    const QString window = recognitionWindow(m_controls.recvText ? m_controls.recvText->text() : QString());
+    const QString window = recognitionWindow(m_traffic.text(TrafficLog::Received));
 
     if (!windowShowsFinishing(window)) {
         if (windowShows(ReplyKind::Acknowledge, window)) {
-            suspendAutoRefresh();
+            Q_EMIT commandPending();
             m_state.presetAcknowledged = m_state.presetBusy;
             return false;
         }
         if (windowShows(ReplyKind::NetworkChange, window)) {
-            m_messages.notify(QStringLiteral("Warning"),
-                              QStringLiteral("Network Change was received.\n"
-                                             "Please implement IF_Clear (broadcast), AddressSet command."),
-                              QMessageBox::Warning);
+            Q_EMIT networkChange();
             return true;
         }
         return false;
@@ -251,58 +230,15 @@ bool Link::CheckFinishCommand()
         else
             finished = true;
         if (finished) {
-            if (releasePreset)
-                releasePreset(m_state.presetKind, m_state.presetNumber);
             m_state.presetBusy = false;
-            m_state.refreshSkip = 2;
-            resumeAutoRefresh();
+            Q_EMIT presetFinished(m_state.presetKind, m_state.presetNumber);
         } else {
-            suspendAutoRefresh();
+            Q_EMIT commandPending();
         }
     } else {
-        resumeAutoRefresh();
+        Q_EMIT commandFinished();
     }
     return true;
-}
-
-void Link::resumeAutoRefresh()
-{
-    QTimer* timer = m_controls.timer1;
-    if (autoCaptionIsAuto() && !timer->isActive() && !m_controls.autoRefreshed->isEnabled()) {
-        timer->setInterval(2000);
-        timer->start();
-        m_controls.autoRefreshed->setEnabled(true);
-    } else if (m_state.refreshRestart) {
-        timer->start();
-    }
-}
-
-void Link::ARError()
-{
-    // Auto refresh stops at once, so that no further read can stack a second
-    // warning on top of this one while the operator has not answered yet.
-    stopAutoRefresh();
-    if (m_refreshErrorShown)
-        return;
-    m_refreshErrorShown = true;
-    m_messages.notify(QStringLiteral("Warning"),
-                      QStringLiteral("Refresh Action Error !\nRefresh Action is Stopped."),
-                      QMessageBox::Critical, [this] {
-                          m_refreshErrorShown = false;
-                          stopAutoRefresh();
-                      });
-}
-
-void Link::stopAutoRefresh()
-{
-    m_controls.timer1->stop();
-    m_controls.autoRefreshed->setText(QStringLiteral("Stop"));
-    // A read that failed while auto refresh was suspended would otherwise
-    // leave the button greyed with no way to switch auto refresh on again.
-    m_controls.autoRefreshed->setEnabled(true);
-    if (m_controls.refreshOnce)
-        m_controls.refreshOnce->setEnabled(true);
-    flushInput();
 }
 
 } // namespace peltro

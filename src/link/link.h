@@ -3,39 +3,28 @@
 #include "clock.h"
 #include "panel_state.h"
 #include "port_object.h"
+#include "traffic_log.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <functional>
-
-class QPushButton;
-class QTimer;
 
 namespace peltro {
 
-class MessageService;
-class TrafficText;
-
-// The main window's controls the link reads and drives: the auto-refresh
-// timer and buttons, and the two traffic boxes.
-struct LinkControls {
-    QTimer* timer1 = nullptr;
-    QPushButton* autoRefreshed = nullptr;
-    QPushButton* refreshOnce = nullptr;
-    TrafficText* sendText = nullptr;
-    TrafficText* recvText = nullptr;
-};
-
 // The byte pipe between the panel and the camera chain: sending in the three
 // modes, the receive handler with its echo, the blocking reply read, and the
-// recognition of replies that ends a command and resumes auto refresh.
+// recognition of the replies that end a command.
+//
+// The link holds no widget. What it recognises leaves it as signals, emitted
+// synchronously at the moment the panel must act on them: the refresh owner
+// suspends auto refresh on commandGoing() and commandPending(), resumes it on
+// commandFinished() and presetFinished(); the window tells the operator of a
+// networkChange().
 class Link final : public QObject {
     Q_OBJECT
 public:
-    Link(PanelState& state, PortObject& port, Clock& clock, MessageService& messages,
-         LinkControls controls, QObject* parent = nullptr);
+    Link(PanelState& state, PortObject& port, Clock& clock, QObject* parent = nullptr);
 
     // Values 0..255 to bytes. A value outside one byte refuses the whole
     // packet (empty result), which SD then refuses to send.
@@ -57,13 +46,11 @@ public:
     bool WaitCheck(double limit);
 
     bool CheckFinishCommand();
-    void ARError();
     bool RefreshNotGoCheck() const { return !m_state.statusReadBusy; }
 
     // The receive handler's per-byte work, also used by callers that read a
     // reply themselves but want it echoed and recognised.
     void handleReceived(const QByteArray& bytes);
-    void clearTraffic();
 
     // Discards every byte waiting in the input buffer.
     void flushInput();
@@ -71,30 +58,37 @@ public:
     PortObject& port() { return m_port; }
     Clock& clock() { return m_clock; }
     PanelState& state() { return m_state; }
-    const LinkControls& controls() const { return m_controls; }
-
-    // Releases the option button of a finished preset operation (kind, number).
-    std::function<void(int, int)> releasePreset;
+    TrafficLog& traffic() { return m_traffic; }
 
     static QString hexBytes(const QByteArray& bytes);  // "81 01 FF "
 
+Q_SIGNALS:
+    // An operator command is about to go out (or to be refused for a
+    // running status read): auto refresh is to be suspended.
+    void commandGoing();
+    // A reply showed that a command is still under way (a lone acknowledge,
+    // or a preset that has not ended yet): auto refresh stays suspended.
+    void commandPending();
+    // A reply ended the command in flight.
+    void commandFinished();
+    // The preset operation of kind (0 set, 1 recall, 2 reset) and number
+    // has ended; commandFinished() is not emitted for it.
+    void presetFinished(int kind, int number);
+    // A camera announced a change of the network.
+    void networkChange();
+
 private:
     void onComEvent(int code);
-    bool autoCaptionIsAuto() const;
-    void suspendAutoRefresh();
-    void resumeAutoRefresh();
-    void stopAutoRefresh();
+    void echoSent(const QByteArray& packet);
 
     PanelState& m_state;
     PortObject& m_port;
     Clock& m_clock;
-    MessageService& m_messages;
-    LinkControls m_controls;
+    TrafficLog m_traffic;
 
     bool m_replyReadBusy = false;
     bool m_stopwatchArmed = false;
     double m_stopwatchStart = 0.0;
-    bool m_refreshErrorShown = false;
     bool m_lastWaitTimedOut = false;
 };
 

@@ -22,8 +22,6 @@ struct PanelState {
     // status read and refresh
     bool statusReadBusy = false;
     bool modelIdentified = false;
-    bool refreshRestart = false;
-    std::uint8_t refreshSkip = 0;
 
     // preset operation waiting for its finish
     bool presetBusy = false;

@@ -4,6 +4,7 @@
 #include "direct_console.h"
 #include "main_layout.h"
 #include "message_service.h"
+#include "refresh_controller.h"
 #include "tick_action.h"
 #include "traffic_text.h"
 #include "twips.h"
@@ -44,20 +45,20 @@ FrmMain::FrmMain(PanelState& state, PortObject& port, Clock& clock, MessageServi
     timer2->setObjectName(QStringLiteral("Timer2"));
     timer2->setInterval(800);
 
+    m_link = new Link(m_state, port, clock, this);
     buildMenus();
     buildFrames();
-    installCameraControls(*this);
     buildStatusArea();
     buildTrafficArea();
-
-    m_link = new Link(m_state, port, clock, m_messages,
-                      LinkControls{timer1, autoRefreshed, refreshOnce, sendText, recvText}, this);
+    m_refresh = new RefreshController(*timer1, *autoRefreshed, *refreshOnce, *m_link, m_messages, this);
+    installCameraControls(*this);
+    connect(m_link, &Link::networkChange, this, &FrmMain::showNetworkChange);
 
     connect(action(QStringLiteral("Quit")), &QAction::triggered, this, [this] {
         m_quitting = true;
         QCoreApplication::exit(0);
     });
-    connect(cmdClearTxt, &QPushButton::clicked, this, [this] { m_link->clearTraffic(); });
+    connect(cmdClearTxt, &QPushButton::clicked, this, [this] { m_link->traffic().clear(); });
     new DirectConsole(directText, *m_link, this);
 }
 
@@ -71,17 +72,29 @@ void FrmMain::placeTwips(QWidget* w, double left, double top, double width, doub
 
 QAction* FrmMain::action(const QString& name) const
 {
-    return findChild<QAction*>(name);
+    return requireChild<QAction>(this, name);
 }
 
 TickAction* FrmMain::tick(const QString& name) const
 {
-    return findChild<TickAction*>(name);
+    return requireChild<TickAction>(this, name);
 }
 
 QMenu* FrmMain::menu(const QString& name) const
 {
-    return findChild<QMenu*>(name);
+    return requireChild<QMenu>(this, name);
+}
+
+void FrmMain::showNetworkChange()
+{
+    // Cameras may repeat the notice; one box at a time is enough to tell.
+    if (m_networkNoticeShown)
+        return;
+    m_networkNoticeShown = true;
+    m_messages.notify(QStringLiteral("Warning"),
+                      QStringLiteral("Network Change was received.\n"
+                                     "Please implement IF_Clear (broadcast), AddressSet command."),
+                      QMessageBox::Warning, [this] { m_networkNoticeShown = false; });
 }
 
 void FrmMain::buildStatusArea()
@@ -140,11 +153,11 @@ void FrmMain::buildTrafficArea()
     placeTwips(cmdClearTxt, 60, layout::kConsoleTop + 660, 900, 345);
 
     label(6, QStringLiteral("Command History"), 3960, top, 2000);
-    sendText = new TrafficText(m_canvas);
+    sendText = new TrafficText(m_link->traffic(), TrafficLog::Sent, m_canvas);
     sendText->setObjectName(QStringLiteral("SendText"));
     placeTwips(sendText, 3960, top + 255, 3840, layout::kTrafficHeight);
     label(7, QStringLiteral("Response Window"), 7920, top, 2000);
-    recvText = new TrafficText(m_canvas);
+    recvText = new TrafficText(m_link->traffic(), TrafficLog::Received, m_canvas);
     recvText->setObjectName(QStringLiteral("RecvText"));
     placeTwips(recvText, 7920, top + 255, 3780, layout::kTrafficHeight);
 }

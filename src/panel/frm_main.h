@@ -3,6 +3,7 @@
 #include "catalogue.h"
 #include "link.h"
 #include "panel_state.h"
+#include "required_child.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -18,6 +19,7 @@ class QTimer;
 namespace peltro {
 
 class MessageService;
+class RefreshController;
 class TickAction;
 class TrafficText;
 
@@ -32,14 +34,17 @@ public:
 
     PanelState& state() { return m_state; }
     Link& link() { return *m_link; }
+    RefreshController& refresh() { return *m_refresh; }
     MessageService& messages() { return m_messages; }
 
+    // Controls, menus and items by name. A name that does not exist (or a
+    // control of another kind) stops the program with a message.
     QAction* action(const QString& name) const;
     TickAction* tick(const QString& name) const;
     QMenu* menu(const QString& name) const;
     template <typename T> T* control(const QString& name) const
     {
-        return findChild<T*>(name);
+        return requireChild<T>(this, name);
     }
 
     // Status boxes
@@ -48,7 +53,8 @@ public:
     QLineEdit* active = nullptr;
     QLineEdit* baudRateText = nullptr;
     QLineEdit* cameraIdText = nullptr;
-    // Refresh
+    // Refresh: the buttons and the timer belong to the refresh controller;
+    // they are here to be looked at.
     QPushButton* autoRefreshed = nullptr;
     QPushButton* refreshOnce = nullptr;
     QTimer* timer1 = nullptr;
@@ -94,11 +100,14 @@ private:
     void buildFrames();
     void buildStatusArea();
     void buildTrafficArea();
+    void showNetworkChange();
 
     PanelState& m_state;
     MessageService& m_messages;
     QWidget* m_canvas = nullptr;
     Link* m_link = nullptr;
+    RefreshController* m_refresh = nullptr;
+    bool m_networkNoticeShown = false;
     bool m_quitting = false;
     bool m_unloaded = false;
 };

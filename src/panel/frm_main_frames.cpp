@@ -241,7 +241,7 @@ void FrmMain::buildFrames()
         for (const char* n : {"IrisClose", "IrisOpen", "IrisSlider", "GainDown", "GainUp", "GainSlider",
                               "ShutterSlow", "ShutterFast", "ShutterSlider", "BrightDown", "BrightUp",
                               "BrightSlider"})
-            g->findChild<QWidget*>(QString::fromLatin1(n))->setEnabled(false);
+            requireChild<QWidget>(g, QString::fromLatin1(n))->setEnabled(false);
     }
 
     // White balance

@@ -5,12 +5,12 @@
 
 #include "camera_packets.h"
 #include "frm_main.h"
+#include "refresh_controller.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace peltro {
 
@@ -18,9 +18,7 @@ namespace {
 
 QWidget* widget(FrmMain& main, const char* name)
 {
-    QWidget* w = main.control<QWidget>(QString::fromLatin1(name));
-    Q_ASSERT_X(w, "lens controls", name);
-    return w;
+    return main.control<QWidget>(QString::fromLatin1(name));
 }
 
 void enable(FrmMain& main, std::initializer_list<const char*> names, bool on)
@@ -81,11 +79,7 @@ void onDigitalZoomMode(FrmMain& main, int index)
     }
     enable(main, {"DZoom"}, true);
     // With auto refresh off, one status read follows the command's completion.
-    if (main.autoRefreshed->text().compare(QLatin1String("Stop"), Qt::CaseInsensitive) == 0) {
-        main.timer1->stop();
-        main.timer1->setInterval(2000);
-        main.state().refreshRestart = true;
-    }
+    main.refresh().readOnceAfterCommand(RefreshController::kInterval);
     enable(main, {"DZoomTele", "DZoomWide", "DZoomX"}, false);
     enable(main, {"DZoomMode_0"}, false);
     enable(main, {"DZoomMode_1"}, true);

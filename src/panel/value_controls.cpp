@@ -5,12 +5,12 @@
 #include "camera_packets.h"
 #include "frm_main.h"
 #include "hold_button.h"
+#include "refresh_controller.h"
 #include "tick_action.h"
 #include "value_slider.h"
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace peltro {
 
@@ -23,9 +23,7 @@ QString nameOf(const char* name)
 
 template <typename T> T* find(FrmMain& main, const char* name)
 {
-    T* w = main.control<T>(nameOf(name));
-    Q_ASSERT_X(w, "installValueControls", name);
-    return w;
+    return main.control<T>(nameOf(name));
 }
 
 void wireSlider(FrmMain& main, const SliderDef& def)
@@ -37,10 +35,10 @@ void wireSlider(FrmMain& main, const SliderDef& def)
     if (def.kind == SliderKind::MoveOnly)
         return;
     // No status read may move the thumb under the operator's hand.
-    QObject::connect(slider, &ValueSlider::mousePressed, slider, [&main] { main.timer1->stop(); });
+    QObject::connect(slider, &ValueSlider::mousePressed, slider, [&main] { main.refresh().pauseForSlider(); });
     QObject::connect(slider, &ValueSlider::mouseReleased, slider, [&main, slider, def] {
         if (main.tick(QStringLiteral("AutoRefresh"))->isChecked())
-            main.timer1->start();
+            main.refresh().resumeAfterSlider();
         // The last packet on the line always carries the final position.
         if (def.kind == SliderKind::Resending)
             sendCommand(main, sliderPacket(main.state().cameraAddress, def, slider->value()));

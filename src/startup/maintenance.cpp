@@ -2,11 +2,10 @@
 
 #include "catalogue.h"
 #include "frm_main.h"
+#include "refresh_controller.h"
 #include "tick_action.h"
 
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
 
 namespace peltro {
 
@@ -81,16 +80,15 @@ void Maintenance::Power()
         packet = Link::VarArrayToBytes({header, 0x01, 0x04, 0x00, 0x02, 0xFF});
         power->setChecked(true);
         st.modelIdentified = false;
+        // The camera takes a while to come up: the first reads after the
+        // power change are skipped, or, with auto refresh off, one read
+        // follows the command's completion.
         const bool slowStart = st.panTiltModel == kModelP3;
-        if (m.autoRefreshed->text().compare(QLatin1String("Auto"), Qt::CaseInsensitive) == 0) {
-            m.timer1->stop();
-            m.autoRefreshed->setEnabled(false);
-            st.refreshSkip = slowStart ? 3 : 1;
-        } else {
-            m.timer1->stop();
-            m.timer1->setInterval(slowStart ? 6000 : 2000);
-            st.refreshRestart = true;
-        }
+        RefreshController& refresh = m.refresh();
+        if (refresh.isAuto())
+            refresh.suspendAndSkip(slowStart ? 3 : 1);
+        else
+            refresh.readOnceAfterCommand(slowStart ? 6000 : 2000);
     }
     link.SD(packet, 1);
 }

@@ -2,6 +2,7 @@
 
 #include "frm_main.h"
 #include "message_service.h"
+#include "refresh_controller.h"
 #include "startup_windows.h"
 #include "twips.h"
 
@@ -163,7 +164,7 @@ bool Startup::run()
 
     // 1
     st.startup = true;
-    m_main.timer1->stop();
+    m_main.refresh().holdForStartup();
     m_main.timer2->stop();
     m_main.hide();
 
@@ -222,9 +223,7 @@ bool Startup::run()
     // 11
     m_main.control<QPushButton>(QStringLiteral("DZoomX"))->setText(QStringLiteral("X1"));
     st.startup = false;
-    m_main.timer1->stop();
-    m_main.autoRefreshed->setEnabled(true);
-    m_main.autoRefreshed->setText(QStringLiteral("Stop"));
+    m_main.refresh().finishStartup();
 
     // 12
     m_info->setSubtitle(QStringLiteral("Camera Staus Check Start"));

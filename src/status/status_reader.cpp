@@ -5,6 +5,7 @@
 #include "catalogue.h"
 #include "frm_main.h"
 #include "panel_config.h"
+#include "refresh_controller.h"
 #include "tick_action.h"
 
 #include <QCheckBox>
@@ -15,43 +16,19 @@
 
 namespace peltro {
 
-namespace {
-
-bool captionIs(QPushButton* b, const char* text)
-{
-    return b->text().compare(QLatin1String(text), Qt::CaseInsensitive) == 0;
-}
-
-} // namespace
-
 StatusReader::StatusReader(FrmMain& main, PanelConfig& config, QObject* parent)
     : QObject(parent), m(main), m_config(config)
 {
     m.statusRead = [this] { return ReadCameraStatus(); };
-    connect(m.timer1, &QTimer::timeout, this, [this] { ReadCameraStatus(); });
+    connect(&m.refresh(), &RefreshController::readDue, this, [this] { ReadCameraStatus(); });
     connect(m.refreshOnce, &QPushButton::clicked, this, &StatusReader::onRefreshOnce);
-    connect(m.autoRefreshed, &QPushButton::clicked, this, &StatusReader::onAutoRefreshed);
 }
 
 void StatusReader::onRefreshOnce()
 {
-    PanelState& st = m.state();
-    if (st.presetBusy && st.refreshSkip < 255)
-        ++st.refreshSkip;
+    if (m.state().presetBusy)
+        m.refresh().skipOneMore();
     ReadCameraStatus();
-}
-
-void StatusReader::onAutoRefreshed()
-{
-    if (!captionIs(m.autoRefreshed, "Auto")) {
-        m.timer1->start();
-        m.autoRefreshed->setText(QStringLiteral("Auto"));
-        m.refreshOnce->setEnabled(false);
-    } else {
-        m.timer1->stop();
-        m.autoRefreshed->setText(QStringLiteral("Stop"));
-        m.refreshOnce->setEnabled(true);
-    }
 }
 
 bool StatusReader::ReadCameraStatus()
@@ -61,15 +38,9 @@ bool StatusReader::ReadCameraStatus()
         return false;
     if (st.presetBusy)
         return false;
-    if (st.refreshSkip > 0) {
-        --st.refreshSkip;
+    if (m.refresh().takeSkip())
         return false;
-    }
-    if (st.refreshRestart) {
-        m.timer1->stop();
-        m.timer1->setInterval(2000);
-        st.refreshRestart = false;
-    }
+    m.refresh().beginRead();
     m_reading = true;
     st.statusReadBusy = true;
 
@@ -128,7 +99,7 @@ bool StatusReader::identify()
         link.SD(Link::VarArrayToBytes({0x80 + st.cameraAddress, 0x09, 0x00, 0x02, 0xFF}), 0);
         v = link.WaitReply(10);
         if (++tries >= kMaxTries) {
-            link.ARError();
+            m.refresh().ARError();
             return false;
         }
         if (v.size() >= 10 && (quint8(v[0]) & 0x80) && quint8(v[1]) == 0x50 && quint8(v[9]) == 0xFF)
@@ -148,7 +119,7 @@ bool StatusReader::identify()
         case kModelP1:
             st.panTiltModel = kModelP1;
             m.modelVersion->setText(names[0]);
-            m.refreshOnce->setEnabled(false);
+            m.refresh().noStatusToRead();
             m.ntscOrPal->clear();
             m.cameraIdText->clear();
             m_config.DspP1();
@@ -181,7 +152,7 @@ bool StatusReader::readBlock(int block, QByteArray& reply)
         if (isValidBlock(reply))
             return true;
         if (++invalid >= kMaxTries) {
-            link.ARError();
+            m.refresh().ARError();
             return false;
         }
     }
@@ -254,14 +225,16 @@ void StatusReader::applyCamera(const CameraStatus& s)
     auto slider = [this](const char* n) { return m.control<QSlider>(QString::fromLatin1(n)); };
     auto box = [this](const char* n) { return m.control<QLineEdit>(QString::fromLatin1(n)); };
 
-    // A mode the panel does not know ticks no item and changes nothing more.
+    // The camera's mode is always recorded, a mode the panel does not know
+    // included (it ticks no item and enables nothing): otherwise a later
+    // click on the mode recorded before would be taken as no change.
     checkWBModeItem(m, s.wbMode);
-    if (wbModeRow(s.wbMode) && s.wbMode != m.recordedWBMode) {
+    if (s.wbMode != m.recordedWBMode) {
         m.recordedWBMode = s.wbMode;
         applyWBEnabling(m, s.wbMode);
     }
     checkAEModeItem(m, s.aeMode);
-    if (aeModeRow(s.aeMode) && s.aeMode != m.recordedAEMode) {
+    if (s.aeMode != m.recordedAEMode) {
         m.recordedAEMode = s.aeMode;
         applyAEEnabling(m, s.aeMode);
     }
@@ -326,11 +299,8 @@ void StatusReader::applyExpanded(const ExpandedStatus& s)
     m.control<QPushButton>(QStringLiteral("DZoomX"))->setText(dzoom->value() == 0 ? QStringLiteral("MAX")
                                                                                     : QStringLiteral("X1"));
     m.state().alarmOn = s.alarmOn;
-    if (s.alarmOn && captionIs(m.autoRefreshed, "Auto")) {
-        m.timer1->stop();
-        m.autoRefreshed->setText(QStringLiteral("Stop"));
-        m.refreshOnce->setEnabled(true);
-    }
+    if (s.alarmOn)
+        m.refresh().stopForAlarm();
     if (showMounting)
         showMounting(s.ceilingMount ? QStringLiteral("Ceiling Mount") : QStringLiteral("Desktop Mount"));
     m.action(QStringLiteral("MotionDetecter"))->setVisible(s.motionDetection);

@@ -13,7 +13,7 @@ class PanelConfig;
 
 // Brings the main window into line with the camera: identifies the model
 // when it is not known yet, reads the four status blocks and sets every
-// control they describe. Also the refresh buttons and the auto-refresh timer.
+// control they describe. Runs on every tick of auto refresh and on "Refresh Once".
 class StatusReader final : public QObject {
     Q_OBJECT
 public:
@@ -43,7 +43,6 @@ private:
     bool readBlock(int block, QByteArray& reply);
     void finish();
     void onRefreshOnce();
-    void onAutoRefreshed();
 
     FrmMain& m;
     PanelConfig& m_config;

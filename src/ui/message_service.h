@@ -24,7 +24,8 @@ public:
                 std::function<void()> onOk = {}) override;
 };
 
-// Records the boxes and answers each at once.
+// Records the boxes and answers each at once, or, with keepOpen set, keeps
+// them open until answerAll() (an operator who has not answered yet).
 class RecordingMessageService final : public MessageService {
 public:
     struct Box {
@@ -36,10 +37,27 @@ public:
                 std::function<void()> onOk = {}) override
     {
         boxes.push_back({title, text, icon});
-        if (onOk)
+        if (keepOpen)
+            m_open.push_back(std::move(onOk));
+        else if (onOk)
             onOk();
     }
+    int openCount() const { return int(m_open.size()); }
+    void answerAll()
+    {
+        QList<std::function<void()>> open;
+        open.swap(m_open);
+        for (const auto& onOk : open) {
+            if (onOk)
+                onOk();
+        }
+    }
+
     QList<Box> boxes;
+    bool keepOpen = false;
+
+private:
+    QList<std::function<void()>> m_open;
 };
 
 } // namespace peltro

@@ -1,30 +1,26 @@
 #pragma once
 
+#include "traffic_log.h"
+
 #include <QPlainTextEdit>
 
 namespace peltro {
 
-// A read-only traffic box. It keeps the exact text (bytes as "81 01 ... FF ",
-// CR LF per packet) that reply recognition reads, shows it, and keeps the
+// A read-only traffic box: shows one history of the traffic log, with the
 // caret at the end so the newest line is in view.
 class TrafficText final : public QPlainTextEdit {
     Q_OBJECT
 public:
-    static constexpr int kLimit = 1000;
+    TrafficText(TrafficLog& log, TrafficLog::Box box, QWidget* parent = nullptr);
 
-    explicit TrafficText(QWidget* parent = nullptr);
-
-    const QString& text() const { return m_text; }
-    // Appends without refreshing the view; call show() when done.
-    void append(const QString& piece) { m_text += piece; }
-    // Keeps only the last kLimit characters.
-    void cut();
-    void clearText();
-    // Puts the text into the box and the caret at its end.
-    void refresh();
+    // The exact text the box shows (CR LF line ends included).
+    const QString& text() const { return m_log.text(m_box); }
 
 private:
-    QString m_text;
+    void refresh();
+
+    TrafficLog& m_log;
+    TrafficLog::Box m_box;
 };
 
 } // namespace peltro

@@ -38,9 +38,11 @@ private Q_SLOTS:
         QCOMPARE(writes.size(), 3);
         QCOMPARE(hex(writes[2]), QStringLiteral("81 09 00 02 FF"));
 
-        // stopped auto refresh: the timer is left alone
+        // stopped auto refresh: a delayed read that is due is left alone
         LinkRig s;
-        s.timer1.start();  // one delayed read pending
+        s.refresh.readOnceAfterCommand(2000);
+        s.refresh.resumeAfterCommand();  // one delayed read pending
+        QVERIFY(s.timer1.isActive());
         s.link.SD(bytes("81 01 04 07 02 FF"), 1);
         QVERIFY(s.timer1.isActive());
     }
@@ -72,7 +74,7 @@ private Q_SLOTS:
     void historyKeepsLastThousandCharacters()
     {
         LinkRig r;
-        r.sendText.append(QString(995, 'x'));
+        r.link.traffic().append(TrafficLog::Sent, QString(995, 'x'));
         r.link.SD(bytes("81 01 04 07 02 FF"), 1);
         const QString expected = (QString(995, 'x') + QStringLiteral("81 01 04 07 02 FF \r\n")).right(1000);
         QCOMPARE(r.sendText.text().size(), 1000);
@@ -190,7 +192,7 @@ private Q_SLOTS:
         LinkRig r;
         r.setAutoRunning();
         r.link.SD(bytes("81 01 04 07 02 FF"), 1);
-        r.recvText.append(QStringLiteral("90 51 FF \r\n"));
+        r.link.traffic().append(TrafficLog::Received, QStringLiteral("90 51 FF \r\n"));
         r.link.handleReceived(bytes("90 41 FF"));
         QVERIFY(r.timer1.isActive());
         QVERIFY(r.autoRefreshed.isEnabled());
@@ -198,8 +200,8 @@ private Q_SLOTS:
         // stopped with a pending delayed read: the timer is enabled again
         LinkRig s;
         s.state.echo = true;
-        s.state.refreshRestart = true;
-        s.timer1.setInterval(6000);
+        s.refresh.readOnceAfterCommand(6000);
+        QVERIFY(!s.timer1.isActive());
         s.link.handleReceived(bytes("90 60 02 FF"));
         QVERIFY(s.timer1.isActive());
         QCOMPARE(s.timer1.interval(), 6000);
@@ -219,23 +221,20 @@ private Q_SLOTS:
         QVERIFY(r.state.presetAcknowledged);
     }
 
-    void networkChangeWarns()
+    void networkChangeIsAnnounced()
     {
         LinkRig r;
+        QSignalSpy notices(&r.link, &Link::networkChange);
         r.link.SD(bytes("81 01 04 07 02 FF"), 1);
         LinkRig::pump();
         // seen next to the completion, the notice is taken for a finishing reply
         r.port.injectNetworkChange(1);
         LinkRig::pump();
-        QVERIFY(r.messages.boxes.isEmpty());
-        r.link.clearTraffic();
+        QCOMPARE(notices.size(), 0);
+        r.link.traffic().clear();
         r.port.injectNetworkChange(1);
         LinkRig::pump();
-        QCOMPARE(r.messages.boxes.size(), 1);
-        QCOMPARE(r.messages.boxes[0].title, QStringLiteral("Warning"));
-        QCOMPARE(r.messages.boxes[0].text,
-                 QStringLiteral("Network Change was received.\nPlease implement IF_Clear (broadcast), AddressSet command."));
-        QCOMPARE(r.messages.boxes[0].icon, QMessageBox::Warning);
+        QCOMPARE(notices.size(), 1);
     }
 
     void presetFinishing()
@@ -243,7 +242,7 @@ private Q_SLOTS:
         LinkRig r;
         r.state.echo = true;
         QList<QPair<int, int>> released;
-        r.link.releasePreset = [&](int kind, int number) { released << qMakePair(kind, number); };
+        connect(&r.link, &Link::presetFinished, this, [&](int kind, int number) { released << qMakePair(kind, number); });
         r.setAutoRunning();
         r.state.presetBusy = true;
         r.state.presetKind = 1;
@@ -256,17 +255,17 @@ private Q_SLOTS:
         QVERIFY(!r.timer1.isActive());
 
         // a completion without an acknowledge first does not end it either
-        r.recvText.clearText();
+        r.link.traffic().clear();
         r.link.handleReceived(bytes("90 51 FF"));
         QVERIFY(r.state.presetBusy);
 
         // acknowledge, then completion: finished
-        r.recvText.clearText();
+        r.link.traffic().clear();
         r.link.handleReceived(bytes("90 41 FF"));
-        r.recvText.clearText();
+        r.link.traffic().clear();
         r.link.handleReceived(bytes("90 51 FF"));
         QVERIFY(!r.state.presetBusy);
-        QCOMPARE(r.state.refreshSkip, 2);
+        QCOMPARE(r.refresh.skipCount(), 2);
         QCOMPARE(released, (QList<QPair<int, int>>{{1, 4}}));
         QVERIFY(r.timer1.isActive());
 
@@ -275,7 +274,7 @@ private Q_SLOTS:
         r.state.presetAcknowledged = false;
         r.state.presetKind = 0;
         r.state.presetNumber = 2;
-        r.recvText.clearText();
+        r.link.traffic().clear();
         r.link.handleReceived(bytes("90 60 02 FF"));
         QVERIFY(!r.state.presetBusy);
         QCOMPARE(released.last(), qMakePair(0, 2));
@@ -285,10 +284,10 @@ private Q_SLOTS:
     {
         LinkRig r;
         r.setAutoRunning();
-        r.refreshOnce.setEnabled(false);
-        r.autoRefreshed.setEnabled(false);  // suspended
+        r.refresh.suspendForCommand();
+        QVERIFY(!r.autoRefreshed.isEnabled() && !r.refreshOnce.isEnabled());
         r.port.injectFromChain(bytes("12 34"));
-        r.link.ARError();
+        r.refresh.ARError();
         QCOMPARE(r.messages.boxes.size(), 1);
         QCOMPARE(r.messages.boxes[0].text, QStringLiteral("Refresh Action Error !\nRefresh Action is Stopped."));
         QCOMPARE(r.messages.boxes[0].icon, QMessageBox::Critical);
@@ -318,6 +317,11 @@ private Q_SLOTS:
         // text that is not whole hex pairs is refused as a whole
         QCOMPARE(r.link.SendDirect(QStringLiteral("810")), QStringLiteral("NG"));
         QCOMPARE(r.link.SendDirect(QStringLiteral("81G1")), QStringLiteral("NG"));
+        // a blank or a control character inside a pair is no digit either
+        QCOMPARE(r.link.SendDirect(QStringLiteral("4\r0500")), QStringLiteral("NG"));
+        QCOMPARE(r.link.SendDirect(QStringLiteral(" 40500")), QStringLiteral("NG"));
+        QCOMPARE(r.link.SendDirect(QStringLiteral("+1")), QStringLiteral("NG"));
+        QCOMPARE(r.link.SendDirect(QString(QChar(0)) + QStringLiteral("1")), QStringLiteral("NG"));
         QVERIFY(r.takeWrites().isEmpty());
     }
 };

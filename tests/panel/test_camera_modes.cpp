@@ -94,7 +94,7 @@ private Q_SLOTS:
         QFETCH(QString, group);
         PanelRig r;
         FrmMain& m = *r.main;
-        if (QWidget* w = m.control<QWidget>(control))
+        if (auto* w = m.findChild<QWidget*>(control))
             w->setEnabled(true);
         const QStringList controls = group.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const auto before = snapshot(m, controls);
@@ -140,22 +140,22 @@ private Q_SLOTS:
         QCOMPARE(hexList(r.takeWrites()), commands("06 10|06 10"));
 
         // Back to combine mode with auto refresh off: one read after the command.
-        m.timer1->setInterval(6000);
-        m.timer1->start();
+        m.refresh().readOnceAfterCommand(6000);
+        m.refresh().resumeAfterCommand();  // an earlier delayed read is due
+        QVERIFY(m.timer1->isActive());
         operate(m, QStringLiteral("DZoomMode_0"));
         QCOMPARE(hexList(r.takeWrites()), commands("36 00"));
         QCOMPARE(enabledStates(m, controls).left(6), QStringLiteral("000011"));
-        QVERIFY(!m.timer1->isActive() && r.state.refreshRestart);
+        QVERIFY(!m.timer1->isActive() && m.refresh().delayedReadArmed());
         QCOMPARE(m.timer1->interval(), 2000);  // the link starts it again on the completion
 
-        // With auto refresh on the timer is left to the link.
-        r.state.refreshRestart = false;
-        m.autoRefreshed->setText(QStringLiteral("Auto"));
-        m.timer1->setInterval(6000);
+        // With auto refresh on no delayed read is armed: the running timer reads.
+        m.refresh().forgetDelayedRead();
+        m.autoRefreshed->click();
         operate(m, QStringLiteral("DZoomMode_1"));
         operate(m, QStringLiteral("DZoomMode_0"));
-        QCOMPARE(m.timer1->interval(), 6000);
-        QVERIFY(!r.state.refreshRestart);
+        QCOMPARE(m.timer1->interval(), 2000);
+        QVERIFY(!m.refresh().delayedReadArmed());
     }
 
     void focusPatterns_data()

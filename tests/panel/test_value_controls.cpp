@@ -81,7 +81,8 @@ private Q_SLOTS:
         QCOMPARE(hexList(r.takeWrites()), QStringList{packet});
 
         const bool moveOnly = kind == QLatin1String("move");
-        r.main->timer1->start();
+        r.main->autoRefreshed->click();  // auto refresh running
+        QVERIFY(r.main->timer1->isActive());
         QTest::mousePress(s, Qt::LeftButton, {}, s->thumbCentre(from + 1));
         QCOMPARE(r.main->timer1->isActive(), moveOnly);
         QTest::mouseRelease(s, Qt::LeftButton, {}, s->thumbCentre(from + 1));
@@ -89,10 +90,12 @@ private Q_SLOTS:
         QCOMPARE(r.main->timer1->isActive(), moveOnly);
         QCOMPARE(hexList(r.takeWrites()), kind == QLatin1String("resend") ? QStringList{packet} : QStringList{});
 
-        // With the auto-refresh item ticked the release starts the timer again.
+        // With the auto-refresh item ticked the release starts the timer again
+        // (once the completion of a re-sent position has come).
         r.main->tick(QStringLiteral("AutoRefresh"))->setChecked(true);
-        r.main->timer1->start();
+        r.main->refresh().resumeAfterCommand();
         QTest::mouseClick(s, Qt::LeftButton, {}, s->thumbCentre(from + 1));
+        r.main->refresh().resumeAfterCommand();
         QVERIFY(r.main->timer1->isActive());
     }
 

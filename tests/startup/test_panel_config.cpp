@@ -26,7 +26,7 @@ bool shown(FrmMain& m, const char* name)
 }
 bool enabled(FrmMain& m, const char* name)
 {
-    if (QAction* a = m.action(QString::fromLatin1(name)))
+    if (auto* a = m.findChild<QAction*>(QString::fromLatin1(name)))
         return a->isEnabled();
     return m.control<QWidget>(QString::fromLatin1(name))->isEnabled();
 }
@@ -139,7 +139,7 @@ private Q_SLOTS:
         for (const QString& n : hiddenControls)
             QVERIFY2(m.control<QWidget>(n)->isHidden(), qPrintable(n));
         for (const QString& n : stillOn) {
-            if (QAction* a = m.action(n))
+            if (auto* a = m.findChild<QAction*>(n))
                 QVERIFY2(a->isEnabled() && a->isVisible(), qPrintable(n));
             else
                 QVERIFY2(!m.control<QWidget>(n)->isHidden(), qPrintable(n));

@@ -327,7 +327,8 @@ private Q_SLOTS:
         AppRig r;
         r.main->ReadCameraStatus();
         r.takeWrites();
-        r.state.refreshSkip = 2;
+        RefreshController& refresh = r.main->refresh();
+        refresh.skipTicks(2);
         QVERIFY(!r.main->ReadCameraStatus());
         QVERIFY(!r.main->ReadCameraStatus());
         QVERIFY(r.takeWrites().isEmpty());
@@ -337,19 +338,20 @@ private Q_SLOTS:
         // a preset in progress holds reads off; Refresh Once adds one skip
         r.state.presetBusy = true;
         r.main->refreshOnce->click();
-        QCOMPARE(int(r.state.refreshSkip), 1);
+        QCOMPARE(refresh.skipCount(), 1);
         QVERIFY(r.takeWrites().isEmpty());
         r.state.presetBusy = false;
-        r.state.refreshSkip = 0;
+        refresh.skipTicks(0);
 
         // the one delayed read: the timer runs once, then stops at 2000 ms
-        r.state.refreshRestart = true;
-        r.main->timer1->setInterval(6000);
-        r.main->timer1->start();
+        refresh.readOnceAfterCommand(6000);
+        refresh.resumeAfterCommand();
+        QVERIFY(r.main->timer1->isActive());
+        QCOMPARE(r.main->timer1->interval(), 6000);
         QVERIFY(r.main->ReadCameraStatus());
         QVERIFY(!r.main->timer1->isActive());
         QCOMPARE(r.main->timer1->interval(), 2000);
-        QVERIFY(!r.state.refreshRestart);
+        QVERIFY(!refresh.delayedReadArmed());
         QCOMPARE(r.main->autoRefreshed->text(), QStringLiteral("Stop"));
     }
 
@@ -374,7 +376,7 @@ private Q_SLOTS:
         r.state.statusReadBusy = true;
         QCOMPARE(r.link().SD(bytes("81 01 04 07 02 FF"), 1), QStringLiteral("NG"));
         r.state.statusReadBusy = false;
-        autoBtn->setEnabled(true);
+        r.main->refresh().resumeAfterCommand();  // as the next command's completion would
         autoBtn->click();
         QCOMPARE(autoBtn->text(), QStringLiteral("Stop"));
         QVERIFY(!r.main->timer1->isActive());
@@ -456,7 +458,7 @@ private Q_SLOTS:
             QCOMPARE(hex(r.takeWrites().value(0)), QStringLiteral("81 01 04 00 02 FF"));
             QVERIFY(ticked(r, "Power"));
             QCOMPARE(r.main->timer1->interval(), 6000);
-            QVERIFY(r.state.refreshRestart);
+            QVERIFY(r.main->refresh().delayedReadArmed());
             QVERIFY(!r.state.modelIdentified);
             QVERIFY(!r.main->timer1->isActive());
             PanelRig::pump();  // completion arrives
@@ -471,8 +473,8 @@ private Q_SLOTS:
             r.main->autoRefreshed->click();
             r.main->tick(QStringLiteral("Power"))->trigger();
             QVERIFY(!r.main->timer1->isActive() && !r.main->autoRefreshed->isEnabled());
-            QCOMPARE(int(r.state.refreshSkip), 1);
-            QVERIFY(!r.state.refreshRestart);
+            QCOMPARE(r.main->refresh().skipCount(), 1);
+            QVERIFY(!r.main->refresh().delayedReadArmed());
             // power off leaves auto refresh alone
             r.takeWrites();
             r.main->tick(QStringLiteral("Power"))->trigger();

@@ -36,17 +36,14 @@ QList<QByteArray> ChainRig::takeWrites()
 }
 
 LinkRig::LinkRig(const QStringList& names)
-    : ChainRig(names), link(state, port, clock, messages,
-                            LinkControls{&timer1, &autoRefreshed, &refreshOnce, &sendText, &recvText})
+    : ChainRig(names), link(state, port, clock), refresh(timer1, autoRefreshed, refreshOnce, link, messages),
+      sendText(link.traffic(), TrafficLog::Sent), recvText(link.traffic(), TrafficLog::Received)
 {
-    timer1.setInterval(2000);
 }
 
 void LinkRig::setAutoRunning()
 {
-    autoRefreshed.setText(QStringLiteral("Auto"));
-    autoRefreshed.setEnabled(true);
-    timer1.start();
+    refresh.toggleAuto();
 }
 
 PanelRig::PanelRig(const QStringList& names)

@@ -5,6 +5,7 @@
 #include "link.h"
 #include "message_service.h"
 #include "panel_state.h"
+#include "refresh_controller.h"
 #include "sim_chain.h"
 #include "sim_port.h"
 #include "traffic_text.h"
@@ -38,15 +39,17 @@ struct ChainRig {
     static void pump() { QCoreApplication::processEvents(); QCoreApplication::processEvents(); }
 };
 
-// The link with stand-alone copies of the controls it drives.
+// The link with the refresh controller and the traffic boxes, on stand-alone
+// copies of the main window's controls.
 struct LinkRig : ChainRig {
     explicit LinkRig(const QStringList& names = {QStringLiteral("quorin-p3")});
     QTimer timer1;
     QPushButton autoRefreshed{QStringLiteral("Stop")};
     QPushButton refreshOnce{QStringLiteral("Refresh Once")};
+    Link link;
+    RefreshController refresh;
     TrafficText sendText;
     TrafficText recvText;
-    Link link;
 
     void setAutoRunning();  // caption "Auto", timer running, button enabled
 };

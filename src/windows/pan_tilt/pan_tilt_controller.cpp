@@ -4,6 +4,7 @@
 #include "frm_pan_tilt.h"
 #include "link.h"
 #include "panel_state.h"
+#include "refresh_controller.h"
 #include "speed_box.h"
 #include "twips.h"
 
@@ -341,7 +342,7 @@ bool PanTiltController::exchange(const QList<int>& inquiry, int count, QByteArra
         if (pantilt::validAnswer(answer, count))
             return true;
         if (++tries >= kMaxTries) {
-            link.ARError();
+            m_main.refresh().ARError();
             return false;
         }
     }
