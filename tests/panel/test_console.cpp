@@ -15,6 +15,7 @@ private Q_SLOTS:
     void onlyHexDigitsGetIn();
     void oddLengthIsNotSent();
     void clearEmptiesBothBoxes();
+    void networkChangeShowsOneBoxAtATime();
 };
 
 void TestConsole::typedPacketGoesOutOnEnter()
@@ -80,6 +81,28 @@ void TestConsole::clearEmptiesBothBoxes()
     QVERIFY(r.main->sendText->text().isEmpty());
     QVERIFY(r.main->recvText->text().isEmpty());
     QVERIFY(r.main->sendText->toPlainText().isEmpty());
+}
+
+// Cameras may repeat the notice; the operator sees one box until answering it.
+void TestConsole::networkChangeShowsOneBoxAtATime()
+{
+    PanelRig r;
+    r.messages.keepOpen = true;
+    r.state.echo = true;
+    r.port.setRThreshold(1);   // as after start-up
+    for (int i = 0; i < 30; ++i) {
+        r.port.injectNetworkChange(1);
+        PanelRig::pump();
+    }
+    QCOMPARE(r.messages.boxes.size(), 1);
+    QCOMPARE(r.messages.boxes[0].title, QStringLiteral("Warning"));
+    QCOMPARE(r.messages.boxes[0].text,
+             QStringLiteral("Network Change was received.\nPlease implement IF_Clear (broadcast), AddressSet command."));
+    QCOMPARE(r.messages.boxes[0].icon, QMessageBox::Warning);
+    r.messages.answerAll();
+    r.port.injectNetworkChange(1);
+    PanelRig::pump();
+    QCOMPARE(r.messages.boxes.size(), 2);
 }
 
 QTEST_MAIN(TestConsole)

@@ -249,6 +249,19 @@ private Q_SLOTS:
         r.main->control<QWidget>(QStringLiteral("BrightSlider"))->setEnabled(false);
         r.main->ReadCameraStatus();
         QVERIFY(!on(r, "BrightSlider"));
+
+        // A mode the panel does not know ticks nothing but is recorded all the
+        // same: a click on the mode shown before is a change, and goes out.
+        r.chain.camera(1).state.aeMode = 0x0E;
+        r.chain.camera(1).state.wbMode = 7;
+        r.main->ReadCameraStatus();
+        QVERIFY(!ticked(r, "Bright") && !ticked(r, "OnePushWB"));
+        r.takeWrites();
+        r.main->tick(QStringLiteral("Bright"))->trigger();
+        r.main->tick(QStringLiteral("OnePushWB"))->trigger();
+        const QList<QByteArray> sent = r.takeWrites();
+        QVERIFY(sent.contains(bytes("81 01 04 39 0D FF")));
+        QVERIFY(sent.contains(bytes("81 01 04 35 03 FF")));
     }
 
     void videoSystemChoosesShutterColumn()
