@@ -4,6 +4,8 @@
 // white-balance controls, as plain data and functions with no widget in
 // them. Every packet here is a camera command: 8x 01 04 <body> FF.
 
+#include "value_table.h"
+
 #include <QList>
 #include <QString>
 #include <array>
@@ -20,40 +22,7 @@ QList<int> cameraCommand(int address, const QList<int>& body);
 // nibbles 0p 0q 0r 0s, or two (00 00 0r 0s) for the byte-wide settings.
 QList<int> nibbles(int value, bool fourNibbles);
 
-// --- Value groups ----------------------------------------------------------
-
-enum class SliderKind {
-    Plain,       // press stops auto refresh, release may restart it
-    Resending,   // as Plain, and the release sends the final position again
-    MoveOnly,    // only the operator's movement sends; press and release do nothing
-};
-
-struct SliderDef {
-    const char* name;
-    int command;        // byte after 8x 01 04
-    bool fourNibbles;   // false: 00 00 0r 0s
-    SliderKind kind;
-};
-
-// A button whose click sends one or two fixed packets, back to back.
-struct StepDef {
-    const char* name;
-    std::array<std::array<std::uint8_t, 2>, 2> bodies;  // command, parameter
-    int count;
-};
-
-// A button that moves while a mouse button is held on it.
-struct HoldDef {
-    const char* name;
-    int command;
-    int param;                // speed base (0x20 / 0x30) with a speed box, else the fixed byte
-    const char* speedBox;     // nullptr: fixed parameter
-    int singleSpeedParam;     // fixed byte on the single-speed pan/tilt model, -1 none
-};
-
-const QList<SliderDef>& sliderDefs();
-const QList<StepDef>& stepDefs();
-const QList<HoldDef>& holdDefs();
+// --- Value groups (their table: value_table.h) -------------------------------
 
 QList<int> sliderPacket(int address, const SliderDef& slider, int value);
 // The move byte: base + speed from the box text (0..7, junk counts as its

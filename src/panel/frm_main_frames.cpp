@@ -9,6 +9,7 @@
 #include "option_button.h"
 #include "speed_box.h"
 #include "value_slider.h"
+#include "value_table.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -98,18 +99,32 @@ QGroupBox* frame(FrmMain& main, const QString& name, const QString& caption, con
     return g;
 }
 
-// Slider with a picture button at each end and the value box above it.
-void valueRow(Builder& b, const QString& label, int labelIndex, const QString& labelArray, double top,
-              const QString& down, Glyph downArrow, const QString& downText, const QString& sliderName,
-              int min, int max, const QString& up, Glyph upArrow, const QString& upText,
-              const QString& value, double width)
+// Every slider, value box, step button and hold button of the value
+// tables, in its frame.
+void buildValueControls(FrmMain& main)
 {
-    if (labelIndex >= 0)
-        b.label(QStringLiteral("%1_%2").arg(labelArray).arg(labelIndex), label, 120, top, 1500);
-    b.valueBox(value, width - 1020, top - 60, 900);
-    b.step(down, downArrow, downText, 120, top + 285);
-    b.slider(sliderName, min, max, 120 + kButton + 45, top + 300, width - 2 * (kButton + 45) - 240);
-    b.step(up, upArrow, upText, width - 120 - kButton, top + 285);
+    auto frameOf = [&main](const Place& p) { return main.control<QWidget>(QString::fromLatin1(p.frame)); };
+    for (const SliderDef& def : sliderDefs()) {
+        Builder b(main, frameOf(def.place));
+        b.slider(QString::fromLatin1(def.name), def.min, def.max, def.place.left, def.place.top, def.place.width);
+        if (def.valueBox) {
+            Builder box(main, frameOf(def.boxPlace));
+            box.valueBox(QString::fromLatin1(def.valueBox), def.boxPlace.left, def.boxPlace.top, def.boxPlace.width);
+        }
+    }
+    for (const StepDef& def : stepDefs()) {
+        Builder b(main, frameOf(def.place));
+        const QString name = QString::fromLatin1(def.name);
+        if (def.caption)
+            b.button(name, QString::fromLatin1(def.caption), def.place.left, def.place.top, def.place.width);
+        else
+            b.step(name, def.glyph, QString::fromLatin1(def.text), def.place.left, def.place.top);
+    }
+    for (const HoldDef& def : holdDefs()) {
+        Builder b(main, frameOf(def.place));
+        b.hold(QString::fromLatin1(def.name), def.glyph, QString::fromLatin1(def.text), def.place.left,
+               def.place.top);
+    }
 }
 
 } // namespace
@@ -124,18 +139,10 @@ void FrmMain::buildFrames()
         Builder b(*this, g);
         const double w = kFmZoom.width;
         b.label(QStringLiteral("LblZoom_0"), QStringLiteral("Zoom"), 120, 240, 900);
-        b.valueBox(QStringLiteral("ZoomValue"), w - 1020, 180);
         b.step(QStringLiteral("WideT"), Glyph::LeftEnd, QStringLiteral("Wide end"), 120, 480);
-        const double sl = 120 + kButton + 45, sw = w - 2 * (kButton + 45) - 240;
-        auto* full = b.slider(QStringLiteral("ZoomSlider"), 0, 0x7000, sl, 495, sw);
-        b.slider(QStringLiteral("ZoomSliderShort"), 0, 0x4000, sl, 495, sw);
-        full->hide();
-        full->setEnabled(false);
         b.step(QStringLiteral("FarT"), Glyph::RightEnd, QStringLiteral("Tele end"), w - 120 - kButton, 480);
-        b.hold(QStringLiteral("ZoomWide"), Glyph::Left, QStringLiteral("Zoom wide"), 120, 870);
         b.speed(QStringLiteral("WideSpeed"), QStringLiteral("UpDown2"), 510, 885);
         b.speed(QStringLiteral("TeleSpeed"), QStringLiteral("UpDown1"), w - 120 - kButton - 660, 885);
-        b.hold(QStringLiteral("ZoomTele"), Glyph::Right, QStringLiteral("Zoom tele"), w - 120 - kButton, 870);
         b.check(QStringLiteral("DZoom"), QStringLiteral("D-Zoom"), 960, 240, 1200);
         b.button(QStringLiteral("DZoomMode_0"), QStringLiteral("Combine Mode"), 120, 1230, 1755)->setEnabled(false);
         b.button(QStringLiteral("DZoomMode_1"), QStringLiteral("Separate Mode"), 1965, 1230, 1755);
@@ -148,16 +155,8 @@ void FrmMain::buildFrames()
         const double w = kFmDZoom.width;
         b.label(QStringLiteral("LblZoom_1"), QStringLiteral("D-Zoom"), 120, 240, 900);
         b.button(QStringLiteral("DZoomX"), QStringLiteral("X1"), 1140, 180, 700)->setEnabled(false);
-        b.valueBox(QStringLiteral("DZoomValue"), w - 1020, 180);
-        b.slider(QStringLiteral("DZoomSlider"), 0, 0xEB, 120, 555, w - 240);
-        auto* wide = b.hold(QStringLiteral("DZoomWide"), Glyph::Left, QStringLiteral("Digital zoom wide"), 120, 780);
         b.speed(QStringLiteral("DWideSpeed"), QStringLiteral("UpDown5"), 510, 795);
         b.speed(QStringLiteral("DTeleSpeed"), QStringLiteral("UpDown6"), w - 120 - kButton - 660, 795);
-        auto* tele = b.hold(QStringLiteral("DZoomTele"), Glyph::Right, QStringLiteral("Digital zoom tele"),
-                            w - 120 - kButton, 780);
-        // Combine mode is in force until the camera says otherwise.
-        wide->setEnabled(false);
-        tele->setEnabled(false);
     }
 
     // Focus
@@ -166,14 +165,10 @@ void FrmMain::buildFrames()
         Builder b(*this, g);
         const double w = kFmFocus.width;
         b.label(QStringLiteral("LblFocus_0"), QStringLiteral("Focus"), 120, 240, 900);
-        b.valueBox(QStringLiteral("FocusValue"), w - 1020, 180);
-        b.slider(QStringLiteral("FocusSlider"), 0x1000, 0xC000, 120, 555, w - 240);
-        b.hold(QStringLiteral("Far"), Glyph::Left, QStringLiteral("Focus far"), 120, 930);
         b.label(QStringLiteral("LblFocus_1"), QStringLiteral("Far"), 510, 885, 600);
         b.speed(QStringLiteral("FarSpeed"), QStringLiteral("UpDown4"), 510, 1110);
         b.label(QStringLiteral("LblFocus_2"), QStringLiteral("Near"), w - 120 - kButton - 660, 885, 600);
         b.speed(QStringLiteral("NearSpeed"), QStringLiteral("UpDown3"), w - 120 - kButton - 660, 1110);
-        b.hold(QStringLiteral("Near"), Glyph::Right, QStringLiteral("Focus near"), w - 120 - kButton, 930);
         b.button(QStringLiteral("AFModeCmd_0"), QStringLiteral("Auto"), 120, 1530, 1000);
         b.button(QStringLiteral("ManAFMode"), QStringLiteral("Manual Focus"), 1170, 1530, 1400);
         b.button(QStringLiteral("AFTrig"), QStringLiteral("OnePushAF"), 120, 1935, 1300);
@@ -181,8 +176,6 @@ void FrmMain::buildFrames()
         b.label(QStringLiteral("LblFocus_5"), QStringLiteral("AF Sens"), 120, 2385, 900);
         b.check(QStringLiteral("AF_Sens"), QStringLiteral("Norm/Low"), 1080, 2385, 1500);
         b.label(QStringLiteral("LblFocus_4"), QStringLiteral("Near Limit"), 120, 2700, 1200);
-        // No near limit until the camera tells one.
-        b.slider(QStringLiteral("FocusNearLimitSlider"), 0x1000, 0xC000, 120, 2955, w - 240)->setValue(0xC000);
         b.line(QStringLiteral("Line3"), 120, 3330, w - 240);
         b.button(QStringLiteral("AFModeCmd_1"), QStringLiteral("Normal"), 120, 3405, 1000);
         b.button(QStringLiteral("AFModeCmd_2"), QStringLiteral("Interval AF"), 1170, 3405, 1200);
@@ -204,27 +197,14 @@ void FrmMain::buildFrames()
         QGroupBox* g = frame(*this, QStringLiteral("FmAEControl"), QStringLiteral("AE Control"), kFmAEControl);
         Builder b(*this, g);
         const double w = kFmAEControl.width;
-        const QString lbl = QStringLiteral("LblAE");
-        valueRow(b, QStringLiteral("Iris"), 0, lbl, 240, QStringLiteral("IrisClose"), Glyph::Minus,
-                 QStringLiteral("Iris close"), QStringLiteral("IrisSlider"), 0, 17, QStringLiteral("IrisOpen"),
-                 Glyph::Plus, QStringLiteral("Iris open"), QStringLiteral("IrisValue"), w);
-        valueRow(b, QStringLiteral("Gain"), 3, lbl, 1020, QStringLiteral("GainDown"), Glyph::Minus,
-                 QStringLiteral("Gain down"), QStringLiteral("GainSlider"), 0, 15, QStringLiteral("GainUp"),
-                 Glyph::Plus, QStringLiteral("Gain up"), QStringLiteral("GainValue"), w);
-        valueRow(b, QStringLiteral("Shutter"), 6, lbl, 1800, QStringLiteral("ShutterSlow"), Glyph::Minus,
-                 QStringLiteral("Shutter slower"), QStringLiteral("ShutterSlider"), 0, 21,
-                 QStringLiteral("ShutterFast"), Glyph::Plus, QStringLiteral("Shutter faster"),
-                 QStringLiteral("ShutterValue"), w);
+        // The rows' sliders, buttons and value boxes come from the value table.
+        b.label(QStringLiteral("LblAE_0"), QStringLiteral("Iris"), 120, 240, 1500);
+        b.label(QStringLiteral("LblAE_3"), QStringLiteral("Gain"), 120, 1020, 1500);
+        b.label(QStringLiteral("LblAE_6"), QStringLiteral("Shutter"), 120, 1800, 1500);
         b.check(QStringLiteral("AutoSlowShutter"), QStringLiteral("AutoSlowShutter"), 900, 1800, 1800);
-        valueRow(b, QStringLiteral("Bright"), 9, lbl, 2580, QStringLiteral("BrightDown"), Glyph::Minus,
-                 QStringLiteral("Bright down"), QStringLiteral("BrightSlider"), 0, 31, QStringLiteral("BrightUp"),
-                 Glyph::Plus, QStringLiteral("Bright up"), QStringLiteral("BrightValue"), w);
+        b.label(QStringLiteral("LblAE_9"), QStringLiteral("Bright"), 120, 2580, 1500);
         b.label(QStringLiteral("LblAE_12"), QStringLiteral("ExpComp"), 120, 3360, 900);
         b.check(QStringLiteral("ExpComp"), QStringLiteral("ExpComp"), 1080, 3360, 1200);
-        valueRow(b, QString(), -1, lbl, 3360, QStringLiteral("ExpCompDown"), Glyph::Minus,
-                 QStringLiteral("Exposure compensation down"), QStringLiteral("ExpCompSlider"), 0, 14,
-                 QStringLiteral("ExpCompUp"), Glyph::Plus, QStringLiteral("Exposure compensation up"),
-                 QStringLiteral("ExpCompValue"), w);
         b.label(QStringLiteral("LblAE_13"), QStringLiteral("Down"), 120, 3990, 600);
         b.label(QStringLiteral("LblAE_14"), QStringLiteral("Up"), w - 120 - kButton, 3990, 600);
         b.check(QStringLiteral("BackLight"), QStringLiteral("BackLight"), 120, 5160, 1500);
@@ -236,27 +216,14 @@ void FrmMain::buildFrames()
         b.label(QStringLiteral("LblAE_16"), QStringLiteral("ICR Mode"), 120, 5955, 1600);
         b.button(QStringLiteral("CmdICR_0"), QStringLiteral("ON"), 1860, 5895, 900);
         b.button(QStringLiteral("CmdICR_1"), QStringLiteral("OFF"), 2820, 5895, 900);
-        // Full auto until the camera says otherwise: only the back-light and
-        // slow-shutter switches are usable.
-        for (const char* n : {"IrisClose", "IrisOpen", "IrisSlider", "GainDown", "GainUp", "GainSlider",
-                              "ShutterSlow", "ShutterFast", "ShutterSlider", "BrightDown", "BrightUp",
-                              "BrightSlider"})
-            requireChild<QWidget>(g, QString::fromLatin1(n))->setEnabled(false);
     }
 
     // White balance
     {
         QGroupBox* g = frame(*this, QStringLiteral("FmWB"), QStringLiteral("WhiteBalance "), kFmWB);
         Builder b(*this, g);
-        const double w = kFmWB.width;
-        const QString lbl = QStringLiteral("LblWbApVp");
-        valueRow(b, QStringLiteral("R-Gain"), 0, lbl, 240, QStringLiteral("RGainDown"), Glyph::Minus,
-                 QStringLiteral("R gain down"), QStringLiteral("RGainSlider"), 0, 255, QStringLiteral("RGainUp"),
-                 Glyph::Plus, QStringLiteral("R gain up"), QStringLiteral("RGValue"), w);
-        valueRow(b, QStringLiteral("B-Gain"), 1, lbl, 930, QStringLiteral("BGainDown"), Glyph::Minus,
-                 QStringLiteral("B gain down"), QStringLiteral("BGainSlider"), 0, 255, QStringLiteral("BGainUp"),
-                 Glyph::Plus, QStringLiteral("B gain up"), QStringLiteral("BGValue"), w);
-        b.button(QStringLiteral("RBReset"), QStringLiteral("Reset"), 120, 1530, 1200);
+        b.label(QStringLiteral("LblWbApVp_0"), QStringLiteral("R-Gain"), 120, 240, 1500);
+        b.label(QStringLiteral("LblWbApVp_1"), QStringLiteral("B-Gain"), 120, 930, 1500);
         b.button(QStringLiteral("WBTrigger"), QStringLiteral("One Push Trigger"), 1440, 1530, 2200);
     }
 
@@ -264,12 +231,6 @@ void FrmMain::buildFrames()
     {
         QGroupBox* g = frame(*this, QStringLiteral("FmAPC"), QStringLiteral("Aperture Control"), kFmAPC);
         Builder b(*this, g);
-        const double w = kFmAPC.width;
-        b.valueBox(QStringLiteral("ApertureValue"), w - 1020, 180);
-        b.button(QStringLiteral("ApertureReset"), QStringLiteral("Reset"), 120, 150, 1000);
-        b.step(QStringLiteral("ApertureDown"), Glyph::Minus, QStringLiteral("Aperture down"), 120, 555);
-        b.slider(QStringLiteral("ApertureSlider"), 0, 15, 120 + kButton + 45, 570, w - 2 * (kButton + 45) - 240);
-        b.step(QStringLiteral("ApertureUp"), Glyph::Plus, QStringLiteral("Aperture up"), w - 120 - kButton, 555);
         b.label(QStringLiteral("LblWbApVp_2"), QStringLiteral("Aperture"), 1200, 240, 1000);
     }
 
@@ -314,14 +275,8 @@ void FrmMain::buildFrames()
     {
         QGroupBox* g = frame(*this, QStringLiteral("Frame5"), QStringLiteral("V-Phase"), kFrame5);
         Builder b(*this, g);
-        const double w = kFrame5.width;
         b.label(QStringLiteral("LblWbApVp_3"), QStringLiteral("Phase"), 120, 240, 800);
-        b.button(QStringLiteral("VPreset"), QStringLiteral("Reset"), 900, 180, 900);
         b.button(QStringLiteral("VP0180"), QString(), 1860, 180, 900);
-        b.valueBox(QStringLiteral("VPValue"), w - 1020 + 120, 180, 780);
-        b.hold(QStringLiteral("VPDown"), Glyph::Minus, QStringLiteral("Phase down"), 120, 615);
-        b.slider(QStringLiteral("VPSlider"), 0, 255, 120 + kButton + 45, 630, w - 2 * (kButton + 45) - 240);
-        b.hold(QStringLiteral("VPUp"), Glyph::Plus, QStringLiteral("Phase up"), w - 120 - kButton, 615);
     }
 
     // Pan/tilt window buttons
@@ -333,7 +288,20 @@ void FrmMain::buildFrames()
         b.button(QStringLiteral("PTWCloseM"), QStringLiteral("CLOSE"), 2520, 240, 1100);
     }
 
-    // Focus controls start in the auto-focus pattern with the Normal sub-mode.
+    buildValueControls(*this);
+
+    // The designed state, until the camera tells its own: the optical zoom
+    // slider in front, combine mode (no digital zoom drive), no near limit,
+    // full auto exposure (only the back-light and slow-shutter switches are
+    // usable), and auto focus with the Normal sub-mode.
+    auto* full = control<QWidget>(QStringLiteral("ZoomSlider"));
+    full->hide();
+    full->setEnabled(false);
+    control<QSlider>(QStringLiteral("FocusNearLimitSlider"))->setValue(0xC000);
+    for (const char* n : {"DZoomWide", "DZoomTele", "IrisClose", "IrisOpen", "IrisSlider", "GainDown", "GainUp",
+                          "GainSlider", "ShutterSlow", "ShutterFast", "ShutterSlider", "BrightDown", "BrightUp",
+                          "BrightSlider"})
+        control<QWidget>(QString::fromLatin1(n))->setEnabled(false);
     for (const char* n : {"Near", "Far", "NearSpeed", "FarSpeed", "UpDown3", "UpDown4", "FocusSlider", "AFTrig",
                           "AFModeCmd_0", "AFModeCmd_1", "Infinity"})
         control<QWidget>(QString::fromLatin1(n))->setEnabled(false);

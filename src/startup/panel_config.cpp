@@ -2,6 +2,7 @@
 
 #include "frm_main.h"
 #include "twips.h"
+#include "value_table.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,7 +20,16 @@ double tw(int pixels)
     return twips::fromPixels(pixels);
 }
 
+// The exposure sliders whose maxima the pan/tilt models change.
+constexpr const char* kModelRangeSliders[] = {"GainSlider", "ShutterSlider", "BrightSlider"};
+
 } // namespace
+
+void PanelConfig::setMaximum(const char* slider, std::optional<int> maximum)
+{
+    const QString name = QString::fromLatin1(slider);
+    m.control<QSlider>(name)->setMaximum(maximum.value_or(sliderDef(name).max));
+}
 
 void PanelConfig::buildLabelTables()
 {
@@ -46,24 +56,22 @@ void PanelConfig::OptP1()
     for (const char* n : {"ExpCompValue", "GainValue", "ShutterValue", "IrisValue", "BrightValue", "ZoomValue",
                           "FocusValue", "RGValue", "BGValue"})
         m.control<QLineEdit>(QString::fromLatin1(n))->clear();
-    m.control<QSlider>(QStringLiteral("GainSlider"))->setMaximum(15);
-    m.control<QSlider>(QStringLiteral("ShutterSlider"))->setMaximum(21);
-    m.control<QSlider>(QStringLiteral("BrightSlider"))->setMaximum(31);
+    for (const char* n : kModelRangeSliders)
+        setMaximum(n);
 }
 
 void PanelConfig::OptP2()
 {
-    m.control<QSlider>(QStringLiteral("GainSlider"))->setMaximum(7);
-    m.control<QSlider>(QStringLiteral("ShutterSlider"))->setMaximum(19);
-    m.control<QSlider>(QStringLiteral("BrightSlider"))->setMaximum(23);
+    setMaximum("GainSlider", 7);
+    setMaximum("ShutterSlider", 19);
+    setMaximum("BrightSlider", 23);
     applyP2Labels(m.labels);
 }
 
 void PanelConfig::OptP3()
 {
-    m.control<QSlider>(QStringLiteral("GainSlider"))->setMaximum(15);
-    m.control<QSlider>(QStringLiteral("ShutterSlider"))->setMaximum(21);
-    m.control<QSlider>(QStringLiteral("BrightSlider"))->setMaximum(31);
+    for (const char* n : kModelRangeSliders)
+        setMaximum(n);
     applyP3Labels(m.labels);
 }
 
@@ -141,7 +149,7 @@ void PanelConfig::applyPanTiltPanel(std::uint8_t model)
     show("DZoom", !p1);
     show("DZoomMode_0", !p1 && !p2);
     if (!p1)
-        m.control<QSlider>(QStringLiteral("ZoomSlider"))->setMaximum(p2 ? 0x7000 : 0x7AC0);
+        setMaximum("ZoomSlider", p2 ? std::nullopt : std::optional<int>(0x7AC0));
     show("FmDZoom", !p1 && !p2);
     show("Line3", !p1 && !p2);
 
@@ -155,7 +163,7 @@ void PanelConfig::applyPanTiltPanel(std::uint8_t model)
         m.control<QCheckBox>(QStringLiteral("AF_Sens"))->setText(p2 ? QStringLiteral("High/Low")
                                                                     : QStringLiteral("Norm/Low"));
         for (const char* n : {"FocusSlider", "FocusNearLimitSlider"})
-            m.control<QSlider>(QString::fromLatin1(n))->setMaximum(p2 ? 0x8400 : 0xC000);
+            setMaximum(n, p2 ? std::optional<int>(0x8400) : std::nullopt);
     }
 
     // 11 the focus frame overlaps the frame above it by 130 twips

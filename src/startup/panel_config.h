@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <functional>
+#include <optional>
 
 namespace peltro {
 
@@ -39,6 +40,8 @@ public:
 private:
     void applyBlockRow(const BlockModelRow& row);
     void applyPanTiltPanel(std::uint8_t model);
+    // A slider's maximum for the model; none: the designed one.
+    void setMaximum(const char* slider, std::optional<int> maximum = std::nullopt);
 
     FrmMain& m;
 };

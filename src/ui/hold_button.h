@@ -1,12 +1,11 @@
 #pragma once
 
+#include "glyph.h"
+
 #include <QIcon>
 #include <QPushButton>
 
 namespace peltro {
-
-// The pictures of the step and hold buttons, drawn rather than loaded.
-enum class Glyph { Left, Right, Up, Down, Plus, Minus, LeftEnd, RightEnd, Dot };
 
 QIcon glyphIcon(Glyph glyph);
 
