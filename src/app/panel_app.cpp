@@ -12,6 +12,7 @@ PanelApp::PanelApp(FrmMain& m)
     : main(m), config(m), status(m, config), maintenance(m), panTilt(std::make_unique<PanTiltController>(m))
 {
     status.checkPanTiltWindow = [this] { panTilt->check_DspPTW(); };
+    status.familyChanged = [this] { panTilt->DspPTW(); };
     status.readPanTiltStatus = [this] { return panTilt->ReadPanTiltStatusCore(); };
     status.showMounting = [this](const QString& text) {
         requireChild<QLabel>(panTilt->window(), QStringLiteral("LbMount"))->setText(text);

@@ -56,6 +56,38 @@ QString Link::hexBytes(const QByteArray& bytes)
     return text;
 }
 
+bool Link::writePort(const QByteArray& bytes)
+{
+    Q_EMIT wrote(bytes);
+    m_port.write(bytes);
+    return true;
+}
+
+QByteArray Link::readPort()
+{
+    const QByteArray bytes = m_port.read();
+    if (!bytes.isEmpty())
+        Q_EMIT received(bytes);
+    return bytes;
+}
+
+void Link::drainLateAnswers(const QByteArray& next)
+{
+    // Bytes left over from an earlier exchange are never this one's answer.
+    if (m_port.isOpen() && m_port.inBufferCount() > 0)
+        readPort();
+    // The same inquiry again may take its own late answer; any other waits
+    // until a late answer to the one that ran out can no longer come.
+    if (!m_lateAnswers || next == m_timedOut)
+        return;
+    for (double left = m_lateUntil - m_clock.now(); left > 0; left = m_lateUntil - m_clock.now()) {
+        m_port.waitForReadyRead(qMax(1, static_cast<int>(std::ceil(left * 1000.0))));
+        if (m_port.isOpen() && m_port.inBufferCount() > 0)
+            readPort();
+    }
+    m_lateAnswers = false;
+}
+
 void Link::echoSent(const QByteArray& packet)
 {
     m_traffic.append(TrafficLog::Sent, hexBytes(packet) + TrafficLog::kLineEnd);
@@ -78,9 +110,27 @@ QString Link::SD(const QByteArray& packet, int mode)
     // A packet that could not be built is never put on the line.
     if (packet.isEmpty())
         return QStringLiteral("NG");
+    if (mode == 0) {
+        drainLateAnswers(packet);
+        m_lastSilent = packet;
+        m_lastSilentAt = m_clock.now();
+        if (m_lateAnswers)
+            m_lateUntil = qMax(m_lateUntil, m_lastSilentAt + kLateAnswerWindow);
+    }
     if (m_state.echo)
         echoSent(packet);
-    m_port.write(packet);
+    writePort(packet);
+    return QStringLiteral("OK");
+}
+
+QString Link::sendForWindow(const QByteArray& packet)
+{
+    Q_EMIT commandGoing();
+    if (!RefreshNotGoCheck() || packet.isEmpty())
+        return QStringLiteral("NG");
+    m_state.echo = true;
+    m_port.setRThreshold(1);
+    writePort(packet);
     return QStringLiteral("OK");
 }
 
@@ -104,7 +154,7 @@ QString Link::SendDirect(const QString& hexText)
     m_state.echo = true;
     m_port.setRThreshold(1);
     for (char b : bytes) {
-        m_port.write(QByteArray(1, b));
+        writePort(QByteArray(1, b));
         m_traffic.append(TrafficLog::Sent, hexBytes(QByteArray(1, b)));
     }
     m_traffic.append(TrafficLog::Sent, TrafficLog::kLineEnd);
@@ -122,7 +172,7 @@ void Link::onComEvent(int code)
     }
     if (code != PortObject::ReceiveEvent || m_port.rThreshold() <= 0)
         return;
-    const QByteArray bytes = m_port.read();
+    const QByteArray bytes = readPort();
     if (!bytes.isEmpty())
         handleReceived(bytes);
 }
@@ -147,7 +197,7 @@ void Link::handleReceived(const QByteArray& bytes)
 void Link::flushInput()
 {
     if (m_port.isOpen())
-        m_port.read();
+        readPort();
 }
 
 bool Link::WaitCheck(double limit)
@@ -192,12 +242,16 @@ QByteArray Link::WaitReply(int count)
 
     QByteArray result;
     if (success) {
-        result = m_port.read();
+        result = readPort();
     } else {
         m_state.replyPending = false;
         flushInput();
         result = filler(count);
         m_lastWaitTimedOut = true;
+        // The answer may yet come, late: the next other inquiry waits it out.
+        m_lateAnswers = true;
+        m_timedOut = m_lastSilent;
+        m_lateUntil = qMax(m_lateUntil, m_lastSilentAt + kLateAnswerWindow);
     }
     WaitCheck(0);
     m_replyReadBusy = false;

@@ -35,6 +35,11 @@ public:
     // the caller reads the reply. Mode 0: silent exchange, caller reads.
     QString SD(const QByteArray& packet, int mode);
     QString SendDirect(const QString& hexText);
+    // The send of an auxiliary window that keeps its own log: an operator
+    // command like SD in mode 1 (refused while a status read runs, auto
+    // refresh suspended until it finishes, replies recognised), but not
+    // written into the main window's history.
+    QString sendForWindow(const QByteArray& packet);
 
     // Waits at most one second, without returning to the event loop, for
     // count bytes; a filler 00 01 02 ... when they do not come.
@@ -76,10 +81,23 @@ Q_SIGNALS:
     void presetFinished(int kind, int number);
     // A camera announced a change of the network.
     void networkChange();
+    // Every byte that crosses the line through the link, as it goes out or
+    // is taken from the port (whether it is shown, used or discarded).
+    void wrote(const QByteArray& bytes);
+    void received(const QByteArray& bytes);
+
+public:
+    // How long after a silent inquiry a late answer may still come: an
+    // answer that misses its one-second wait is drained before another
+    // inquiry goes out, so it is never taken for that inquiry's answer.
+    static constexpr double kLateAnswerWindow = 2.0;
 
 private:
     void onComEvent(int code);
     void echoSent(const QByteArray& packet);
+    bool writePort(const QByteArray& bytes);
+    QByteArray readPort();
+    void drainLateAnswers(const QByteArray& next);
 
     PanelState& m_state;
     PortObject& m_port;
@@ -90,6 +108,12 @@ private:
     bool m_stopwatchArmed = false;
     double m_stopwatchStart = 0.0;
     bool m_lastWaitTimedOut = false;
+
+    QByteArray m_lastSilent;        // the last silent packet and when it left
+    double m_lastSilentAt = 0.0;
+    bool m_lateAnswers = false;     // a wait ran out: its answer may still come
+    QByteArray m_timedOut;          // the packet whose answer did not come
+    double m_lateUntil = 0.0;
 };
 
 } // namespace peltro

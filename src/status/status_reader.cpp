@@ -105,6 +105,7 @@ bool StatusReader::identify()
         if (v.size() >= 10 && (quint8(v[0]) & 0x80) && quint8(v[1]) == 0x50 && quint8(v[9]) == 0xFF)
             break;
     }
+    const bool wasPanTilt = st.panTiltFamily;
     if (quint8(v[3]) != kVendorQuorin) {
         st.panTiltFamily = false;
     } else {
@@ -139,6 +140,8 @@ bool StatusReader::identify()
         }
     }
     st.modelIdentified = true;
+    if (st.panTiltFamily != wasPanTilt && familyChanged)
+        familyChanged();
     return true;
 }
 

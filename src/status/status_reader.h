@@ -29,6 +29,10 @@ public:
     // The pan-tilt window's part: keep it docked, read its status, show the
     // camera's mounting.
     std::function<void()> checkPanTiltWindow;
+    // The identified family changed (a chain of both families): the pan-tilt
+    // window is laid out again, shown for a pan/tilt camera, closed for a
+    // block camera.
+    std::function<void()> familyChanged;
     std::function<bool()> readPanTiltStatus;
     std::function<void(const QString&)> showMounting;
 

@@ -314,6 +314,38 @@ private Q_SLOTS:
         QCOMPARE(r.port.rThreshold(), 1);
     }
 
+    // An answer that misses its second is never decoded as the next
+    // inquiry's answer: the read shows the camera's values, or none.
+    void lateAnswersNeverShiftTheRead_data()
+    {
+        QTest::addColumn<double>("delay");
+        QTest::newRow("1.2 s late") << 1.2;
+        QTest::newRow("1.5 s late") << 1.5;
+    }
+
+    void lateAnswersNeverShiftTheRead()
+    {
+        QFETCH(double, delay);
+        AppRig r;
+        r.main->ReadCameraStatus();
+        sim::CameraState& cam = r.chain.camera(1).state;
+        cam.zoom = 0x2345;      // lens block
+        cam.wbMode = 5;         // camera block
+        cam.pictureEffect = 4;  // other block
+        cam.digitalZoom = 0x40; // expanded block
+        cam.pan = 0x123;        // pan-tilt position
+        r.chain.faults.replyDelay = delay;
+        r.messages.boxes.clear();
+        r.main->ReadCameraStatus();
+        const bool shown = box(r, "ZoomValue") == QLatin1String("0x2345");
+        QCOMPARE(ticked(r, "ManualWB"), shown);
+        QCOMPARE(ticked(r, "BlackWhite"), shown);
+        QCOMPARE(box(r, "DZoomValue") == QLatin1String("0x40"), shown);
+        QCOMPARE(r.app.panTilt->window()->findChild<QLabel*>(QStringLiteral("LbPanPos"))->text() == "0x123", shown);
+        QCOMPARE(r.messages.boxes.isEmpty(), shown);
+        QVERIFY(ticked(r, "Power"));
+    }
+
     void brokenOffReadChangesNoControl()
     {
         AppRig r;
@@ -457,6 +489,25 @@ private Q_SLOTS:
         r.main->tick(QStringLiteral("CameraSel_4"))->trigger();
         QCOMPARE(hex(r.takeWrites().first()), QStringLiteral("84 09 00 02 FF"));
         QCOMPARE(r.main->modelVersion->text(), QStringLiteral("QUORIN-P3"));
+    }
+
+    // A chain of both families: the pan-tilt window follows the camera
+    // addressed, and the operator's choice to show it is kept meanwhile.
+    void mixedChainLaysThePanTiltWindowOut()
+    {
+        AppRig r({QStringLiteral("tamiro-j1a"), QStringLiteral("quorin-p3")});
+        r.identify();
+        r.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(r.main.get()));
+        r.app.panTilt->DspPTW();
+        QWidget* window = r.app.panTilt->window();
+        QVERIFY(window->isHidden());
+        r.main->tick(QStringLiteral("CameraSel_2"))->trigger();
+        QVERIFY(r.state.panTiltFamily && window->isVisible());
+        QCOMPARE(r.main->control<QPushButton>(QStringLiteral("PTWCloseM"))->text(), QStringLiteral("CLOSE"));
+        r.main->tick(QStringLiteral("CameraSel_1"))->trigger();
+        QVERIFY(!r.state.panTiltFamily && window->isHidden());
+        QVERIFY(r.state.ptwShown);
     }
 
     void powerArrangesRefresh()
