@@ -110,6 +110,10 @@ QString Link::SD(const QByteArray& packet, int mode)
     // A packet that could not be built is never put on the line.
     if (packet.isEmpty())
         return QStringLiteral("NG");
+    // A broadcast comes back as it went; a camera answers with 0x80 + 16 x
+    // its address.
+    const int header = static_cast<quint8>(packet.at(0));
+    m_expectedSource = header == 0x88 ? 0x88 : (header >= 0x81 && header <= 0x87) ? 0x80 + 16 * (header & 0x0F) : 0;
     if (mode == 0) {
         drainLateAnswers(packet);
         m_lastSilent = packet;
@@ -227,8 +231,17 @@ QByteArray Link::WaitReply(int count)
 
     constexpr double kLimit = 1.0;
     bool success = false;
+    QByteArray got;
     for (;;) {
-        if (m_port.inBufferCount() >= count) {
+        if (m_port.inBufferCount() > 0)
+            got += readPort();
+        // Noise on the line before the answer is skipped: the answer starts
+        // with the source byte of whoever was asked.
+        if (m_expectedSource != 0) {
+            const qsizetype start = got.indexOf(char(m_expectedSource));
+            got.remove(0, start < 0 ? got.size() : start);
+        }
+        if (got.size() >= count) {
             success = true;
             break;
         }
@@ -242,7 +255,7 @@ QByteArray Link::WaitReply(int count)
 
     QByteArray result;
     if (success) {
-        result = readPort();
+        result = got;
     } else {
         m_state.replyPending = false;
         flushInput();

@@ -108,6 +108,7 @@ private:
     bool m_stopwatchArmed = false;
     double m_stopwatchStart = 0.0;
     bool m_lastWaitTimedOut = false;
+    int m_expectedSource = 0;       // first byte of the answer to the last packet; 0 unknown
 
     QByteArray m_lastSilent;        // the last silent packet and when it left
     double m_lastSilentAt = 0.0;

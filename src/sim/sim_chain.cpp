@@ -56,6 +56,14 @@ std::optional<SimChain> SimChain::fromNames(const QStringList& names, QString* e
     return SimChain(models);
 }
 
+QByteArray SimChain::withJunk(const QByteArray& reply) const
+{
+    QByteArray out = reply;
+    if (faults.garbled && out.size() > 1)
+        out[1] = char(out.at(1) ^ 0x01);
+    return faults.junk + out;
+}
+
 QByteArray SimChain::networkChangeNotice(int position) const
 {
     return camera(position).networkChangeNotice();

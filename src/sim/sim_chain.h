@@ -16,6 +16,7 @@ struct Faults {
     QSet<int> silent;               // chain positions (1-based) that never answer
     bool broadcastsLost = false;    // no broadcast comes back to the controller
     QByteArray junk;                // bytes sent before every reply packet
+    bool garbled = false;           // every reply's second byte is off by one bit
     double replyDelay = 0.0;        // seconds from a packet's arrival to its first reply
     double completionDelay = 0.0;   // seconds between acknowledge and completion
 };
@@ -58,7 +59,7 @@ public:
 private:
     QList<Emission> packet(const QByteArray& packet);
     QList<Emission> broadcast(const QByteArray& packet);
-    QByteArray withJunk(const QByteArray& reply) const { return faults.junk + reply; }
+    QByteArray withJunk(const QByteArray& reply) const;
 
     QList<SimCamera> m_cameras;
     QByteArray m_pending;   // the packet being received, from its header byte on

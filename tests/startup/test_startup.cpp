@@ -55,9 +55,18 @@ class TestStartup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void exchangeOnSimulatedLine_data()
+    {
+        QTest::addColumn<QByteArray>("junk");
+        QTest::newRow("clean line") << QByteArray();
+        QTest::newRow("noise before every answer") << bytes("12 A0 FF 34");
+    }
+
     void exchangeOnSimulatedLine()
     {
+        QFETCH(QByteArray, junk);
         StartupRig r({QStringLiteral("quorin-p3"), QStringLiteral("tamiro-j1a")});
+        r.chain.faults.junk = junk;
         const double t0 = r.clock.now();
         QVERIFY(r.run());
         QCOMPARE(hexWrites(r.takeWrites()),

@@ -354,15 +354,16 @@ private Q_SLOTS:
         r.takeWrites();
         r.messages.boxes.clear();
         r.chain.camera(1).state.zoom = 0x3000;
-        r.chain.faults.junk = QByteArray("\x12", 1);  // every answer now fails the check
+        r.chain.faults.garbled = true;  // every answer now fails the check
         r.main->ReadCameraStatus();
         const QList<QByteArray> w = r.takeWrites();
         QCOMPARE(w.size(), StatusReader::kMaxTries);
         QCOMPARE(count(w, "81 09 7E 7E 00 FF"), StatusReader::kMaxTries);
         QCOMPARE(r.messages.boxes.size(), 1);
         QCOMPARE(slider(r, "ZoomSliderShort")->value(), zoom);
-        // junk before a good answer is tolerated once the junk is gone
-        r.chain.faults.junk.clear();
+        // line noise before every answer is skipped
+        r.chain.faults.garbled = false;
+        r.chain.faults.junk = bytes("12 A0 FF 34");  // another camera's source, a terminator
         r.main->ReadCameraStatus();
         QCOMPARE(slider(r, "ZoomSliderShort")->value(), 0x3000);
     }
