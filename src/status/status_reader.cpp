@@ -45,6 +45,7 @@ bool StatusReader::ReadCameraStatus()
     st.statusReadBusy = true;
 
     if (!st.modelIdentified && !identify()) {
+        markNoAnswer();
         finish();
         return true;
     }
@@ -57,10 +58,12 @@ bool StatusReader::ReadCameraStatus()
         QByteArray blocks[4];
         for (int i = 0; i < 4; ++i) {
             if (!readBlock(i, blocks[i])) {
+                markNoAnswer();
                 finish();
                 return true;
             }
         }
+        showAnswered();
         // Nothing is decoded before every block has come in.
         const OtherStatus other = decodeOther(blocks[2]);
         m.videoSystem = other.videoSystem;
@@ -75,10 +78,30 @@ bool StatusReader::ReadCameraStatus()
     if (st.panTiltFamily && checkPanTiltWindow)
         checkPanTiltWindow();
     if (m.action(QStringLiteral("Power"))->isChecked() && st.panTiltFamily && st.ptwShown && st.ptwLarge
-        && readPanTiltStatus)
-        readPanTiltStatus();
+        && readPanTiltStatus && !readPanTiltStatus())
+        markNoAnswer();
     finish();
     return true;
+}
+
+void StatusReader::markNoAnswer()
+{
+    // The values on show are not the addressed camera's: say so where the
+    // model's name stands, until a read of it succeeds.
+    if (!m_noAnswer)
+        m_answeredName = m.modelVersion->text();
+    m_noAnswer = true;
+    m.modelVersion->setText(QStringLiteral("Camera %1: no answer").arg(m.state().cameraAddress));
+}
+
+void StatusReader::showAnswered()
+{
+    if (!m_noAnswer)
+        return;
+    m_noAnswer = false;
+    // A camera identified meanwhile has put its own name up already.
+    if (m.modelVersion->text().endsWith(QLatin1String(": no answer")))
+        m.modelVersion->setText(m_answeredName);
 }
 
 void StatusReader::finish()
@@ -106,8 +129,16 @@ bool StatusReader::identify()
             break;
     }
     const bool wasPanTilt = st.panTiltFamily;
+    m_noAnswer = false;
     if (quint8(v[3]) != kVendorQuorin) {
         st.panTiltFamily = false;
+        // The name of a block camera in a chain of several, so that the box
+        // never shows the previous camera's model; empty for a code the
+        // catalogue does not know.
+        if (quint8(v[3]) == kVendorTamiro) {
+            const BlockModelRow* row = findBlockModel(quint8(v[5]));
+            m.modelVersion->setText(row ? row->name : QString());
+        }
     } else {
         m_config.showQuorinFamily();
         m.control<QWidget>(QStringLiteral("FmPreset"))->show();

@@ -46,11 +46,15 @@ private:
     bool identify();
     bool readBlock(int block, QByteArray& reply);
     void finish();
+    void markNoAnswer();
+    void showAnswered();
     void onRefreshOnce();
 
     FrmMain& m;
     PanelConfig& m_config;
     bool m_reading = false;
+    bool m_noAnswer = false;       // the last read of the addressed camera failed
+    QString m_answeredName;        // the model shown before it did
 };
 
 } // namespace peltro

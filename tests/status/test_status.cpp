@@ -511,6 +511,26 @@ private Q_SLOTS:
         QVERIFY(r.state.ptwShown);
     }
 
+    // Values from another camera are never passed off as the addressed one's.
+    void silentCameraIsNamedWhereTheModelStands()
+    {
+        AppRig r({QStringLiteral("quorin-p3"), QStringLiteral("tamiro-j1a"), QStringLiteral("tamiro-k3bce")});
+        r.main->ReadCameraStatus();
+        QCOMPARE(r.main->modelVersion->text(), QStringLiteral("QUORIN-P3"));
+        r.chain.faults.silent.insert(2);
+        r.main->tick(QStringLiteral("CameraSel_2"))->trigger();
+        QCOMPARE(r.main->modelVersion->text(), QStringLiteral("Camera 2: no answer"));
+        r.main->tick(QStringLiteral("CameraSel_3"))->trigger();
+        QCOMPARE(r.main->modelVersion->text(), QStringLiteral("TAMIRO-K3BCE"));
+        // the same camera silent for a while, then back
+        r.chain.faults.silent.insert(3);
+        r.main->refreshOnce->click();
+        QCOMPARE(r.main->modelVersion->text(), QStringLiteral("Camera 3: no answer"));
+        r.chain.faults.silent.clear();
+        r.main->refreshOnce->click();
+        QCOMPARE(r.main->modelVersion->text(), QStringLiteral("TAMIRO-K3BCE"));
+    }
+
     void powerArrangesRefresh()
     {
         {   // auto refresh off, QUORIN-P3: one read six seconds after the completion
