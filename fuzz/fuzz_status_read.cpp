@@ -8,7 +8,8 @@
 // Checked:
 //  - every packet written ends with FF and holds no FF before, and goes to
 //    the addressed camera;
-//  - a read ends, with each inquiry tried at most seven times;
+//  - a read ends, with each inquiry tried at most seven times, and hands
+//    the replies back to the receive handler (echo on, notifications on);
 //  - a read broken off for want of an answer leaves every slider and value
 //    box of the window as it was (no half-read values on show);
 //  - the decoders take any block, of any length.
@@ -102,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Shown was = shown(*panel.main);
         const double started = panel.clock.now();
 
-        panel.main->ReadCameraStatus();
+        const bool carriedOut = panel.main->ReadCameraStatus();
 
         const QList<QByteArray> writes = panel.port.writes.mid(before);
         requireWellFormedPackets(writes, "the status read wrote a malformed packet");
@@ -112,6 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(panel.clock.now() - started <= kMostWritesPerRead * (1.0 + Link::kLateAnswerWindow) + 1.0,
                 "the status read took too long");
         require(!st.statusReadBusy, "the status read left operator commands refused");
+        require(!carriedOut || (st.echo && panel.port.rThreshold() == 1),
+                "the status read did not hand the replies back to the receive handler");
 
         bool brokeOff = false;
         for (qsizetype b = boxesBefore; b < panel.messages.boxes.size(); ++b)
