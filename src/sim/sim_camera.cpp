@@ -222,6 +222,120 @@ void panTiltDrive(SimCamera& c, const QByteArray& p)
     }
 }
 
+// Privacy masks and zones, and the title.
+void addPrivacyAndTitleCommands(QList<CommandDef>& t)
+{
+    using S = CameraState;
+    auto maskBits = [](const QByteArray& p, int from) {
+        // m3 m2 m1 m0, six masks to a byte
+        int bits = 0;
+        for (int k = 0; k < 4; ++k)
+            bits |= at(p, from + k) << (6 * (3 - k));
+        return bits;
+    };
+    auto maskBytesValid = [](const QByteArray& p, int from) {
+        for (int k = 0; k < 4; ++k) {
+            if (at(p, from + k) > 0x3F)
+                return false;
+        }
+        return true;
+    };
+    auto colourValid = [](int c) { return (c & 0x0F) <= 13 && (c >> 4) <= 1; };
+
+    // Mask rectangle: 76 zz nn 0x 0x 0y 0y 0w 0w 0h 0h (nn 01: a new mask).
+    t << CommandDef{bytes({0x01, 0x04, 0x76}), 10, FeatPrivacyMasks,
+                    [](const SimCamera&, const QByteArray& p) {
+                        return at(p, 0) < 24 && at(p, 1) <= 0x01 && allNibbles(p.mid(2));
+                    },
+                    [](SimCamera& c, const QByteArray& p) {
+                        c.state.masks[at(p, 0)] = {nibbleValue(p, 2, 2), nibbleValue(p, 4, 2), nibbleValue(p, 6, 2),
+                                                   nibbleValue(p, 8, 2)};
+                    }};
+    // Which masks show: 77 m3 m2 m1 m0.
+    t << CommandDef{bytes({0x01, 0x04, 0x77}), 4, FeatPrivacyMasks,
+                    [maskBytesValid](const SimCamera&, const QByteArray& p) { return maskBytesValid(p, 0); },
+                    [maskBits](SimCamera& c, const QByteArray& p) { c.state.maskDisplay = maskBits(p, 0); }};
+    // Mask colours: 78 m3 m2 m1 m0 c1 c2.
+    t << CommandDef{bytes({0x01, 0x04, 0x78}), 6, FeatPrivacyMasks,
+                    [maskBytesValid, colourValid](const SimCamera&, const QByteArray& p) {
+                        return maskBytesValid(p, 0) && colourValid(at(p, 4)) && colourValid(at(p, 5));
+                    },
+                    [maskBits](SimCamera& c, const QByteArray& p) {
+                        c.state.maskColourSet = maskBits(p, 0);
+                        c.state.maskColour1 = at(p, 4);
+                        c.state.maskColour2 = at(p, 5);
+                    }};
+    onOff(t, 0x7C, FeatPrivacyMasks, &S::maskGrid);
+    // Pan-tilt angle (79, six nibbles), move (7A, four nibbles and a
+    // direction) and a mask tied to a pan-tilt-zoom position (7B).
+    t << CommandDef{bytes({0x01, 0x04, 0x79}), 6, FeatPrivacyMasks,
+                    [](const SimCamera&, const QByteArray& p) { return allNibbles(p); },
+                    [](SimCamera&, const QByteArray&) {}};
+    t << CommandDef{bytes({0x01, 0x04, 0x7A}), 5, FeatPrivacyMasks,
+                    [](const SimCamera&, const QByteArray& p) {
+                        const int d = at(p, 4);
+                        return allNibbles(p.left(4)) && (d >> 4) <= 2 && (d & 0x0F) <= 2;
+                    },
+                    [](SimCamera&, const QByteArray&) {}};
+    t << CommandDef{bytes({0x01, 0x04, 0x7B}), 11, FeatPrivacyMasks,
+                    [](const SimCamera&, const QByteArray& p) { return at(p, 0) < 24 && allNibbles(p.mid(1)); },
+                    [](SimCamera&, const QByteArray&) {}};
+
+    // Zones: 76 0s and two zones of x y w h; 77 00 clear, 02 on, 03 off.
+    t << CommandDef{bytes({0x01, 0x04, 0x76}), 9, FeatPrivacyZones,
+                    [](const SimCamera&, const QByteArray& p) {
+                        if (at(p, 0) > 2)
+                            return false;
+                        for (int z = 0; z < 2; ++z) {
+                            const int from = 1 + 4 * z;
+                            if (at(p, from) > 0x0F || at(p, from + 1) > 0x0B || at(p, from + 2) > 0x0F
+                                || at(p, from + 3) > 0x0B)
+                                return false;
+                        }
+                        return true;
+                    },
+                    [](SimCamera& c, const QByteArray& p) {
+                        for (int z = 0; z < 2; ++z) {
+                            auto& zone = c.state.zones[2 * at(p, 0) + z];
+                            for (int k = 0; k < 4; ++k)
+                                zone[k] = at(p, 1 + 4 * z + k);
+                        }
+                    }};
+    onOff(t, 0x77, FeatPrivacyZones, &S::zonesOn);
+    t << fixed(bytes({0x01, 0x04, 0x77, 0x00}), FeatPrivacyZones, [](SimCamera& c, const QByteArray&) {
+        c.state.zones = {};
+        c.state.zonesOn = false;
+    });
+
+    // Title: 73 00 vv hh cc bb 00 00 00 00 00 00, 73 01/02 and ten codes; 74 00 clears it.
+    t << CommandDef{bytes({0x01, 0x04, 0x73}), 11, FeatTitle,
+                    [](const SimCamera&, const QByteArray& p) {
+                        const int part = at(p, 0);
+                        if (part == 0x00) {
+                            return at(p, 1) <= 0x0A && at(p, 2) <= 0x17 && at(p, 3) <= 6 && at(p, 4) <= 1
+                                   && p.mid(5) == QByteArray(6, 0);
+                        }
+                        if (part != 0x01 && part != 0x02)
+                            return false;
+                        return std::all_of(p.begin() + 1, p.end(),
+                                           [](char code) { return static_cast<std::uint8_t>(code) < 0x50; });
+                    },
+                    [](SimCamera& c, const QByteArray& p) {
+                        const int part = at(p, 0);
+                        if (part == 0x00) {
+                            c.state.titleVertical = at(p, 1);
+                            c.state.titleHorizontal = at(p, 2);
+                            c.state.titleColour = at(p, 3);
+                            c.state.titleBlink = at(p, 4);
+                            return;
+                        }
+                        for (int i = 0; i < 10; ++i)
+                            c.state.title[10 * (part - 1) + i] = at(p, 1 + i);
+                    }};
+    t << fixed(bytes({0x01, 0x04, 0x74, 0x00}), FeatTitle,
+               [](SimCamera& c, const QByteArray&) { c.state.title.fill(0x1B); });
+}
+
 const QList<CommandDef>& commandTable()
 {
     static const QList<CommandDef> table = [] {
@@ -413,6 +527,7 @@ const QList<CommandDef>& commandTable()
                    [](SimCamera& c, const QByteArray&) { c.state.pan = c.state.tilt = 0; })
           << fixed(bytes({0x01, 0x06, 0x05}), FeatPanTilt,
                    [](SimCamera& c, const QByteArray&) { c.state.pan = c.state.tilt = 0; });
+        addPrivacyAndTitleCommands(t);
         return t;
     }();
     return table;
@@ -542,8 +657,8 @@ ModelProfile profileFor(const ModelId& model)
             case PanelChange::BW: p.pictureEffects.removeAll(4); break;
             case PanelChange::FM: p.features &= ~(FeatPictureFlip | FeatAlarm); break;
             case PanelChange::VP: p.features &= ~(FeatVPhase | FeatLineLock); break;
-            case PanelChange::PA:
-            case PanelChange::PZ: break;   // privacy zones are not simulated
+            case PanelChange::PA: p.features &= ~FeatPrivacyZones; break;
+            case PanelChange::PZ: p.features &= ~FeatPrivacyMasks; break;
             }
         }
     }

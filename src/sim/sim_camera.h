@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <array>
 #include <cstdint>
 
 namespace peltro::sim {
@@ -90,6 +91,32 @@ struct CameraState {
 
     std::uint8_t romHigh = 0x02;
     std::uint8_t romLow = 0x05;
+
+    // Privacy masks A..X: rectangles, which show, their colours, the grid.
+    struct MaskRect {
+        int x = 0, y = 0, width = 0, height = 0;
+        bool operator==(const MaskRect&) const = default;
+    };
+    std::array<MaskRect, 24> masks{};
+    int maskDisplay = 0;                // bit i: mask i shows
+    int maskColourSet = 0;              // bit i: mask i was in the last colour command
+    int maskColour1 = 0;                // colour codes of that command (0x10: half tone)
+    int maskColour2 = 0;
+    bool maskGrid = false;
+    // Privacy zones 1..6 on the 16 x 12 grid: x, y, width, height.
+    std::array<std::array<int, 4>, 6> zones{};
+    bool zonesOn = false;
+
+    // Title: 20 character codes and their placement and look.
+    std::array<int, 20> title = [] {
+        std::array<int, 20> t{};
+        t.fill(0x1B);
+        return t;
+    }();
+    int titleVertical = 0;
+    int titleHorizontal = 0;
+    int titleColour = 0;
+    int titleBlink = 0;
 };
 
 // Groups of commands a model knows. A command of a group the model lacks is
@@ -131,6 +158,8 @@ enum Feature : std::uint64_t {
     FeatLensInit        = 1ull << 33,
     FeatCompScan        = 1ull << 34,
     FeatStatusBlocks    = 1ull << 35,   // the four status block inquiries
+    FeatPrivacyMasks    = 1ull << 36,   // 24 masks A..X with colours, grid and pan-tilt masks
+    FeatPrivacyZones    = 1ull << 37,   // six zones on a 16 x 12 grid
 };
 
 // What one model knows and the ranges of its direct positions.
