@@ -3,13 +3,15 @@
 #include "frm_main.h"
 #include "frm_pan_tilt.h"
 #include "pan_tilt_controller.h"
+#include "privacy_windows.h"
 
 #include <QLabel>
 
 namespace peltro {
 
 PanelApp::PanelApp(FrmMain& m)
-    : main(m), config(m), status(m, config), maintenance(m), panTilt(std::make_unique<PanTiltController>(m))
+    : main(m), config(m), status(m, config), maintenance(m), panTilt(std::make_unique<PanTiltController>(m)),
+      privacy(std::make_unique<PrivacyWindows>(m))
 {
     status.checkPanTiltWindow = [this] { panTilt->check_DspPTW(); };
     status.familyChanged = [this] { panTilt->DspPTW(); };

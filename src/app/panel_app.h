@@ -11,6 +11,7 @@ namespace peltro {
 
 class FrmMain;
 class PanTiltController;
+class PrivacyWindows;
 
 // Everything that works on the main window, put together once: model
 // configuration, status read, chain maintenance and the pan-tilt window,
@@ -27,6 +28,7 @@ public:
     StatusReader status;
     Maintenance maintenance;
     std::unique_ptr<PanTiltController> panTilt;
+    std::unique_ptr<PrivacyWindows> privacy;
 };
 
 } // namespace peltro
