@@ -4,6 +4,7 @@
 #include "frm_pan_tilt.h"
 #include "pan_tilt_controller.h"
 #include "privacy_windows.h"
+#include "title_editors.h"
 
 #include <QLabel>
 
@@ -11,7 +12,7 @@ namespace peltro {
 
 PanelApp::PanelApp(FrmMain& m)
     : main(m), config(m), status(m, config), maintenance(m), panTilt(std::make_unique<PanTiltController>(m)),
-      privacy(std::make_unique<PrivacyWindows>(m))
+      privacy(std::make_unique<PrivacyWindows>(m)), titles(std::make_unique<TitleEditors>(m))
 {
     status.checkPanTiltWindow = [this] { panTilt->check_DspPTW(); };
     status.familyChanged = [this] { panTilt->DspPTW(); };

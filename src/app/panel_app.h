@@ -12,10 +12,12 @@ namespace peltro {
 class FrmMain;
 class PanTiltController;
 class PrivacyWindows;
+class TitleEditors;
 
 // Everything that works on the main window, put together once: model
-// configuration, status read, chain maintenance and the pan-tilt window,
-// and the start-up hooks that hand over to them.
+// configuration, status read, chain maintenance, the pan-tilt window, the
+// privacy windows and the title editors, and the start-up hooks that hand
+// over to them.
 class PanelApp {
 public:
     explicit PanelApp(FrmMain& main);
@@ -29,6 +31,7 @@ public:
     Maintenance maintenance;
     std::unique_ptr<PanTiltController> panTilt;
     std::unique_ptr<PrivacyWindows> privacy;
+    std::unique_ptr<TitleEditors> titles;
 };
 
 } // namespace peltro

@@ -46,8 +46,10 @@ struct PanelState {
     // alarm settings as last read
     bool alarmOn = false;
 
-    // camera titles: address 0..8 by character position 0..20
+    // camera titles: address 0..8 by character position 0..20, and the
+    // insertion point 0..19 of the mouse title editor
     std::array<std::array<std::uint8_t, 21>, 9> titles{};
+    int titleCursor = 0;
 };
 
 } // namespace peltro
