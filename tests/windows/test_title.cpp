@@ -305,6 +305,10 @@ private Q_SLOTS:
         // Clicking a cell moves the cursor there.
         QTest::mouseClick(m.cell(2), Qt::LeftButton);
         QCOMPARE(r.state.titleCursor, 2);
+        // Escape in a cell closes the editor like its Cancel.
+        QTest::keyClick(m.cell(2), Qt::Key_Escape);
+        QVERIFY(!r.app.titles->mouseEditor());
+        QCOMPARE(r.state.titleCursor, 0);
     }
 
     void outlineInInvertMode()

@@ -125,7 +125,8 @@ void TitleCell::mousePressEvent(QMouseEvent* event)
 void TitleCell::keyPressEvent(QKeyEvent* event)
 {
     Q_EMIT keyTyped(event->key(), event->text());
-    event->accept();
+    // The window still sees the key, so that Escape closes it.
+    QWidget::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------------------
