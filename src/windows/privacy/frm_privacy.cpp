@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace peltro {
@@ -35,8 +34,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption)
 
 QLabel* label(QWidget* parent, const QString& text)
 {
-    auto* l = new QLabel(text, parent);
-    return l;
+    return new QLabel(text, parent);
 }
 
 QLineEdit* digitBox(QWidget* parent, const QString& name, const QString& text, int digits)
