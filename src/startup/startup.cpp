@@ -173,7 +173,7 @@ bool Startup::run()
     m_info->lbTitle->setText(QStringLiteral("Initialize"));
     m_info->lbSubtitle->clear();
     m_info->setProgress(1);
-    m_info->show();
+    m_info->showNow();
 
     // 3: the link loop
     for (;;) {
@@ -191,7 +191,7 @@ bool Startup::run()
         }
         m_info->setSubtitle(QStringLiteral("Com Port Setting Restart"));
         m_info->setProgress(3);
-        m_info->show();
+        m_info->showNow();
     }
 
     // 4

@@ -1,6 +1,8 @@
 #include "startup_windows.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,7 +11,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace peltro {
 
@@ -56,9 +60,31 @@ void FrmInfo::setProgress(int value)
 
 void FrmInfo::repaintNow()
 {
-    // Start-up does not return to the event loop between steps.
+    // Start-up does not return to the event loop between steps: paint and
+    // flush to the screen now. Before the window is exposed this does nothing,
+    // hence showNow().
     if (isVisible())
         repaint();
+}
+
+void FrmInfo::showNow()
+{
+    show();
+    // A shown window is drawn only once the window system reports it exposed
+    // (on X11, after the server has mapped it and sent Expose); that report is
+    // an event, and start-up does not return to the event loop. Handle window
+    // events alone until it comes: timers are excluded, socket notifiers (the
+    // serial port) too, and operator input stays queued for the event loop.
+    constexpr QEventLoop::ProcessEventsFlags windowEventsOnly = QEventLoop::ExcludeUserInputEvents
+        | QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers;
+    const QWindow* window = windowHandle();
+    const QDeadlineTimer deadline(kExposeWaitMs);
+    while (window && !window->isExposed() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(windowEventsOnly);
+        if (!window->isExposed())
+            QThread::msleep(5);
+    }
+    repaintNow();
 }
 
 FrmOpen::FrmOpen(std::function<QString(int)> deviceOf, QWidget* parent)

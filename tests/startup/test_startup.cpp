@@ -32,6 +32,20 @@ struct StartupRig : PanelRig {
         startup = std::make_unique<Startup>(*main, settings, hooks);
         return startup->run();
     }
+    // Runs act once the Com Setting dialog is up, the operator's turn.
+    void onComSetting(std::function<void(FrmOpen*)> act)
+    {
+        auto* poll = new QTimer(main.get());
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, act] {
+            FrmOpen* dlg = startup ? startup->comSetting() : nullptr;
+            if (!dlg || !dlg->isVisible())
+                return;
+            poll->deleteLater();
+            poll->stop();
+            act(dlg);
+        });
+        poll->start(1);
+    }
     QTemporaryDir dir;
     PanelSettings settings;
     StartupHooks hooks;
@@ -99,9 +113,7 @@ private Q_SLOTS:
         r.port.chainBaud = 38400;
         QList<int> progress;
         bool sawDialog = false;
-        QTimer::singleShot(0, [&] {
-            FrmOpen* dlg = r.startup->comSetting();
-            QVERIFY(dlg && dlg->isVisible());
+        r.onComSetting([&](FrmOpen* dlg) {
             QCOMPARE(dlg->windowTitle(), QStringLiteral("Com Setting"));
             QCOMPARE(dlg->lblDBG0->text(), QStringLiteral("IF_Clear Error\r\nPort = 0"));
             QVERIFY(!r.port.isOpen());
@@ -134,7 +146,7 @@ private Q_SLOTS:
     {
         StartupRig r;
         r.chain.faults.broadcastsLost = true;
-        QTimer::singleShot(0, [&] { r.startup->comSetting()->close(); });
+        r.onComSetting([](FrmOpen* dlg) { dlg->close(); });
         QVERIFY(!r.run());
         QVERIFY(!r.main->isVisible());
         QCOMPARE(r.statusReads, 0);
