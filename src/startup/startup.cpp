@@ -213,7 +213,9 @@ bool Startup::run()
         m_hooks.buildLabelTables();
 
     // 8
-    m_main.baudRateText->setText(st.speedText.isEmpty() ? QStringLiteral("0") : st.speedText);
+    // The speed in force, also when none was chosen and the port kept its
+    // initial configuration.
+    m_main.baudRateText->setText(QString::number(link.port().baudRate()));
 
     // 9, 10
     addressAssignment();

@@ -94,7 +94,7 @@ private Q_SLOTS:
             QCOMPARE(item->isChecked(), i == 1);
         }
         QCOMPARE(r.main->active->text(), QStringLiteral("1"));
-        QCOMPARE(r.main->baudRateText->text(), QStringLiteral("0"));
+        QCOMPARE(r.main->baudRateText->text(), QStringLiteral("9600"));  // no speed chosen: the port's own
         QCOMPARE(r.main->autoRefreshed->text(), QStringLiteral("Stop"));
         QVERIFY(r.main->autoRefreshed->isEnabled());
         QVERIFY(!r.main->timer1->isActive());
