@@ -86,8 +86,7 @@ QString Link::SD(const QByteArray& packet, int mode)
         m_controls.sendText->cut();
         m_controls.sendText->refresh();
     }
-    m_port.write(packet);
-    return QStringLiteral("OK");
+    return m_port.write(packet) ? QStringLiteral("OK") : QStringLiteral("NG");
 }
 
 QString Link::SendDirect(const QString& hexText)
@@ -108,8 +107,9 @@ QString Link::SendDirect(const QString& hexText)
     }
     m_state.echo = true;
     m_port.setRThreshold(1);
+    bool written = true;
     for (char b : bytes) {
-        m_port.write(QByteArray(1, b));
+        written = m_port.write(QByteArray(1, b)) && written;
         if (m_controls.sendText)
             m_controls.sendText->append(hexBytes(QByteArray(1, b)));
     }
@@ -117,7 +117,7 @@ QString Link::SendDirect(const QString& hexText)
         m_controls.sendText->append(kLineEnd);
         m_controls.sendText->refresh();
     }
-    return QStringLiteral("OK");
+    return written ? QStringLiteral("OK") : QStringLiteral("NG");
 }
 
 void Link::onComEvent(int code)

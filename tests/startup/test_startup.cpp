@@ -142,6 +142,21 @@ private Q_SLOTS:
         QCOMPARE(writes.mid(0, 3), (QStringList{"88 01 00 01 FF", "88 01 00 01 FF", "88 30 01 FF"}));
     }
 
+    // A port that does not open says why under the failure.
+    void openFailureShownInComSetting()
+    {
+        StartupRig r;
+        r.port.setCommPort(7);  // nothing there
+        QString shown;
+        r.onComSetting([&](FrmOpen* dlg) {
+            shown = dlg->lblDBG0->text();
+            QTest::mouseClick(dlg->command1, Qt::LeftButton);  // Com 1, where the chain is
+        });
+        QVERIFY(r.run());
+        QCOMPARE(shown, QStringLiteral("IF_Clear Error\r\nPort = 0\r\nCom 7: no such device"));
+        QVERIFY(r.port.isOpen());
+    }
+
     void closingComSettingEndsStartup()
     {
         StartupRig r;
