@@ -1,9 +1,9 @@
 #include "startup_windows.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -73,8 +73,10 @@ void FrmInfo::showNow()
     // A shown window is drawn only once the window system reports it exposed
     // (on X11, after the server has mapped it and sent Expose); that report is
     // an event, and start-up does not return to the event loop. Handle window
-    // events alone until it comes: timers are excluded, socket notifiers (the
-    // serial port) too, and operator input stays queued for the event loop.
+    // events until it comes, but no timer and no socket notifier (the serial
+    // port), and keep operator input queued for the event loop. Queued calls
+    // already posted are delivered; the port's notifications are safe at any
+    // time (they re-check the receive threshold, which start-up keeps at 0).
     constexpr QEventLoop::ProcessEventsFlags windowEventsOnly = QEventLoop::ExcludeUserInputEvents
         | QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers;
     const QWindow* window = windowHandle();

@@ -30,9 +30,8 @@ public:
 
     // Shows the window and waits (at most kExposeWaitMs) until the window
     // system has put it on the screen, so that the repaints of the steps that
-    // follow reach the screen. Only window-system events are handled while
-    // waiting: timers, port notifiers and operator input keep until start-up
-    // returns to the event loop.
+    // follow reach the screen. Timers, port notifiers and operator input wait
+    // until start-up returns to the event loop.
     void showNow();
     static constexpr int kExposeWaitMs = 2000;
 };
