@@ -59,8 +59,7 @@ QString Link::hexBytes(const QByteArray& bytes)
 bool Link::writePort(const QByteArray& bytes)
 {
     Q_EMIT wrote(bytes);
-    m_port.write(bytes);
-    return true;
+    return m_port.write(bytes);
 }
 
 QByteArray Link::readPort()
@@ -123,8 +122,7 @@ QString Link::SD(const QByteArray& packet, int mode)
     }
     if (m_state.echo)
         echoSent(packet);
-    writePort(packet);
-    return QStringLiteral("OK");
+    return writePort(packet) ? QStringLiteral("OK") : QStringLiteral("NG");
 }
 
 QString Link::sendForWindow(const QByteArray& packet)
@@ -134,8 +132,7 @@ QString Link::sendForWindow(const QByteArray& packet)
         return QStringLiteral("NG");
     m_state.echo = true;
     m_port.setRThreshold(1);
-    writePort(packet);
-    return QStringLiteral("OK");
+    return writePort(packet) ? QStringLiteral("OK") : QStringLiteral("NG");
 }
 
 QString Link::SendDirect(const QString& hexText)
@@ -157,14 +154,15 @@ QString Link::SendDirect(const QString& hexText)
     }
     m_state.echo = true;
     m_port.setRThreshold(1);
+    bool written = true;
     for (char b : bytes) {
-        writePort(QByteArray(1, b));
+        written = writePort(QByteArray(1, b)) && written;
         m_traffic.append(TrafficLog::Sent, hexBytes(QByteArray(1, b)));
     }
     m_traffic.append(TrafficLog::Sent, TrafficLog::kLineEnd);
     m_traffic.cut(TrafficLog::Sent);
     m_traffic.publish(TrafficLog::Sent);
-    return QStringLiteral("OK");
+    return written ? QStringLiteral("OK") : QStringLiteral("NG");
 }
 
 void Link::onComEvent(int code)

@@ -47,7 +47,8 @@ public:
     // Every byte waiting, in arrival order; empties the input buffer.
     virtual QByteArray read() = 0;
     // Queues all bytes for the line and returns without waiting for it.
-    virtual void write(const QByteArray& bytes) = 0;
+    // False when they could not be queued: the port is closed or gone.
+    virtual bool write(const QByteArray& bytes) = 0;
     // Blocks until more bytes have arrived or msecs have passed.
     virtual bool waitForReadyRead(int msecs) = 0;
 

@@ -1,6 +1,7 @@
 #include "serial_port_object.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QThread>
 #include <algorithm>
@@ -15,6 +16,39 @@ QStringList defaultComDevices()
         devices << info.systemLocation();
     std::sort(devices.begin(), devices.end());
     return devices;
+}
+
+QString portErrorText(QSerialPort::SerialPortError error, bool mayReadWrite, const QString& systemText)
+{
+    const auto withSystemText = [&systemText](const QString& words) {
+        return systemText.isEmpty() ? words : QStringLiteral("%1 (%2)").arg(words, systemText);
+    };
+    switch (error) {
+    case QSerialPort::NoError:
+        return {};
+    case QSerialPort::DeviceNotFoundError:
+        return QStringLiteral("no such device");
+    case QSerialPort::PermissionError:
+        return mayReadWrite ? QStringLiteral("busy")
+                            : QStringLiteral("permission denied: add your user to the dialout group");
+    case QSerialPort::OpenError:
+        return QStringLiteral("busy");
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+        // A terminal that hung up (adapter pulled out) reads as end of file,
+        // which QSerialPort reports as a read error with a stale reason.
+        return QStringLiteral("device gone (unplugged?)");
+    case QSerialPort::NotOpenError:
+        return QStringLiteral("not open");
+    case QSerialPort::WriteError:
+        return withSystemText(QStringLiteral("write failed"));
+    case QSerialPort::UnsupportedOperationError:
+        return withSystemText(QStringLiteral("not supported by the device"));
+    case QSerialPort::TimeoutError:
+        return QStringLiteral("timed out");
+    default:
+        return withSystemText(QStringLiteral("unknown error"));
+    }
 }
 
 SerialPortObject::SerialPortObject(QStringList comDevices, QObject* parent)
@@ -40,11 +74,14 @@ bool SerialPortObject::open()
     if (m_port.isOpen())
         m_port.close();
     m_port.clearError();
+    m_lost = false;
+    setLastError({});
     const QString device = deviceName(commPort());
     if (device.isEmpty()) {
-        setLastError(QStringLiteral("no device for Com %1").arg(commPort()));
+        setLastError(QStringLiteral("Com %1: no such device").arg(commPort()));
         return false;
     }
+    m_device = device;
     m_port.setPortName(device);
     m_port.setBaudRate(baudRate());
     m_port.setParity(QSerialPort::NoParity);
@@ -52,7 +89,9 @@ bool SerialPortObject::open()
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        setLastError(QStringLiteral("%1: %2").arg(device, m_port.errorString()));
+        // onError has put the reason into words already
+        if (lastError().isEmpty())
+            setLastError(errorText(QSerialPort::UnknownError));
         return false;
     }
     // A pseudo-terminal has no DTR line; that is not a reason to give up.
@@ -78,11 +117,11 @@ QByteArray SerialPortObject::read()
     return m_port.isOpen() ? m_port.readAll() : QByteArray();
 }
 
-void SerialPortObject::write(const QByteArray& bytes)
+bool SerialPortObject::write(const QByteArray& bytes)
 {
-    if (!m_port.isOpen() || bytes.isEmpty())
-        return;
-    m_port.write(bytes);
+    if (!m_port.isOpen() || m_lost)
+        return false;
+    return bytes.isEmpty() || m_port.write(bytes) == bytes.size();
 }
 
 bool SerialPortObject::waitForReadyRead(int msecs)
@@ -103,13 +142,24 @@ void SerialPortObject::onError(QSerialPort::SerialPortError error)
 {
     if (error == QSerialPort::NoError)
         return;
-    setLastError(m_port.errorString());
+    setLastError(errorText(error));
     // A vanished adapter: close, so that later writes and reads are no-ops
-    // instead of a stream of failures.
-    if (error == QSerialPort::ResourceError)
+    // instead of a stream of failures (a hung-up terminal keeps signalling
+    // readable). Not from inside QSerialPort's own notification; until then
+    // writes report the loss.
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
+        m_lost = true;
         QMetaObject::invokeMethod(this, [this] { m_port.close(); }, Qt::QueuedConnection);
-    else
+    } else {
         m_port.clearError();
+    }
+}
+
+QString SerialPortObject::errorText(QSerialPort::SerialPortError error) const
+{
+    const QFileInfo device(m_device);
+    return QStringLiteral("%1: %2").arg(m_device, portErrorText(error, device.isReadable() && device.isWritable(),
+                                                                m_port.errorString()));
 }
 
 } // namespace peltro

@@ -18,7 +18,7 @@ SimPort::SimPort(SimChain& chain, Clock& clock, QObject* parent)
 bool SimPort::open()
 {
     if (commPort() < 1 || commPort() > 6) {
-        setLastError(QStringLiteral("no device for Com %1").arg(commPort()));
+        setLastError(QStringLiteral("Com %1: no such device").arg(commPort()));
         return false;
     }
     m_open = true;
@@ -60,21 +60,24 @@ void SimPort::schedule(double at, const QByteArray& bytes)
         m_lineFreeAt = t;
 }
 
-void SimPort::write(const QByteArray& bytes)
+bool SimPort::write(const QByteArray& bytes)
 {
-    if (!m_open || bytes.isEmpty())
-        return;
+    if (!m_open)
+        return false;
+    if (bytes.isEmpty())
+        return true;
     written += bytes;
     writes << bytes;
     outputDrained();
     if (!connected())
-        return;
+        return true;  // on the line, with nothing to answer
     const double arrived = m_clock.now() + (pace ? bytes.size() * 10.0 / baudRate() : 0.0);
     const QList<Emission> out = m_chain.feed(bytes);
     for (const Emission& e : out)
         schedule(arrived + e.delay, e.bytes);
     deliverDue();
     armTimer();
+    return true;
 }
 
 void SimPort::injectNetworkChange(int position)

@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,7 +11,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace peltro {
 
@@ -56,9 +60,33 @@ void FrmInfo::setProgress(int value)
 
 void FrmInfo::repaintNow()
 {
-    // Start-up does not return to the event loop between steps.
+    // Start-up does not return to the event loop between steps: paint and
+    // flush to the screen now. Before the window is exposed this does nothing,
+    // hence showNow().
     if (isVisible())
         repaint();
+}
+
+void FrmInfo::showNow()
+{
+    show();
+    // A shown window is drawn only once the window system reports it exposed
+    // (on X11, after the server has mapped it and sent Expose); that report is
+    // an event, and start-up does not return to the event loop. Handle window
+    // events until it comes, but no timer and no socket notifier (the serial
+    // port), and keep operator input queued for the event loop. Queued calls
+    // already posted are delivered; the port's notifications are safe at any
+    // time (they re-check the receive threshold, which start-up keeps at 0).
+    constexpr QEventLoop::ProcessEventsFlags windowEventsOnly = QEventLoop::ExcludeUserInputEvents
+        | QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers;
+    const QWindow* window = windowHandle();
+    const QDeadlineTimer deadline(kExposeWaitMs);
+    while (window && !window->isExposed() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(windowEventsOnly);
+        if (!window->isExposed())
+            QThread::msleep(5);
+    }
+    repaintNow();
 }
 
 FrmOpen::FrmOpen(std::function<QString(int)> deviceOf, QWidget* parent)

@@ -27,6 +27,13 @@ public:
     void advance();                 // one step; beyond 100 nothing happens
     void setProgress(int value);
     void repaintNow();
+
+    // Shows the window and waits (at most kExposeWaitMs) until the window
+    // system has put it on the screen, so that the repaints of the steps that
+    // follow reach the screen. Timers, port notifiers and operator input wait
+    // until start-up returns to the event loop.
+    void showNow();
+    static constexpr int kExposeWaitMs = 2000;
 };
 
 // "Com Setting": where the operator picks port and speed after a failed

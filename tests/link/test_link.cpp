@@ -61,6 +61,18 @@ private Q_SLOTS:
         QVERIFY(!r.autoRefreshed.isEnabled());
     }
 
+    // A packet that never left (the port is closed or gone) is not "OK".
+    void failedWriteIsNg()
+    {
+        LinkRig r;
+        QCOMPARE(r.link.SD(bytes("81 09 00 02 FF"), 0), QStringLiteral("OK"));
+        r.port.close();
+        QCOMPARE(r.link.SD(bytes("81 09 00 02 FF"), 0), QStringLiteral("NG"));
+        QCOMPARE(r.link.SD(bytes("81 01 04 07 02 FF"), 1), QStringLiteral("NG"));
+        QCOMPARE(r.link.SendDirect(QStringLiteral("8101040702FF")), QStringLiteral("NG"));
+        QCOMPARE(r.takeWrites().size(), 1);
+    }
+
     void packetOutsideOneByteIsNeverSent()
     {
         QVERIFY(Link::VarArrayToBytes({0x81, 0x01, 0x100, 0xFF}).isEmpty());

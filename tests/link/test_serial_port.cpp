@@ -3,6 +3,8 @@
 #include <QtTest>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -15,6 +17,10 @@ class TestSerialPort : public QObject {
 
 private Q_SLOTS:
     void comNumbersMapToDevices();
+    void errorWords_data();
+    void errorWords();
+    void openFailuresSayWhy();
+    void openFailuresOfUsers();
     void bytesPassBothWaysAndNotifyOnlyWhenAsked();
     void vanishedDeviceDoesNotHang();
 };
@@ -65,17 +71,83 @@ void TestSerialPort::comNumbersMapToDevices()
     QVERIFY(port.deviceName(3).isEmpty());
     port.setCommPort(3);
     QVERIFY(!port.open());
-    QCOMPARE(port.lastError(), QStringLiteral("no device for Com 3"));
+    QCOMPARE(port.lastError(), QStringLiteral("Com 3: no such device"));
     port.setCommPort(1);
     QVERIFY(!port.open());  // no such device: refused, not fatal
-    QVERIFY(!port.lastError().isEmpty());
+    QCOMPARE(port.lastError(), QStringLiteral("/dev/ttyA: no such device"));
     QVERIFY(!port.isOpen());
-    port.write(QByteArray("\x81\xFF", 2));  // writes to a closed port are dropped
+    QVERIFY(!port.write(QByteArray("\x81\xFF", 2)));  // nothing queued on a closed port
     QCOMPARE(port.inBufferCount(), 0);
     QVERIFY(port.read().isEmpty());
     QVERIFY(!port.setSettings(QStringLiteral("4800,n,8,1")));
     QVERIFY(port.setSettings(QStringLiteral("38400,N,8,1")));
     QCOMPARE(port.baudRate(), 38400);
+}
+
+void TestSerialPort::errorWords_data()
+{
+    QTest::addColumn<QSerialPort::SerialPortError>("error");
+    QTest::addColumn<bool>("mayReadWrite");
+    QTest::addColumn<QString>("words");
+    const QString denied = QStringLiteral("permission denied: add your user to the dialout group");
+    QTest::newRow("none") << QSerialPort::NoError << true << QString();
+    QTest::newRow("missing") << QSerialPort::DeviceNotFoundError << false << QStringLiteral("no such device");
+    QTest::newRow("not ours") << QSerialPort::PermissionError << false << denied;
+    QTest::newRow("held elsewhere") << QSerialPort::PermissionError << true << QStringLiteral("busy");
+    QTest::newRow("open twice") << QSerialPort::OpenError << true << QStringLiteral("busy");
+    QTest::newRow("unplugged") << QSerialPort::ResourceError << true << QStringLiteral("device gone (unplugged?)");
+    QTest::newRow("hung up") << QSerialPort::ReadError << true << QStringLiteral("device gone (unplugged?)");
+    QTest::newRow("write") << QSerialPort::WriteError << true << QStringLiteral("write failed (System says)");
+    QTest::newRow("unknown") << QSerialPort::UnknownError << true << QStringLiteral("unknown error (System says)");
+}
+
+void TestSerialPort::errorWords()
+{
+    QFETCH(QSerialPort::SerialPortError, error);
+    QFETCH(bool, mayReadWrite);
+    QFETCH(QString, words);
+    QCOMPARE(portErrorText(error, mayReadWrite, QStringLiteral("System says")), words);
+}
+
+// What the operator reads when a real device does not open.
+void TestSerialPort::openFailuresSayWhy()
+{
+    const auto failure = [](const QString& device) {
+        SerialPortObject port({device});
+        return port.open() ? QString() : port.lastError();
+    };
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("ttyUSB9"));
+    QCOMPARE(failure(missing), missing + QStringLiteral(": no such device"));
+
+    Pty pty;
+    {
+        SerialPortObject holder({pty.path});  // another program has the device
+        QVERIFY(holder.open());
+        QCOMPARE(failure(pty.path), pty.path + QStringLiteral(": busy"));
+    }
+    QCOMPARE(failure(pty.path), QString());  // free again
+}
+
+// What only a user who is not root meets: a terminal held exclusively by a
+// program that does not use lock files, and a device the user may not open.
+void TestSerialPort::openFailuresOfUsers()
+{
+    if (geteuid() == 0)
+        QSKIP("root opens exclusive and unreadable terminals alike");
+    const auto failure = [](const QString& device) {
+        SerialPortObject port({device});
+        return port.open() ? QString() : port.lastError();
+    };
+    Pty pty;
+    {
+        const int other = ::open(pty.path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(other >= 0 && ::ioctl(other, TIOCEXCL) == 0);
+        QCOMPARE(failure(pty.path), pty.path + QStringLiteral(": busy"));
+        ::close(other);
+    }
+    QVERIFY(::chmod(pty.path.toLocal8Bit().constData(), 0) == 0);
+    QCOMPARE(failure(pty.path), pty.path + QStringLiteral(": permission denied: add your user to the dialout group"));
 }
 
 void TestSerialPort::bytesPassBothWaysAndNotifyOnlyWhenAsked()
@@ -87,7 +159,7 @@ void TestSerialPort::bytesPassBothWaysAndNotifyOnlyWhenAsked()
     QList<int> events;
     connect(&port, &PortObject::comEvent, this, [&](int code) { events << code; });
     port.setSThreshold(1);
-    port.write(QByteArray::fromHex("81090002ff"));
+    QVERIFY(port.write(QByteArray::fromHex("81090002ff")));
     QTRY_VERIFY(events.contains(PortObject::SendEvent));
     QCOMPARE(pty.readMaster().toHex(), QByteArray("81090002ff"));
 
@@ -113,14 +185,16 @@ void TestSerialPort::vanishedDeviceDoesNotHang()
     pty.reset();  // the adapter is pulled out
     QElapsedTimer t;
     t.start();
-    port.write(QByteArray::fromHex("81090002ff"));
     port.waitForReadyRead(200);
+    // the loss is known before the event loop closes the port: no write is "sent"
+    QVERIFY(!port.write(QByteArray::fromHex("81090002ff")));
+    QVERIFY(port.lastError().endsWith(QStringLiteral(": device gone (unplugged?)")));
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     QVERIFY(t.elapsed() < 2000);
     QTRY_VERIFY_WITH_TIMEOUT(!port.isOpen(), 2000);  // closed on the resource error
     QCOMPARE(port.inBufferCount(), 0);
-    port.write(QByteArray::fromHex("81090002ff"));  // still no crash
+    QVERIFY(!port.write(QByteArray::fromHex("81090002ff")));
     QVERIFY(!port.waitForReadyRead(50));
 }
 

@@ -32,6 +32,20 @@ struct StartupRig : PanelRig {
         startup = std::make_unique<Startup>(*main, settings, hooks);
         return startup->run();
     }
+    // Runs act once the Com Setting dialog is up, the operator's turn.
+    void onComSetting(std::function<void(FrmOpen*)> act)
+    {
+        auto* poll = new QTimer(main.get());
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, act] {
+            FrmOpen* dlg = startup ? startup->comSetting() : nullptr;
+            if (!dlg || !dlg->isVisible())
+                return;
+            poll->deleteLater();
+            poll->stop();
+            act(dlg);
+        });
+        poll->start(1);
+    }
     QTemporaryDir dir;
     PanelSettings settings;
     StartupHooks hooks;
@@ -89,7 +103,7 @@ private Q_SLOTS:
             QCOMPARE(item->isChecked(), i == 1);
         }
         QCOMPARE(r.main->active->text(), QStringLiteral("1"));
-        QCOMPARE(r.main->baudRateText->text(), QStringLiteral("0"));
+        QCOMPARE(r.main->baudRateText->text(), QStringLiteral("9600"));  // no speed chosen: the port's own
         QCOMPARE(r.main->autoRefreshed->text(), QStringLiteral("Stop"));
         QVERIFY(r.main->autoRefreshed->isEnabled());
         QVERIFY(!r.main->timer1->isActive());
@@ -108,9 +122,7 @@ private Q_SLOTS:
         r.port.chainBaud = 38400;
         QList<int> progress;
         bool sawDialog = false;
-        QTimer::singleShot(0, [&] {
-            FrmOpen* dlg = r.startup->comSetting();
-            QVERIFY(dlg && dlg->isVisible());
+        r.onComSetting([&](FrmOpen* dlg) {
             QCOMPARE(dlg->windowTitle(), QStringLiteral("Com Setting"));
             QCOMPARE(dlg->lblDBG0->text(), QStringLiteral("IF_Clear Error\r\nPort = 0"));
             QVERIFY(!r.port.isOpen());
@@ -139,11 +151,26 @@ private Q_SLOTS:
         QCOMPARE(writes.mid(0, 3), (QStringList{"88 01 00 01 FF", "88 01 00 01 FF", "88 30 01 FF"}));
     }
 
+    // A port that does not open says why under the failure.
+    void openFailureShownInComSetting()
+    {
+        StartupRig r;
+        r.port.setCommPort(7);  // nothing there
+        QString shown;
+        r.onComSetting([&](FrmOpen* dlg) {
+            shown = dlg->lblDBG0->text();
+            QTest::mouseClick(dlg->command1, Qt::LeftButton);  // Com 1, where the chain is
+        });
+        QVERIFY(r.run());
+        QCOMPARE(shown, QStringLiteral("IF_Clear Error\r\nPort = 0\r\nCom 7: no such device"));
+        QVERIFY(r.port.isOpen());
+    }
+
     void closingComSettingEndsStartup()
     {
         StartupRig r;
         r.chain.faults.broadcastsLost = true;
-        QTimer::singleShot(0, [&] { r.startup->comSetting()->close(); });
+        r.onComSetting([](FrmOpen* dlg) { dlg->close(); });
         QVERIFY(!r.run());
         QVERIFY(!r.main->isVisible());
         QCOMPARE(r.statusReads, 0);
