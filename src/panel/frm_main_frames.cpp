@@ -149,12 +149,12 @@ void FrmMain::buildFrames()
         b.label(QStringLiteral("LblZoom_1"), QStringLiteral("D-Zoom"), 120, 240, 900);
         b.button(QStringLiteral("DZoomX"), QStringLiteral("X1"), 1140, 180, 700)->setEnabled(false);
         b.valueBox(QStringLiteral("DZoomValue"), w - 1020, 180);
-        b.slider(QStringLiteral("DZoomSlider"), 0, 0xEB, 120, 555, w - 240);
-        auto* wide = b.hold(QStringLiteral("DZoomWide"), Glyph::Left, QStringLiteral("Digital zoom wide"), 120, 780);
-        b.speed(QStringLiteral("DWideSpeed"), QStringLiteral("UpDown5"), 510, 795);
-        b.speed(QStringLiteral("DTeleSpeed"), QStringLiteral("UpDown6"), w - 120 - kButton - 660, 795);
+        b.slider(QStringLiteral("DZoomSlider"), 0, 0xEB, 1155, 555, w - 2 * 1155);
+        auto* wide = b.hold(QStringLiteral("DZoomWide"), Glyph::Left, QStringLiteral("Digital zoom wide"), 120, 540);
+        b.speed(QStringLiteral("DWideSpeed"), QStringLiteral("UpDown5"), 510, 555);
+        b.speed(QStringLiteral("DTeleSpeed"), QStringLiteral("UpDown6"), w - 120 - kButton - 660, 555);
         auto* tele = b.hold(QStringLiteral("DZoomTele"), Glyph::Right, QStringLiteral("Digital zoom tele"),
-                            w - 120 - kButton, 780);
+                            w - 120 - kButton, 540);
         // Combine mode is in force until the camera says otherwise.
         wide->setEnabled(false);
         tele->setEnabled(false);
@@ -294,9 +294,12 @@ void FrmMain::buildFrames()
         }
         return g;
     };
+    // The two share one place; until a pan/tilt camera is identified the
+    // block cameras' memories are shown.
     memoryFrame(QStringLiteral("FmPreset"), QStringLiteral("Preset"),
                 {QStringLiteral("PresetSet"), QStringLiteral("PresetRecall"), QStringLiteral("PresetReset")},
-                QStringLiteral("LblPRS"), 1);
+                QStringLiteral("LblPRS"), 1)
+        ->hide();
     {
         QGroupBox* g = memoryFrame(QStringLiteral("FmMemory"), QStringLiteral("Memory"),
                                    {QStringLiteral("SetOption"), QStringLiteral("RecallOption"),
