@@ -12,7 +12,10 @@ void WidgetMessageService::notify(const QString& title, const QString& text,
         if (onOk)
             onOk();
     });
-    box->open();
+    // show(), not open(): open() makes a box window-modal, and a box with no
+    // parent window then blocks nothing, so the panel would stay usable
+    // under an unanswered warning.
+    box->show();
     box->raise();
     box->activateWindow();
 }

@@ -8,8 +8,8 @@
 namespace peltro {
 
 // Every message box of the panel goes through one service. The boxes are
-// window-modal notices with an OK button, opened without a nested event loop;
-// tests install a service that records them instead of showing them.
+// application-modal notices with an OK button, opened without a nested event
+// loop; tests install a service that records them instead of showing them.
 class MessageService {
 public:
     virtual ~MessageService() = default;
