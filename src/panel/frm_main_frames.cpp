@@ -231,7 +231,7 @@ void FrmMain::buildFrames()
     {
         QGroupBox* g = frame(*this, QStringLiteral("FmAPC"), QStringLiteral("Aperture Control"), kFmAPC);
         Builder b(*this, g);
-        b.label(QStringLiteral("LblWbApVp_2"), QStringLiteral("Aperture"), 1200, 240, 1000);
+        b.label(QStringLiteral("LblWbApVp_2"), QStringLiteral("Aperture"), 1200, 270, 1000);
     }
 
     // Memories: presets for the pan/tilt cameras, memories for the block cameras

@@ -64,8 +64,8 @@ StepDef up(const char* name, int command, G glyph, const char* text, const char*
 const QList<SliderDef>& sliderDefs()
 {
     static const QList<SliderDef> defs{
-        {"ApertureSlider", 0, 15, 0x42, true, K::Plain, {"FmAPC", sliderLeft, 570, sliderWidth(kAP)},
-         "ApertureValue", {"FmAPC", boxLeft(kAP), 180, 900}},
+        {"ApertureSlider", 0, 15, 0x42, true, K::Plain, {"FmAPC", sliderLeft, 615, sliderWidth(kAP)},
+         "ApertureValue", {"FmAPC", boxLeft(kAP), 225, 900}},
         row("RGainSlider", 0, 255, 0x43, false, "FmWB", kWB, kRGainRow, "RGValue"),
         row("BGainSlider", 0, 255, 0x44, false, "FmWB", kWB, kBGainRow, "BGValue"),
         row("ExpCompSlider", 0, 14, 0x4E, true, "FmAEControl", kAE, kExpCompRow, "ExpCompValue"),
@@ -95,9 +95,9 @@ const QList<SliderDef>& sliderDefs()
 const QList<StepDef>& stepDefs()
 {
     static const QList<StepDef> defs{
-        {"ApertureUp", {{{0x02, 0x02}}}, 1, G::Plus, "Aperture up", nullptr, {"FmAPC", upLeft(kAP), 555, kButton}},
-        {"ApertureDown", {{{0x02, 0x03}}}, 1, G::Minus, "Aperture down", nullptr, {"FmAPC", kEdge, 555, kButton}},
-        {"ApertureReset", {{{0x02, 0x00}}}, 1, G::Dot, nullptr, "Reset", {"FmAPC", kEdge, 150, 1000}},
+        {"ApertureUp", {{{0x02, 0x02}}}, 1, G::Plus, "Aperture up", nullptr, {"FmAPC", upLeft(kAP), 600, kButton}},
+        {"ApertureDown", {{{0x02, 0x03}}}, 1, G::Minus, "Aperture down", nullptr, {"FmAPC", kEdge, 600, kButton}},
+        {"ApertureReset", {{{0x02, 0x00}}}, 1, G::Dot, nullptr, "Reset", {"FmAPC", kEdge, 225, 1000}},
         up("RGainUp", 0x03, G::Plus, "R gain up", "FmWB", kWB, kRGainRow),
         down("RGainDown", 0x03, G::Minus, "R gain down", "FmWB", kRGainRow),
         up("BGainUp", 0x04, G::Plus, "B gain up", "FmWB", kWB, kBGainRow),
