@@ -53,6 +53,13 @@ public:
     bool CheckFinishCommand();
     bool RefreshNotGoCheck() const { return !m_state.statusReadBusy; }
 
+    // The port has failed (adapter pulled out, connection dropped) and not
+    // been reopened: nothing is sent and no answer is waited for.
+    bool portLost() const { return m_port.isLost(); }
+    // For what the operator asked: true (and refused() with the reason) when
+    // the port is lost.
+    bool refuseIfLost();
+
     // The receive handler's per-byte work, also used by callers that read a
     // reply themselves but want it echoed and recognised.
     void handleReceived(const QByteArray& bytes);
@@ -81,6 +88,8 @@ Q_SIGNALS:
     void presetFinished(int kind, int number);
     // A camera announced a change of the network.
     void networkChange();
+    // What the operator asked for was not sent: the port is lost, for reason.
+    void refused(const QString& reason);
     // Every byte that crosses the line through the link, as it goes out or
     // is taken from the port (whether it is shown, used or discarded).
     void wrote(const QByteArray& bytes);
