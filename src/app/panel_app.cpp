@@ -11,7 +11,7 @@
 namespace peltro {
 
 PanelApp::PanelApp(FrmMain& m)
-    : main(m), config(m), status(m, config), maintenance(m), panTilt(std::make_unique<PanTiltController>(m)),
+    : main(m), config(m), status(m, config), maintenance(m), reconnection(m, maintenance), panTilt(std::make_unique<PanTiltController>(m)),
       privacy(std::make_unique<PrivacyWindows>(m)), titles(std::make_unique<TitleEditors>(m))
 {
     status.checkPanTiltWindow = [this] { panTilt->check_DspPTW(); };

@@ -2,6 +2,7 @@
 
 #include "maintenance.h"
 #include "panel_config.h"
+#include "reconnection.h"
 #include "startup.h"
 #include "status_reader.h"
 
@@ -16,8 +17,8 @@ class TitleEditors;
 
 // Everything that works on the main window, put together once: model
 // configuration, status read, chain maintenance, the pan-tilt window, the
-// privacy windows and the title editors, and the start-up hooks that hand
-// over to them.
+// privacy windows and the title editors, the care of a port that fails, and
+// the start-up hooks that hand over to them.
 class PanelApp {
 public:
     explicit PanelApp(FrmMain& main);
@@ -29,6 +30,7 @@ public:
     PanelConfig config;
     StatusReader status;
     Maintenance maintenance;
+    Reconnection reconnection;
     std::unique_ptr<PanTiltController> panTilt;
     std::unique_ptr<PrivacyWindows> privacy;
     std::unique_ptr<TitleEditors> titles;
