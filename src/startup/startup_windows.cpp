@@ -122,7 +122,7 @@ FrmOpen::FrmOpen(std::function<ComDescription(int)> describe, QWidget* parent)
     comDevices->setSelectionMode(QAbstractItemView::SingleSelection);
     for (int i = 1; i <= 6; ++i)
         new QTreeWidgetItem(comDevices, {QStringLiteral("Com %1").arg(i)});
-    comDevices->setMinimumSize(640, 170);
+    comDevices->setMinimumHeight(170);
 
     auto* frame1 = new QGroupBox(QStringLiteral("BaudRate"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
@@ -171,8 +171,14 @@ void FrmOpen::refreshDevices()
         QTreeWidgetItem* row = comDevices->topLevelItem(com - 1);
         const ComDescription d = m_describe ? m_describe(com) : ComDescription{};
         const QString stable = d.stableName.isEmpty() ? QString() : QFileInfo(d.stableName).fileName();
-        row->setText(ColDevice, d.device.isEmpty() ? QStringLiteral("no serial device")
-                                                   : (d.location.isEmpty() ? d.device : d.location));
+        // The device node; a stable name that names nothing now stands in
+        // its own column alone.
+        QString node = d.location.isEmpty() ? d.device : d.location;
+        if (d.device.isEmpty())
+            node = QStringLiteral("no serial device");
+        else if (d.location.isEmpty() && d.device == d.stableName)
+            node.clear();
+        row->setText(ColDevice, node);
         row->setText(ColStableName, stable);
         row->setText(ColAdapter, d.description);
         row->setText(ColMaker, d.manufacturer);
@@ -182,8 +188,13 @@ void FrmOpen::refreshDevices()
         for (int c = 0; c < ColumnCount; ++c)
             row->setToolTip(c, d.device.isEmpty() ? QString() : QStringLiteral("Com %1 opens %2").arg(com).arg(d.device));
     }
-    for (int c = 0; c < ColumnCount; ++c)
+    // Wide enough for every column, as far as the screen allows.
+    int width = 2 * comDevices->frameWidth() + 4;
+    for (int c = 0; c < ColumnCount; ++c) {
         comDevices->resizeColumnToContents(c);
+        width += comDevices->columnWidth(c);
+    }
+    comDevices->setMinimumWidth(qMin(width, 1100));
     showDevice();
 }
 
