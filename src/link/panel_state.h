@@ -28,6 +28,7 @@ struct PanelState {
     std::uint8_t presetKind = 0;    // 0 set, 1 recall, 2 reset
     int presetNumber = 0;
     bool presetAcknowledged = false;
+    int presetSocket = -1;          // socket of the preset's own acknowledge; -1 before it
 
     // identified camera
     bool panTiltFamily = false;
