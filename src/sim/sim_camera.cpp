@@ -505,6 +505,28 @@ const QList<CommandDef>& commandTable()
                         [](const SimCamera&, const QByteArray& p) { return allNibbles(p); },
                         [](SimCamera& c, const QByteArray& p) { c.state.cameraId = nibbleValue(p, 0, 4); }};
 
+        // Camera clock: 70 then year, month, day, hour, minute as two
+        // decimal digits each, one byte per digit.
+        t << CommandDef{bytes({0x01, 0x04, 0x70}), 10, FeatDateTime,
+                        [](const SimCamera&, const QByteArray& p) {
+                            static constexpr int kMin[5] = {0, 1, 1, 0, 0};
+                            static constexpr int kMax[5] = {99, 12, 31, 23, 59};
+                            for (int i = 0; i < 5; ++i) {
+                                if (at(p, 2 * i) > 9 || at(p, 2 * i + 1) > 9)
+                                    return false;
+                                const int v = at(p, 2 * i) * 10 + at(p, 2 * i + 1);
+                                if (v < kMin[i] || v > kMax[i])
+                                    return false;
+                            }
+                            return true;
+                        },
+                        [](SimCamera& c, const QByteArray& p) {
+                            int* fields[5] = {&c.state.clockYear, &c.state.clockMonth, &c.state.clockDay,
+                                              &c.state.clockHour, &c.state.clockMinute};
+                            for (int i = 0; i < 5; ++i)
+                                *fields[i] = at(p, 2 * i) * 10 + at(p, 2 * i + 1);
+                        }};
+
         // Alarm and power-off timers.
         onOff(t, 0x6B, FeatAlarm, &S::alarmOn);
         t << choice(0x6C, FeatAlarm, &S::alarmMode, [](const ModelProfile&, int v) { return v >= 0 && v <= 12; })
@@ -706,6 +728,8 @@ QList<QByteArray> SimCamera::command(const QByteArray& body)
     // Interface clear answers with its own packet, in any power state.
     if (body == bytes({0x01, 0x00, 0x01}))
         return {reply({0x01, 0x00, 0x01})};
+    if (auto replies = settingMemoryPacket(body))
+        return *replies;
 
     for (const CommandDef& def : commandTable()) {
         if (body.size() != def.prefix.size() + def.paramCount || !body.startsWith(def.prefix))
@@ -725,11 +749,55 @@ QList<QByteArray> SimCamera::command(const QByteArray& body)
 
 QList<QByteArray> SimCamera::inquiry(const QByteArray& body)
 {
+    if (auto replies = settingMemoryPacket(body))
+        return *replies;
     for (const InquiryDef& def : inquiryTable()) {
         if (body == def.body && m_profile.has(def.feature))
             return {def.answer(*this)};
     }
     return {syntaxError()};
+}
+
+// ---------------------------------------------------------------------------
+// Setting memory of the block cameras. The setting mode (01 7F 7F 10) opens
+// it; then 09 7F 7F 01 0a 0a 0a reads a byte of the working copy, 01 7F 7F 03
+// ... 0d 0d sets one there, and 01 7F 7F 02 ... 0d 0d writes one into the
+// memory and the working copy. Writing is refused (not executable) unless
+// address 0x001 holds 01, except to that address itself. Outside the
+// setting mode every one but the entry is not executable.
+
+std::optional<QList<QByteArray>> SimCamera::settingMemoryPacket(const QByteArray& body)
+{
+    const bool entry = body == bytes({0x01, 0x7F, 0x7F, 0x10});
+    const bool read = body.size() == 7 && body.startsWith(bytes({0x09, 0x7F, 0x7F, 0x01}));
+    const bool write = body.size() == 9 && body.startsWith(bytes({0x01, 0x7F, 0x7F, 0x02}));
+    const bool set = body.size() == 9 && body.startsWith(bytes({0x01, 0x7F, 0x7F, 0x03}));
+    if (!entry && !read && !write && !set)
+        return std::nullopt;
+    if (!m_profile.has(FeatSettingMemory) || !allNibbles(body.mid(4)))
+        return QList<QByteArray>{syntaxError()};
+    if (!state.power)
+        return QList<QByteArray>{notExecutable()};
+    if (entry) {
+        state.settingMode = true;
+        return QList<QByteArray>{reply({0x41}), reply({0x51})};
+    }
+    if (!state.settingMode)
+        return QList<QByteArray>{notExecutable()};
+    const int address = nibbleValue(body, 4, 3);
+    if (read) {
+        const int v = state.settingWorking[address];
+        return QList<QByteArray>{reply({0x50, v >> 4, v & 0x0F})};
+    }
+    const auto data = std::uint8_t(nibbleValue(body, 7, 2));
+    if (write) {
+        const bool released = state.settingMemory[0x001] == 0x01;
+        if (address != 0x001 && !released)
+            return QList<QByteArray>{notExecutable()};
+        state.settingMemory[address] = data;
+    }
+    state.settingWorking[address] = data;
+    return QList<QByteArray>{reply({0x41}), reply({0x51})};
 }
 
 QByteArray SimCamera::versionAnswer() const
