@@ -32,6 +32,7 @@ Link::Link(PanelState& state, PortObject& port, Clock& clock, QObject* parent)
     : QObject(parent), m_state(state), m_port(port), m_clock(clock)
 {
     connect(&m_port, &PortObject::comEvent, this, &Link::onComEvent);
+    m_presetWatch.setParent(this);
     m_presetWatch.setObjectName(QStringLiteral("PresetWatch"));
     m_presetWatch.setSingleShot(true);
     connect(&m_presetWatch, &QTimer::timeout, this, [this] {
