@@ -4,6 +4,7 @@
 #include "frm_pan_tilt.h"
 #include "pan_tilt_controller.h"
 #include "privacy_windows.h"
+#include "setting_windows.h"
 #include "title_editors.h"
 
 #include <QLabel>
@@ -12,7 +13,8 @@ namespace peltro {
 
 PanelApp::PanelApp(FrmMain& m)
     : main(m), config(m), status(m, config), maintenance(m), panTilt(std::make_unique<PanTiltController>(m)),
-      privacy(std::make_unique<PrivacyWindows>(m)), titles(std::make_unique<TitleEditors>(m))
+      privacy(std::make_unique<PrivacyWindows>(m)), titles(std::make_unique<TitleEditors>(m)),
+      settings(std::make_unique<SettingWindows>(m))
 {
     status.checkPanTiltWindow = [this] { panTilt->check_DspPTW(); };
     status.familyChanged = [this] { panTilt->DspPTW(); };
@@ -20,6 +22,8 @@ PanelApp::PanelApp(FrmMain& m)
     status.showMounting = [this](const QString& text) {
         requireChild<QLabel>(panTilt->window(), QStringLiteral("LbMount"))->setText(text);
     };
+    status.showEffectLevel = [this](int level) { settings->showEffectLevel(level); };
+    status.showCameraId = [this](int id) { settings->showCameraId(id); };
 }
 
 PanelApp::~PanelApp() = default;

@@ -13,11 +13,13 @@ class FrmMain;
 class PanTiltController;
 class PrivacyWindows;
 class TitleEditors;
+class SettingWindows;
 
 // Everything that works on the main window, put together once: model
 // configuration, status read, chain maintenance, the pan-tilt window, the
-// privacy windows and the title editors, and the start-up hooks that hand
-// over to them.
+// privacy windows, the title editors, the clock, camera-ID, effect-level
+// and factory-setting windows, and the start-up hooks that hand over to
+// them.
 class PanelApp {
 public:
     explicit PanelApp(FrmMain& main);
@@ -32,6 +34,7 @@ public:
     std::unique_ptr<PanTiltController> panTilt;
     std::unique_ptr<PrivacyWindows> privacy;
     std::unique_ptr<TitleEditors> titles;
+    std::unique_ptr<SettingWindows> settings;
 };
 
 } // namespace peltro

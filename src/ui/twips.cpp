@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 #include <cmath>
 
 namespace peltro::twips {
@@ -24,6 +25,11 @@ int toPixels(double twips)
 double fromPixels(int pixels)
 {
     return pixels * perPixel();
+}
+
+void place(QWidget* widget, double left, double top, double width, double height)
+{
+    widget->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
 }
 
 } // namespace peltro::twips
