@@ -26,4 +26,9 @@ double fromPixels(int pixels)
     return pixels * perPixel();
 }
 
+QRect toRect(double left, double top, double width, double height)
+{
+    return {toPixels(left), toPixels(top), toPixels(width), toPixels(height)};
+}
+
 } // namespace peltro::twips

@@ -10,5 +10,7 @@ namespace peltro::twips {
 double perPixel();
 int toPixels(double twips);
 double fromPixels(int pixels);
+// A rectangle given in twips, in pixels: for setGeometry().
+QRect toRect(double left, double top, double width, double height);
 
 } // namespace peltro::twips
