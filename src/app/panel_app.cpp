@@ -1,7 +1,9 @@
 #include "panel_app.h"
 
 #include "frm_main.h"
+#include "frm_md.h"
 #include "frm_pan_tilt.h"
+#include "frm_power_off.h"
 #include "pan_tilt_controller.h"
 #include "privacy_windows.h"
 #include "title_editors.h"
@@ -20,6 +22,8 @@ PanelApp::PanelApp(FrmMain& m)
     status.showMounting = [this](const QString& text) {
         requireChild<QLabel>(panTilt->window(), QStringLiteral("LbMount"))->setText(text);
     };
+    installAlarmWindow(m);
+    installPowerOffDialogs(m);
 }
 
 PanelApp::~PanelApp() = default;
