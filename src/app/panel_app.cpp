@@ -1,5 +1,7 @@
 #include "panel_app.h"
 
+#include "frm_about.h"
+#include "frm_aes.h"
 #include "frm_main.h"
 #include "frm_md.h"
 #include "frm_pan_tilt.h"
@@ -24,6 +26,8 @@ PanelApp::PanelApp(FrmMain& m)
     };
     installAlarmWindow(m);
     installPowerOffDialogs(m);
+    installAESpotWindow(m);
+    installVersionWindows(m);
 }
 
 PanelApp::~PanelApp() = default;
