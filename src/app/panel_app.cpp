@@ -1,7 +1,11 @@
 #include "panel_app.h"
 
+#include "frm_about.h"
+#include "frm_aes.h"
 #include "frm_main.h"
+#include "frm_md.h"
 #include "frm_pan_tilt.h"
+#include "frm_power_off.h"
 #include "pan_tilt_controller.h"
 #include "privacy_windows.h"
 #include "setting_windows.h"
@@ -24,6 +28,10 @@ PanelApp::PanelApp(FrmMain& m)
     };
     status.showEffectLevel = [this](int level) { settings->showEffectLevel(level); };
     status.showCameraId = [this](int id) { settings->showCameraId(id); };
+    installAlarmWindow(m);
+    installPowerOffDialogs(m);
+    installAESpotWindow(m);
+    installVersionWindows(m);
 }
 
 PanelApp::~PanelApp() = default;

@@ -82,6 +82,20 @@ struct CameraState {
     bool motionDetectionAvailable = true;
     int autoPowerOffMinutes = 0;
     int nightPowerOffMinutes = 0;
+    int aeLevelDrift = 0x0C8;           // how far the AE level moves between two level inquiries
+
+    // Spot exposure: on or off, and the spot on the 16 x 16 grid.
+    bool aeSpot = false;
+    int aeSpotQ = 8;
+    int aeSpotS = 8;
+
+    // Service mode and the words read in it: date of manufacture as BCD
+    // digits (year; month and day) and how often the camera block was
+    // remodelled. A negative value: the camera keeps no such word.
+    bool serviceMode = false;
+    int manufactureYear = 0x2004;
+    int manufactureMonthDay = 0x0715;
+    int remodelCount = 2;
 
     // Pan/tilt head (signed; answers carry them as 16-bit two's complement)
     int pan = 0;
@@ -176,6 +190,8 @@ enum Feature : std::uint64_t {
     FeatStatusBlocks    = 1ull << 35,   // the four status block inquiries
     FeatPrivacyMasks    = 1ull << 36,   // 24 masks A..X with colours, grid and pan-tilt masks
     FeatPrivacyZones    = 1ull << 37,   // six zones on a 16 x 12 grid
+    FeatAESpot          = 1ull << 40,   // spot exposure and its position
+    FeatServiceWords    = 1ull << 41,   // service mode, word reads of manufacture date and remodel count
     FeatSettingMemory   = 1ull << 48,   // setting mode, setting memory read/set/write
 };
 

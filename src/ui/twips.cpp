@@ -27,9 +27,14 @@ double fromPixels(int pixels)
     return pixels * perPixel();
 }
 
+QRect toRect(double left, double top, double width, double height)
+{
+    return {toPixels(left), toPixels(top), toPixels(width), toPixels(height)};
+}
+
 void place(QWidget* widget, double left, double top, double width, double height)
 {
-    widget->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
+    widget->setGeometry(toRect(left, top, width, height));
 }
 
 } // namespace peltro::twips

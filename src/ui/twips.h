@@ -12,6 +12,8 @@ namespace peltro::twips {
 double perPixel();
 int toPixels(double twips);
 double fromPixels(int pixels);
+// A rectangle given in twips, in pixels: for setGeometry().
+QRect toRect(double left, double top, double width, double height);
 
 // Places a widget within its parent, all four values in twips.
 void place(QWidget* widget, double left, double top, double width, double height);
