@@ -1,5 +1,6 @@
 #include "link.h"
 
+#include "hex_text.h"
 #include "reply_patterns.h"
 
 #include <cmath>
@@ -13,18 +14,6 @@ QByteArray filler(int count)
     for (int k = 0; k < bytes.size(); ++k)
         bytes[k] = static_cast<char>(k & 0xFF);
     return bytes;
-}
-
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
 }
 } // namespace
 

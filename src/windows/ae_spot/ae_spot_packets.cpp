@@ -1,4 +1,5 @@
 #include "ae_spot_packets.h"
+#include "hex_text.h"
 
 namespace peltro::aespot {
 
@@ -16,16 +17,7 @@ std::optional<int> parsePosition(const QString& text)
 {
     if (text.isEmpty())
         return 0;
-    if (text.size() != 1)
-        return std::nullopt;
-    const char16_t c = text.at(0).unicode();
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return std::nullopt;
+    return hexNumber(text, 1);
 }
 
 } // namespace peltro::aespot

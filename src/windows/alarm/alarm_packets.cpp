@@ -1,4 +1,5 @@
 #include "alarm_packets.h"
+#include "hex_text.h"
 
 namespace peltro::alarm {
 
@@ -7,18 +8,6 @@ namespace {
 int at(const QByteArray& bytes, int index)
 {
     return static_cast<quint8>(bytes.at(index));
-}
-
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
 }
 
 int header(int address)
@@ -126,16 +115,7 @@ std::optional<Levels> decodeLevels(const QByteArray& answer)
 
 std::optional<int> parseLevel(const QString& text)
 {
-    if (text.size() != 3)
-        return std::nullopt;
-    int value = 0;
-    for (QChar c : text) {
-        const int digit = hexDigit(c);
-        if (digit < 0)
-            return std::nullopt;
-        value = value * 16 + digit;
-    }
-    return value;
+    return hexNumber(text, 3);
 }
 
 QString levelText(int level)

@@ -1,4 +1,5 @@
 #include "fset.h"
+#include "hex_text.h"
 
 #include "frm_main.h"
 #include "link.h"
@@ -146,7 +147,7 @@ void FSet::refuse(const QString& text)
 
 std::optional<int> FSet::address()
 {
-    const std::optional<int> a = hexNumber(epromText1->text(), kAddressDigits);
+    const std::optional<int> a = hexNumber(epromText1->text().trimmed(), kAddressDigits);
     if (!a)
         refuse(QStringLiteral("The address must be three hexadecimal digits, 000 to FFF.\nNothing was sent."));
     return a;
@@ -154,7 +155,7 @@ std::optional<int> FSet::address()
 
 std::optional<int> FSet::data()
 {
-    const std::optional<int> d = hexNumber(epromText2->text(), kDataDigits);
+    const std::optional<int> d = hexNumber(epromText2->text().trimmed(), kDataDigits);
     if (!d)
         refuse(QStringLiteral("The data must be two hexadecimal digits, 00 to FF.\nNothing was sent."));
     return d;

@@ -60,28 +60,6 @@ QList<int> effectLevelPacket(int address, int level)
     return cameraCommand(address, {0x65, level});
 }
 
-std::optional<int> hexNumber(const QString& text, int digits)
-{
-    const QString t = text.trimmed();
-    if (t.size() != digits)
-        return std::nullopt;
-    int value = 0;
-    for (QChar c : t) {
-        const char16_t u = c.unicode();
-        int d = -1;
-        if (u >= '0' && u <= '9')
-            d = u - '0';
-        else if (u >= 'A' && u <= 'F')
-            d = u - 'A' + 10;
-        else if (u >= 'a' && u <= 'f')
-            d = u - 'a' + 10;
-        if (d < 0)
-            return std::nullopt;
-        value = value * 16 + d;
-    }
-    return value;
-}
-
 namespace {
 
 // Each hexadecimal digit of value as one byte, most significant first.

@@ -60,9 +60,6 @@ inline constexpr int kBaudRateAddress = 0xCFC;
 // Speed codes by button: 0 = 9600, 1 = 19200, 2 = 38400 bps.
 inline constexpr int kBaudRateCodes = 3;
 
-// Exactly digits hexadecimal digits (blanks around them aside), as a number.
-std::optional<int> hexNumber(const QString& text, int digits);
-
 QList<int> settingModePacket(int address);
 // 8x 09 7F 7F 01 0a 0a 0a FF
 QList<int> settingReadPacket(int address, int memoryAddress);
