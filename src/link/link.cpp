@@ -102,6 +102,11 @@ QString Link::SD(const QByteArray& packet, int mode)
         m_state.echo = true;
         m_port.setRThreshold(mode == 1 ? 1 : 0);
     } else if (mode == 0) {
+        // Replies that came in for the receive handler and were not announced
+        // yet are its own: it takes them first, so that the command they
+        // answer is seen to finish, before the silent exchange begins.
+        if (m_port.rThreshold() > 0 && m_port.isOpen() && m_port.inBufferCount() > 0)
+            handleReceived(readPort());
         m_state.echo = false;
         m_port.setRThreshold(0);
     }

@@ -47,6 +47,20 @@ private Q_SLOTS:
         QVERIFY(s.timer1.isActive());
     }
 
+    // A silent exchange that starts before the receive handler had its turn
+    // lets it take the replies waiting for it first.
+    void silentExchangeLetsWaitingRepliesFinish()
+    {
+        LinkRig r;
+        r.setAutoRunning();
+        r.link.SD(bytes("81 01 04 07 02 FF"), 1);   // acknowledged and completed at once
+        QVERIFY(r.refresh.isSuspended());
+        r.link.SD(bytes("81 09 7E 7E 00 FF"), 0);   // before any notification was delivered
+        QVERIFY(!r.refresh.isSuspended());
+        QCOMPARE(r.recvText.text(), QStringLiteral("90 41 FF \r\n90 51 FF \r\n"));
+        QCOMPARE(r.link.WaitReply(16).size(), 16);   // and the inquiry's own answer is intact
+    }
+
     void refusedWhileStatusReadRuns()
     {
         LinkRig r;
