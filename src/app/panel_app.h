@@ -14,11 +14,13 @@ class FrmMain;
 class PanTiltController;
 class PrivacyWindows;
 class TitleEditors;
+class SettingWindows;
 
 // Everything that works on the main window, put together once: model
 // configuration, status read, chain maintenance, the pan-tilt window, the
-// privacy windows and the title editors, the care of a port that fails, and
-// the start-up hooks that hand over to them.
+// privacy windows, the title editors, the clock, camera-ID, effect-level
+// and factory-setting windows, the care of a port that fails, and the
+// start-up hooks that hand over to them.
 class PanelApp {
 public:
     explicit PanelApp(FrmMain& main);
@@ -34,6 +36,7 @@ public:
     std::unique_ptr<PanTiltController> panTilt;
     std::unique_ptr<PrivacyWindows> privacy;
     std::unique_ptr<TitleEditors> titles;
+    std::unique_ptr<SettingWindows> settings;
 };
 
 } // namespace peltro

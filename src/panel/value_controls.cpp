@@ -125,6 +125,9 @@ void installCameraControls(FrmMain& main)
     installLensControls(main);
     installExposureControls(main);
     installWhiteBalanceControls(main);
+    installPictureControls(main);
+    installMemoryControls(main);
+    installDisplayControls(main);
 }
 
 } // namespace peltro

@@ -332,7 +332,11 @@ void StatusReader::applyOther(const OtherStatus& s)
     if (s.digitalEffect >= 0 && s.digitalEffect <= 4)
         m.action(QString::fromLatin1(digital[s.digitalEffect]))->setChecked(true);
     m.effectLevel = s.effectLevel;
+    if (showEffectLevel)
+        showEffectLevel(s.effectLevel);
     m.cameraIdText->setText(QString::number(s.cameraId));
+    if (showCameraId)
+        showCameraId(s.cameraId);
 }
 
 void StatusReader::applyExpanded(const ExpandedStatus& s)

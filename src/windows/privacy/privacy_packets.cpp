@@ -1,4 +1,5 @@
 #include "privacy_packets.h"
+#include "hex_text.h"
 
 namespace peltro::privacy {
 
@@ -9,18 +10,6 @@ constexpr int kEnd = 0xFF;
 QList<int> command(int address, int cmd)
 {
     return {0x80 + address, 0x01, 0x04, cmd};
-}
-
-int hexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
 }
 
 void appendMasks(QList<int>& packet, const MaskSet& masks)
@@ -91,7 +80,7 @@ std::optional<QList<int>> hexDigits(const QString& text, int count)
         return std::nullopt;
     QList<int> digits;
     for (QChar c : text) {
-        const int v = hexValue(c);
+        const int v = hexDigit(c);
         if (v < 0)
             return std::nullopt;
         digits << v;
@@ -105,7 +94,7 @@ std::optional<int> zoneValue(const QString& text)
         return std::nullopt;
     int value = 0;
     for (QChar c : text) {
-        const int v = hexValue(c);
+        const int v = hexDigit(c);
         if (v < 0)
             return std::nullopt;
         value = value * 16 + v;
