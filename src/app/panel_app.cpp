@@ -16,9 +16,9 @@
 namespace peltro {
 
 PanelApp::PanelApp(FrmMain& m)
-    : main(m), config(m), status(m, config), maintenance(m), panTilt(std::make_unique<PanTiltController>(m)),
-      privacy(std::make_unique<PrivacyWindows>(m)), titles(std::make_unique<TitleEditors>(m)),
-      settings(std::make_unique<SettingWindows>(m))
+    : main(m), config(m), status(m, config), maintenance(m), reconnection(m, maintenance),
+      panTilt(std::make_unique<PanTiltController>(m)), privacy(std::make_unique<PrivacyWindows>(m)),
+      titles(std::make_unique<TitleEditors>(m)), settings(std::make_unique<SettingWindows>(m))
 {
     status.checkPanTiltWindow = [this] { panTilt->check_DspPTW(); };
     status.familyChanged = [this] { panTilt->DspPTW(); };
