@@ -6,7 +6,11 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev)
+# xvfb and xauth: xvfb-run gives the display tests a real X server, also
+# where there is no display (CI); the XTest library lets a test move the
+# real pointer through that server. ser2net: the serial device server the
+# end-to-end tests put between the panel and the simulated cameras.
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev xvfb xauth libxcb-xtest0-dev ser2net)
 # clang and its sanitizer and libFuzzer runtimes, for ./run.sh sanitize
 if [ "${1:-}" = sanitize ]; then packages+=(clang libclang-rt-14-dev); fi
 missing=()
@@ -26,13 +30,13 @@ if [ "${1:-}" = sanitize ]; then
   # keeps Qt's own index checks (QList, QByteArray) on; -O1 and line tables
   # are enough for the fuzzers' speed and the sanitizers' stack traces.
   cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only" \
-    -DCMAKE_CXX_COMPILER=clang++ -DPELTRO_SANITIZE=ON -DPELTRO_FUZZ=ON >/dev/null
+    -DCMAKE_CXX_COMPILER=clang++ -DBUILD_TESTING=ON -DPELTRO_SANITIZE=ON -DPELTRO_FUZZ=ON >/dev/null
   cmake --build build-san -j "$(nproc)"
   cd build-san
   QT_QPA_PLATFORM=offscreen exec ctest --output-on-failure -j "$(nproc)"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
 cmake --build build -j "$(nproc)"
 
 case "${1:-}" in

@@ -1,15 +1,24 @@
 #include "panel_app.h"
 
+#include "frm_about.h"
+#include "frm_aes.h"
 #include "frm_main.h"
+#include "frm_md.h"
 #include "frm_pan_tilt.h"
+#include "frm_power_off.h"
 #include "pan_tilt_controller.h"
+#include "privacy_windows.h"
+#include "setting_windows.h"
+#include "title_editors.h"
 
 #include <QLabel>
 
 namespace peltro {
 
 PanelApp::PanelApp(FrmMain& m)
-    : main(m), config(m), status(m, config), maintenance(m), panTilt(std::make_unique<PanTiltController>(m))
+    : main(m), config(m), status(m, config), maintenance(m), reconnection(m, maintenance),
+      panTilt(std::make_unique<PanTiltController>(m)), privacy(std::make_unique<PrivacyWindows>(m)),
+      titles(std::make_unique<TitleEditors>(m)), settings(std::make_unique<SettingWindows>(m))
 {
     status.checkPanTiltWindow = [this] { panTilt->check_DspPTW(); };
     status.familyChanged = [this] { panTilt->DspPTW(); };
@@ -17,6 +26,12 @@ PanelApp::PanelApp(FrmMain& m)
     status.showMounting = [this](const QString& text) {
         requireChild<QLabel>(panTilt->window(), QStringLiteral("LbMount"))->setText(text);
     };
+    status.showEffectLevel = [this](int level) { settings->showEffectLevel(level); };
+    status.showCameraId = [this](int id) { settings->showCameraId(id); };
+    installAlarmWindow(m);
+    installPowerOffDialogs(m);
+    installAESpotWindow(m);
+    installVersionWindows(m);
 }
 
 PanelApp::~PanelApp() = default;

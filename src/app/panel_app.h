@@ -2,6 +2,7 @@
 
 #include "maintenance.h"
 #include "panel_config.h"
+#include "reconnection.h"
 #include "startup.h"
 #include "status_reader.h"
 
@@ -11,10 +12,15 @@ namespace peltro {
 
 class FrmMain;
 class PanTiltController;
+class PrivacyWindows;
+class TitleEditors;
+class SettingWindows;
 
 // Everything that works on the main window, put together once: model
-// configuration, status read, chain maintenance and the pan-tilt window,
-// and the start-up hooks that hand over to them.
+// configuration, status read, chain maintenance, the pan-tilt window, the
+// privacy windows, the title editors, the clock, camera-ID, effect-level
+// and factory-setting windows, the care of a port that fails, and the
+// start-up hooks that hand over to them.
 class PanelApp {
 public:
     explicit PanelApp(FrmMain& main);
@@ -26,7 +32,11 @@ public:
     PanelConfig config;
     StatusReader status;
     Maintenance maintenance;
+    Reconnection reconnection;
     std::unique_ptr<PanTiltController> panTilt;
+    std::unique_ptr<PrivacyWindows> privacy;
+    std::unique_ptr<TitleEditors> titles;
+    std::unique_ptr<SettingWindows> settings;
 };
 
 } // namespace peltro

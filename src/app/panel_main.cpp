@@ -4,6 +4,7 @@
 #include "message_service.h"
 #include "panel_app.h"
 #include "panel_settings.h"
+#include "program_info.h"
 #include "serial_port_object.h"
 #include "sim_chain.h"
 #include "sim_port.h"
@@ -20,7 +21,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(PanelSettings::applicationName());
-    QApplication::setApplicationVersion(QStringLiteral(PELTRO_VERSION));
+    QApplication::setApplicationVersion(program::version());
     // The main window's close is the shutdown; other windows come and go.
     QApplication::setQuitOnLastWindowClosed(false);
 

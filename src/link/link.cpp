@@ -1,5 +1,6 @@
 #include "link.h"
 
+#include "hex_text.h"
 #include "reply_patterns.h"
 
 #include <cmath>
@@ -14,24 +15,22 @@ QByteArray filler(int count)
         bytes[k] = static_cast<char>(k & 0xFF);
     return bytes;
 }
-
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
-}
 } // namespace
 
 Link::Link(PanelState& state, PortObject& port, Clock& clock, QObject* parent)
     : QObject(parent), m_state(state), m_port(port), m_clock(clock)
 {
     connect(&m_port, &PortObject::comEvent, this, &Link::onComEvent);
+    m_presetWatch.setParent(this);
+    m_presetWatch.setObjectName(QStringLiteral("PresetWatch"));
+    m_presetWatch.setSingleShot(true);
+    connect(&m_presetWatch, &QTimer::timeout, this, [this] {
+        // The watch runs on the real clock; the link's clock decides.
+        if (m_state.presetBusy && !expireOverduePreset()) {
+            const double left = kPresetLimit - (m_clock.now() - m_presetStarted);
+            m_presetWatch.start(qMax(1, static_cast<int>(std::ceil(left * 1000.0))));
+        }
+    });
 }
 
 QByteArray Link::VarArrayToBytes(const QList<int>& values)
@@ -59,8 +58,7 @@ QString Link::hexBytes(const QByteArray& bytes)
 bool Link::writePort(const QByteArray& bytes)
 {
     Q_EMIT wrote(bytes);
-    m_port.write(bytes);
-    return true;
+    return m_port.write(bytes);
 }
 
 QByteArray Link::readPort()
@@ -80,7 +78,8 @@ void Link::drainLateAnswers(const QByteArray& next)
     // until a late answer to the one that ran out can no longer come.
     if (!m_lateAnswers || next == m_timedOut)
         return;
-    for (double left = m_lateUntil - m_clock.now(); left > 0; left = m_lateUntil - m_clock.now()) {
+    for (double left = m_lateUntil - m_clock.now(); left > 0 && !m_port.isLost();
+         left = m_lateUntil - m_clock.now()) {
         m_port.waitForReadyRead(qMax(1, static_cast<int>(std::ceil(left * 1000.0))));
         if (m_port.isOpen() && m_port.inBufferCount() > 0)
             readPort();
@@ -95,8 +94,20 @@ void Link::echoSent(const QByteArray& packet)
     m_traffic.publish(TrafficLog::Sent);
 }
 
+bool Link::refuseIfLost()
+{
+    if (!m_port.isLost())
+        return false;
+    Q_EMIT refused(m_port.lastError());
+    return true;
+}
+
 QString Link::SD(const QByteArray& packet, int mode)
 {
+    // Nothing goes to a lost port, and nothing is suspended for it: the
+    // operator is told instead.
+    if (mode == 1 || mode == 2 ? refuseIfLost() : m_port.isLost())
+        return QStringLiteral("NG");
     if (mode == 1 || mode == 2) {
         Q_EMIT commandGoing();
         if (!RefreshNotGoCheck())
@@ -104,6 +115,11 @@ QString Link::SD(const QByteArray& packet, int mode)
         m_state.echo = true;
         m_port.setRThreshold(mode == 1 ? 1 : 0);
     } else if (mode == 0) {
+        // Replies that came in for the receive handler and were not announced
+        // yet are its own: it takes them first, so that the command they
+        // answer is seen to finish, before the silent exchange begins.
+        if (m_port.rThreshold() > 0 && m_port.isOpen() && m_port.inBufferCount() > 0)
+            handleReceived(readPort());
         m_state.echo = false;
         m_port.setRThreshold(0);
     }
@@ -123,23 +139,25 @@ QString Link::SD(const QByteArray& packet, int mode)
     }
     if (m_state.echo)
         echoSent(packet);
-    writePort(packet);
-    return QStringLiteral("OK");
+    return writePort(packet) ? QStringLiteral("OK") : QStringLiteral("NG");
 }
 
 QString Link::sendForWindow(const QByteArray& packet)
 {
+    if (refuseIfLost())
+        return QStringLiteral("NG");
     Q_EMIT commandGoing();
     if (!RefreshNotGoCheck() || packet.isEmpty())
         return QStringLiteral("NG");
     m_state.echo = true;
     m_port.setRThreshold(1);
-    writePort(packet);
-    return QStringLiteral("OK");
+    return writePort(packet) ? QStringLiteral("OK") : QStringLiteral("NG");
 }
 
 QString Link::SendDirect(const QString& hexText)
 {
+    if (refuseIfLost())
+        return QStringLiteral("NG");
     Q_EMIT commandGoing();
     if (!RefreshNotGoCheck())
         return QStringLiteral("NG");
@@ -157,14 +175,15 @@ QString Link::SendDirect(const QString& hexText)
     }
     m_state.echo = true;
     m_port.setRThreshold(1);
+    bool written = true;
     for (char b : bytes) {
-        writePort(QByteArray(1, b));
+        written = writePort(QByteArray(1, b)) && written;
         m_traffic.append(TrafficLog::Sent, hexBytes(QByteArray(1, b)));
     }
     m_traffic.append(TrafficLog::Sent, TrafficLog::kLineEnd);
     m_traffic.cut(TrafficLog::Sent);
     m_traffic.publish(TrafficLog::Sent);
-    return QStringLiteral("OK");
+    return written ? QStringLiteral("OK") : QStringLiteral("NG");
 }
 
 void Link::onComEvent(int code)
@@ -245,7 +264,8 @@ QByteArray Link::WaitReply(int count)
             success = true;
             break;
         }
-        if (WaitCheck(kLimit))
+        // A lost port answers nothing more: no waiting out the second.
+        if (m_port.isLost() || WaitCheck(kLimit))
             break;
         // Block on the port until bytes come or the second is up; no spinning.
         const double left = kLimit - (m_clock.now() - m_stopwatchStart);
@@ -262,9 +282,12 @@ QByteArray Link::WaitReply(int count)
         result = filler(count);
         m_lastWaitTimedOut = true;
         // The answer may yet come, late: the next other inquiry waits it out.
-        m_lateAnswers = true;
-        m_timedOut = m_lastSilent;
-        m_lateUntil = qMax(m_lateUntil, m_lastSilentAt + kLateAnswerWindow);
+        // Not from a lost port: what comes after its return is new.
+        if (!m_port.isLost()) {
+            m_lateAnswers = true;
+            m_timedOut = m_lastSilent;
+            m_lateUntil = qMax(m_lateUntil, m_lastSilentAt + kLateAnswerWindow);
+        }
     }
     WaitCheck(0);
     m_replyReadBusy = false;
@@ -274,6 +297,11 @@ QByteArray Link::WaitReply(int count)
 bool Link::CheckFinishCommand()
 {
     const QString window = recognitionWindow(m_traffic.text(TrafficLog::Received));
+
+    // A running preset looks at each reply as it ends, not at the whole
+    // window: an earlier command's completion may still stand in it.
+    if (m_state.presetBusy)
+        return checkPresetReply(window);
 
     if (!windowShowsFinishing(window)) {
         if (windowShows(ReplyKind::Acknowledge, window)) {
@@ -287,24 +315,75 @@ bool Link::CheckFinishCommand()
         }
         return false;
     }
+    Q_EMIT commandFinished();
+    return true;
+}
 
-    if (m_state.presetBusy) {
-        bool finished;
-        if (windowShows(ReplyKind::InquiryAnswer, window))
-            finished = false;
-        else if (windowShows(ReplyKind::Completion, window))
-            finished = m_state.presetAcknowledged;
-        else
-            finished = true;
-        if (finished) {
-            m_state.presetBusy = false;
-            Q_EMIT presetFinished(m_state.presetKind, m_state.presetNumber);
-        } else {
-            Q_EMIT commandPending();
+bool Link::checkPresetReply(const QString& window)
+{
+    const std::optional<NewestReply> reply = newestReply(window);
+    if (!reply)
+        return false;
+    bool finished = false;
+    switch (reply->kind) {
+    case ReplyKind::Acknowledge:
+        // The first acknowledge after the preset's packet is its own.
+        if (!m_state.presetAcknowledged) {
+            m_state.presetAcknowledged = true;
+            m_state.presetSocket = reply->socket;
         }
-    } else {
-        Q_EMIT commandFinished();
+        Q_EMIT commandPending();
+        return false;
+    case ReplyKind::NetworkChange:
+        Q_EMIT networkChange();
+        return true;
+    case ReplyKind::InquiryAnswer:
+        finished = false;
+        break;
+    case ReplyKind::Completion:
+        finished = m_state.presetAcknowledged && reply->socket == m_state.presetSocket;
+        break;
+    case ReplyKind::Error:
+        // Refused at once (no acknowledge yet), or failed on its own socket.
+        finished = !m_state.presetAcknowledged || reply->socket == m_state.presetSocket;
+        break;
+    case ReplyKind::InterfaceClearReturned:
+    case ReplyKind::AddressSetReturned:
+        // The chain was cleared or renumbered: nothing will end it any more.
+        finished = true;
+        break;
     }
+    if (finished)
+        endPreset();
+    else
+        Q_EMIT commandPending();
+    return true;
+}
+
+void Link::endPreset()
+{
+    m_state.presetBusy = false;
+    m_presetWatch.stop();
+    Q_EMIT presetFinished(m_state.presetKind, m_state.presetNumber);
+}
+
+void Link::startPreset(int kind, int number)
+{
+    m_state.presetBusy = true;
+    m_state.presetKind = std::uint8_t(kind);
+    m_state.presetNumber = number;
+    m_state.presetAcknowledged = false;
+    m_state.presetSocket = -1;
+    m_presetStarted = m_clock.now();
+    m_presetWatch.start(static_cast<int>(kPresetLimit * 1000.0));
+}
+
+bool Link::expireOverduePreset()
+{
+    if (!m_state.presetBusy || m_clock.now() - m_presetStarted < kPresetLimit)
+        return false;
+    Q_EMIT presetAbandoned(m_state.presetKind, m_state.presetNumber);
+    endPreset();
     return true;
 }
 

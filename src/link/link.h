@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 namespace peltro {
 
@@ -53,6 +54,27 @@ public:
     bool CheckFinishCommand();
     bool RefreshNotGoCheck() const { return !m_state.statusReadBusy; }
 
+    // The port has failed (adapter pulled out, connection dropped) and not
+    // been reopened: nothing is sent and no answer is waited for.
+    bool portLost() const { return m_port.isLost(); }
+    // For what the operator asked: true (and refused() with the reason) when
+    // the port is lost.
+    bool refuseIfLost();
+
+    // A preset operation of kind (0 set, 1 recall, 2 reset) and number is
+    // about to send its packet. From now on it ends at its own completion
+    // (the one on the socket of the first acknowledge that follows) or at an
+    // error, whatever earlier replies the response box still shows.
+    void startPreset(int kind, int number);
+    // A preset operation that has not ended after this long is given up: a
+    // camera that was unplugged or a reply that was lost would otherwise keep
+    // the preset buttons refusing every click.
+    static constexpr double kPresetLimit = 20.0;
+    // Gives the running preset operation up when kPresetLimit has passed
+    // since it started: presetAbandoned() and then presetFinished() are
+    // emitted. True when it did.
+    bool expireOverduePreset();
+
     // The receive handler's per-byte work, also used by callers that read a
     // reply themselves but want it echoed and recognised.
     void handleReceived(const QByteArray& bytes);
@@ -79,8 +101,12 @@ Q_SIGNALS:
     // The preset operation of kind (0 set, 1 recall, 2 reset) and number
     // has ended; commandFinished() is not emitted for it.
     void presetFinished(int kind, int number);
+    // The preset operation was given up: the camera did not end it in time.
+    void presetAbandoned(int kind, int number);
     // A camera announced a change of the network.
     void networkChange();
+    // What the operator asked for was not sent: the port is lost, for reason.
+    void refused(const QString& reason);
     // Every byte that crosses the line through the link, as it goes out or
     // is taken from the port (whether it is shown, used or discarded).
     void wrote(const QByteArray& bytes);
@@ -98,6 +124,8 @@ private:
     bool writePort(const QByteArray& bytes);
     QByteArray readPort();
     void drainLateAnswers(const QByteArray& next);
+    bool checkPresetReply(const QString& window);
+    void endPreset();
 
     PanelState& m_state;
     PortObject& m_port;
@@ -115,6 +143,9 @@ private:
     bool m_lateAnswers = false;     // a wait ran out: its answer may still come
     QByteArray m_timedOut;          // the packet whose answer did not come
     double m_lateUntil = 0.0;
+
+    double m_presetStarted = 0.0;   // when the running preset operation started
+    QTimer m_presetWatch;           // gives it up when it runs too long
 };
 
 } // namespace peltro

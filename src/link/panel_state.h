@@ -28,6 +28,7 @@ struct PanelState {
     std::uint8_t presetKind = 0;    // 0 set, 1 recall, 2 reset
     int presetNumber = 0;
     bool presetAcknowledged = false;
+    int presetSocket = -1;          // socket of the preset's own acknowledge; -1 before it
 
     // identified camera
     bool panTiltFamily = false;
@@ -45,9 +46,19 @@ struct PanelState {
 
     // alarm settings as last read
     bool alarmOn = false;
+    std::uint8_t alarmMode = 0;     // 0..12, 12 is day & night
+    bool alarmModeKnown = false;    // set or read in the alarm window
+    int alarmDayLevel = 0;          // 0x000..0xFFF
+    bool dayLevelKnown = false;
+    int alarmNightLevel = 0;
+    bool nightLevelKnown = false;
+    int alarmCurrentLevel = 0;      // the camera's AE level at the last level inquiry
+    bool alarmSettingsRead = false; // the values above are the camera's
 
-    // camera titles: address 0..8 by character position 0..20
+    // camera titles: address 0..8 by character position 0..20, and the
+    // insertion point 0..19 of the mouse title editor
     std::array<std::array<std::uint8_t, 21>, 9> titles{};
+    int titleCursor = 0;
 };
 
 } // namespace peltro

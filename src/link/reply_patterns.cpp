@@ -1,5 +1,8 @@
 #include "reply_patterns.h"
 
+#include <QList>
+#include <QStringList>
+
 namespace peltro {
 
 namespace {
@@ -94,6 +97,44 @@ bool windowShowsFinishing(const QString& window)
         || windowShows(ReplyKind::InquiryAnswer, window)
         || windowShows(ReplyKind::InterfaceClearReturned, window)
         || windowShows(ReplyKind::AddressSetReturned, window);
+}
+
+std::optional<NewestReply> newestReply(const QString& window)
+{
+    const qsizetype lineEnd = window.lastIndexOf(QLatin1String("\r\n"));
+    const QString line = lineEnd < 0 ? window : window.mid(lineEnd + 2);
+    // Whole pairs of hexadecimal digits only: a pair cut off at the start of
+    // the window, or anything else, is no byte of the reply.
+    QList<int> b;
+    for (const QString& token : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int v = token.size() == 2 ? token.toInt(&ok, 16) : -1;
+        if (ok)
+            b << v;
+    }
+    const qsizetype n = b.size();
+    if (n < 3 || b[n - 1] != 0xFF)
+        return std::nullopt;
+    auto fromCamera = [](int v) { return v >= 0x90 && (v & 0x0F) == 0; };
+    for (qsizetype i = 0; i + 1 < n - 1; ++i) {
+        if (fromCamera(b[i]) && b[i + 1] == 0x50)
+            return NewestReply{ReplyKind::InquiryAnswer};
+    }
+    if (n >= 5 && b[n - 5] == 0x88 && b[n - 4] == 0x01 && b[n - 3] == 0x00 && b[n - 2] == 0x01)
+        return NewestReply{ReplyKind::InterfaceClearReturned};
+    if (n >= 4 && b[n - 4] == 0x88 && b[n - 3] == 0x30 && b[n - 2] <= 0x0F)
+        return NewestReply{ReplyKind::AddressSetReturned};
+    if (n >= 4 && fromCamera(b[n - 4]) && (b[n - 3] & 0xF0) == 0x60)
+        return NewestReply{ReplyKind::Error, b[n - 3] & 0x0F};
+    if (!fromCamera(b[n - 3]))
+        return std::nullopt;
+    if (b[n - 2] == 0x38)
+        return NewestReply{ReplyKind::NetworkChange};
+    switch (b[n - 2] & 0xF0) {
+    case 0x40: return NewestReply{ReplyKind::Acknowledge, b[n - 2] & 0x0F};
+    case 0x50: return NewestReply{ReplyKind::Completion, b[n - 2] & 0x0F};
+    default: return std::nullopt;
+    }
 }
 
 } // namespace peltro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace peltro {
 
@@ -24,5 +25,15 @@ bool wildcardMatch(const QString& pattern, const QString& text);
 bool windowShows(ReplyKind kind, const QString& window);
 // Completion, error, inquiry answer and the two returned broadcasts end a command.
 bool windowShowsFinishing(const QString& window);
+
+// The reply that has just ended: the newest line of the window (the text
+// after its last line end), read as bytes. Acknowledge, completion and error
+// carry their socket (the low digit of their second byte); the other kinds
+// carry -1. None when the line holds no whole reply of a known kind.
+struct NewestReply {
+    ReplyKind kind;
+    int socket = -1;
+};
+std::optional<NewestReply> newestReply(const QString& window);
 
 } // namespace peltro

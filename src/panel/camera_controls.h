@@ -1,8 +1,8 @@
 #pragma once
 
 // The handlers of the main window's value groups (sliders, step and hold
-// buttons), lens, exposure and white-balance controls, and the enabled-state
-// patterns they share with the status read.
+// buttons), lens, exposure, white-balance, picture, memory and display
+// controls, and the enabled-state patterns they share with the status read.
 
 #include <QList>
 
@@ -18,6 +18,9 @@ void installValueControls(FrmMain& main);
 void installLensControls(FrmMain& main);
 void installExposureControls(FrmMain& main);
 void installWhiteBalanceControls(FrmMain& main);
+void installPictureControls(FrmMain& main);
+void installMemoryControls(FrmMain& main);
+void installDisplayControls(FrmMain& main);
 
 // Sends an operator command (send mode 1); the result is not looked at.
 void sendCommand(FrmMain& main, const QList<int>& packet);

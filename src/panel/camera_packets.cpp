@@ -1,5 +1,6 @@
 #include "camera_packets.h"
 
+#include "hex_text.h"
 #include "speed_box.h"
 
 namespace peltro {
@@ -68,22 +69,11 @@ QList<int> teleEndPacket(int address, bool digitalZoomOn)
     return cameraCommand(address, body);
 }
 
-int hexDigitValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return 0;
-}
-
 QList<int> afTimesPacket(int address, const QString& activeTime, const QString& intervalTime)
 {
-    auto first = [](const QString& t) { return t.isEmpty() ? 0 : hexDigitValue(t.front()); };
-    auto last = [](const QString& t) { return t.isEmpty() ? 0 : hexDigitValue(t.back()); };
+    // A character that is no hexadecimal digit counts as 0.
+    auto first = [](const QString& t) { return t.isEmpty() ? 0 : qMax(0, hexDigit(t.front())); };
+    auto last = [](const QString& t) { return t.isEmpty() ? 0 : qMax(0, hexDigit(t.back())); };
     return cameraCommand(address,
                          {0x27, first(activeTime), last(activeTime), first(intervalTime), last(intervalTime)});
 }

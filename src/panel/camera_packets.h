@@ -49,8 +49,6 @@ inline constexpr int kDigitalTeleEnd = 0x8BE0;   // the tele end with digital zo
 // The zoom direct packet of the tele-end button.
 QList<int> teleEndPacket(int address, bool digitalZoomOn);
 
-// A character as a hexadecimal digit, 0 when it is none.
-int hexDigitValue(QChar c);
 // 8x 01 04 27 0p 0q 0r 0s FF: p and q from the first and last character of
 // the active time, r and s from those of the interval time.
 QList<int> afTimesPacket(int address, const QString& activeTime, const QString& intervalTime);

@@ -155,8 +155,8 @@ void FrmMain::buildFrames()
         const double w = kFmDZoom.width;
         b.label(QStringLiteral("LblZoom_1"), QStringLiteral("D-Zoom"), 120, 240, 900);
         b.button(QStringLiteral("DZoomX"), QStringLiteral("X1"), 1140, 180, 700)->setEnabled(false);
-        b.speed(QStringLiteral("DWideSpeed"), QStringLiteral("UpDown5"), 510, 795);
-        b.speed(QStringLiteral("DTeleSpeed"), QStringLiteral("UpDown6"), w - 120 - kButton - 660, 795);
+        b.speed(QStringLiteral("DWideSpeed"), QStringLiteral("UpDown5"), 510, 555);
+        b.speed(QStringLiteral("DTeleSpeed"), QStringLiteral("UpDown6"), w - 120 - kButton - 660, 555);
     }
 
     // Focus
@@ -224,14 +224,14 @@ void FrmMain::buildFrames()
         Builder b(*this, g);
         b.label(QStringLiteral("LblWbApVp_0"), QStringLiteral("R-Gain"), 120, 240, 1500);
         b.label(QStringLiteral("LblWbApVp_1"), QStringLiteral("B-Gain"), 120, 930, 1500);
-        b.button(QStringLiteral("WBTrigger"), QStringLiteral("One Push Trigger"), 1440, 1530, 2200);
+        b.button(QStringLiteral("WBTrigger"), QStringLiteral("One Push Trigger"), 1440, kWBButtonsTop, 2200);
     }
 
     // Aperture
     {
         QGroupBox* g = frame(*this, QStringLiteral("FmAPC"), QStringLiteral("Aperture Control"), kFmAPC);
         Builder b(*this, g);
-        b.label(QStringLiteral("LblWbApVp_2"), QStringLiteral("Aperture"), 1200, 240, 1000);
+        b.label(QStringLiteral("LblWbApVp_2"), QStringLiteral("Aperture"), 1200, 270, 1000);
     }
 
     // Memories: presets for the pan/tilt cameras, memories for the block cameras
@@ -255,9 +255,12 @@ void FrmMain::buildFrames()
         }
         return g;
     };
+    // The two share one place; until a pan/tilt camera is identified the
+    // block cameras' memories are shown.
     memoryFrame(QStringLiteral("FmPreset"), QStringLiteral("Preset"),
                 {QStringLiteral("PresetSet"), QStringLiteral("PresetRecall"), QStringLiteral("PresetReset")},
-                QStringLiteral("LblPRS"), 1);
+                QStringLiteral("LblPRS"), 1)
+        ->hide();
     {
         QGroupBox* g = memoryFrame(QStringLiteral("FmMemory"), QStringLiteral("Memory"),
                                    {QStringLiteral("SetOption"), QStringLiteral("RecallOption"),

@@ -11,6 +11,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace peltro {
 
@@ -62,8 +63,13 @@ void wireHold(FrmMain& main, const HoldDef& def)
         const PanelState& st = main.state();
         sendCommand(main, holdMovePacket(st.cameraAddress, def, speed ? speed->text() : QString(), st.panTiltModel));
     });
-    QObject::connect(button, &HoldButton::releasedHold, button, [&main, def] {
-        sendCommand(main, holdStopPacket(main.state().cameraAddress, def));
+    QObject::connect(button, &HoldButton::releasedHold, button, [&main, def, button] {
+        const QByteArray stop = Link::VarArrayToBytes(holdStopPacket(main.state().cameraAddress, def));
+        // A hold can end inside a status read (the read disables or hides the
+        // button, or opens a box); the link takes no command then, but the
+        // movement must stop: the stop goes out once the read is over.
+        if (main.link().SD(stop, 1) == QLatin1String("NG"))
+            QTimer::singleShot(0, button, [&main, stop] { main.link().SD(stop, 1); });
     });
 }
 
@@ -119,6 +125,9 @@ void installCameraControls(FrmMain& main)
     installLensControls(main);
     installExposureControls(main);
     installWhiteBalanceControls(main);
+    installPictureControls(main);
+    installMemoryControls(main);
+    installDisplayControls(main);
 }
 
 } // namespace peltro

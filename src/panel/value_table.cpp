@@ -64,8 +64,8 @@ StepDef up(const char* name, int command, G glyph, const char* text, const char*
 const QList<SliderDef>& sliderDefs()
 {
     static const QList<SliderDef> defs{
-        {"ApertureSlider", 0, 15, 0x42, true, K::Plain, {"FmAPC", sliderLeft, 570, sliderWidth(kAP)},
-         "ApertureValue", {"FmAPC", boxLeft(kAP), 180, 900}},
+        {"ApertureSlider", 0, 15, 0x42, true, K::Plain, {"FmAPC", sliderLeft, 615, sliderWidth(kAP)},
+         "ApertureValue", {"FmAPC", boxLeft(kAP), 225, 900}},
         row("RGainSlider", 0, 255, 0x43, false, "FmWB", kWB, kRGainRow, "RGValue"),
         row("BGainSlider", 0, 255, 0x44, false, "FmWB", kWB, kBGainRow, "BGValue"),
         row("ExpCompSlider", 0, 14, 0x4E, true, "FmAEControl", kAE, kExpCompRow, "ExpCompValue"),
@@ -79,7 +79,8 @@ const QList<SliderDef>& sliderDefs()
          "ZoomValue", {"FmZoom", boxLeft(kZoom), 180, 900}},
         {"ZoomSliderShort", 0, 0x4000, 0x47, true, K::Resending, {"FmZoom", sliderLeft, 495, sliderWidth(kZoom)},
          nullptr, {}},
-        {"DZoomSlider", 0, 0xEB, 0x46, true, K::Resending, {"FmDZoom", kEdge, 555, kFmDZoom.width - 2 * kEdge},
+        // Between the speed boxes, on the row of its hold buttons.
+        {"DZoomSlider", 0, 0xEB, 0x46, true, K::Resending, {"FmDZoom", 1155, 555, kFmDZoom.width - 2 * 1155},
          "DZoomValue", {"FmDZoom", boxLeft(kFmDZoom.width), 180, 900}},
         {"FocusSlider", 0x1000, 0xC000, 0x48, true, K::Resending, {"FmFocus", kEdge, 555, kFmFocus.width - 2 * kEdge},
          "FocusValue", {"FmFocus", boxLeft(kFmFocus.width), 180, 900}},
@@ -94,15 +95,15 @@ const QList<SliderDef>& sliderDefs()
 const QList<StepDef>& stepDefs()
 {
     static const QList<StepDef> defs{
-        {"ApertureUp", {{{0x02, 0x02}}}, 1, G::Plus, "Aperture up", nullptr, {"FmAPC", upLeft(kAP), 555, kButton}},
-        {"ApertureDown", {{{0x02, 0x03}}}, 1, G::Minus, "Aperture down", nullptr, {"FmAPC", kEdge, 555, kButton}},
-        {"ApertureReset", {{{0x02, 0x00}}}, 1, G::Dot, nullptr, "Reset", {"FmAPC", kEdge, 150, 1000}},
+        {"ApertureUp", {{{0x02, 0x02}}}, 1, G::Plus, "Aperture up", nullptr, {"FmAPC", upLeft(kAP), 600, kButton}},
+        {"ApertureDown", {{{0x02, 0x03}}}, 1, G::Minus, "Aperture down", nullptr, {"FmAPC", kEdge, 600, kButton}},
+        {"ApertureReset", {{{0x02, 0x00}}}, 1, G::Dot, nullptr, "Reset", {"FmAPC", kEdge, 225, 1000}},
         up("RGainUp", 0x03, G::Plus, "R gain up", "FmWB", kWB, kRGainRow),
         down("RGainDown", 0x03, G::Minus, "R gain down", "FmWB", kRGainRow),
         up("BGainUp", 0x04, G::Plus, "B gain up", "FmWB", kWB, kBGainRow),
         down("BGainDown", 0x04, G::Minus, "B gain down", "FmWB", kBGainRow),
         // Both gains back to their factory values, without waiting in between.
-        {"RBReset", {{{0x03, 0x00}, {0x04, 0x00}}}, 2, G::Dot, nullptr, "Reset", {"FmWB", kEdge, 1530, 1200}},
+        {"RBReset", {{{0x03, 0x00}, {0x04, 0x00}}}, 2, G::Dot, nullptr, "Reset", {"FmWB", kEdge, kWBButtonsTop, 1200}},
         up("ExpCompUp", 0x0E, G::Plus, "Exposure compensation up", "FmAEControl", kAE, kExpCompRow),
         down("ExpCompDown", 0x0E, G::Minus, "Exposure compensation down", "FmAEControl", kExpCompRow),
         up("BrightUp", 0x0D, G::Plus, "Bright up", "FmAEControl", kAE, kBrightRow),
@@ -124,8 +125,8 @@ const QList<HoldDef>& holdDefs()
         {"ZoomTele", 0x07, 0x20, "TeleSpeed", -1, G::Right, "Zoom tele", {"FmZoom", upLeft(kZoom), 870, kButton}},
         {"ZoomWide", 0x07, 0x30, "WideSpeed", -1, G::Left, "Zoom wide", {"FmZoom", kEdge, 870, kButton}},
         {"DZoomTele", 0x06, 0x20, "DTeleSpeed", -1, G::Right, "Digital zoom tele",
-         {"FmDZoom", upLeft(kFmDZoom.width), 780, kButton}},
-        {"DZoomWide", 0x06, 0x30, "DWideSpeed", -1, G::Left, "Digital zoom wide", {"FmDZoom", kEdge, 780, kButton}},
+         {"FmDZoom", upLeft(kFmDZoom.width), 540, kButton}},
+        {"DZoomWide", 0x06, 0x30, "DWideSpeed", -1, G::Left, "Digital zoom wide", {"FmDZoom", kEdge, 540, kButton}},
         {"Far", 0x08, 0x20, "FarSpeed", 0x02, G::Left, "Focus far", {"FmFocus", kEdge, 930, kButton}},
         {"Near", 0x08, 0x30, "NearSpeed", 0x03, G::Right, "Focus near", {"FmFocus", upLeft(kFmFocus.width), 930, kButton}},
         {"VPUp", 0x05, 0x02, nullptr, -1, G::Plus, "Phase up", {"Frame5", upLeft(kVP), 615, kButton}},

@@ -65,6 +65,8 @@ struct CommandDef {
     Valid valid;                 // empty: any parameters of the right count
     Apply apply;
     bool whileOff = false;       // executable while the camera is powered off
+    // The reply after the acknowledge; empty: the completion.
+    std::function<QByteArray(const SimCamera&, const QByteArray&)> answer = {};
 };
 
 // Movement of one drive packet: (speed + 1) units; the standard-speed bytes
@@ -220,6 +222,161 @@ void panTiltDrive(SimCamera& c, const QByteArray& p)
         const int sign = tiltDir == 1 ? 1 : -1;  // 1 up, 2 down
         c.state.tilt = std::clamp(c.state.tilt + sign * tiltSpeed * kPanTiltUnit, -kTiltTravel, kTiltTravel);
     }
+}
+
+// Privacy masks and zones, and the title.
+void addPrivacyAndTitleCommands(QList<CommandDef>& t)
+{
+    using S = CameraState;
+    auto maskBits = [](const QByteArray& p, int from) {
+        // m3 m2 m1 m0, six masks to a byte
+        int bits = 0;
+        for (int k = 0; k < 4; ++k)
+            bits |= at(p, from + k) << (6 * (3 - k));
+        return bits;
+    };
+    auto maskBytesValid = [](const QByteArray& p, int from) {
+        for (int k = 0; k < 4; ++k) {
+            if (at(p, from + k) > 0x3F)
+                return false;
+        }
+        return true;
+    };
+    auto colourValid = [](int c) { return (c & 0x0F) <= 13 && (c >> 4) <= 1; };
+
+    // Mask rectangle: 76 zz nn 0x 0x 0y 0y 0w 0w 0h 0h (nn 01: a new mask).
+    t << CommandDef{bytes({0x01, 0x04, 0x76}), 10, FeatPrivacyMasks,
+                    [](const SimCamera&, const QByteArray& p) {
+                        return at(p, 0) < 24 && at(p, 1) <= 0x01 && allNibbles(p.mid(2));
+                    },
+                    [](SimCamera& c, const QByteArray& p) {
+                        c.state.masks[at(p, 0)] = {nibbleValue(p, 2, 2), nibbleValue(p, 4, 2), nibbleValue(p, 6, 2),
+                                                   nibbleValue(p, 8, 2)};
+                    }};
+    // Which masks show: 77 m3 m2 m1 m0.
+    t << CommandDef{bytes({0x01, 0x04, 0x77}), 4, FeatPrivacyMasks,
+                    [maskBytesValid](const SimCamera&, const QByteArray& p) { return maskBytesValid(p, 0); },
+                    [maskBits](SimCamera& c, const QByteArray& p) { c.state.maskDisplay = maskBits(p, 0); }};
+    // Mask colours: 78 m3 m2 m1 m0 c1 c2.
+    t << CommandDef{bytes({0x01, 0x04, 0x78}), 6, FeatPrivacyMasks,
+                    [maskBytesValid, colourValid](const SimCamera&, const QByteArray& p) {
+                        return maskBytesValid(p, 0) && colourValid(at(p, 4)) && colourValid(at(p, 5));
+                    },
+                    [maskBits](SimCamera& c, const QByteArray& p) {
+                        c.state.maskColourSet = maskBits(p, 0);
+                        c.state.maskColour1 = at(p, 4);
+                        c.state.maskColour2 = at(p, 5);
+                    }};
+    onOff(t, 0x7C, FeatPrivacyMasks, &S::maskGrid);
+    // Pan-tilt angle (79, six nibbles), move (7A, four nibbles and a
+    // direction) and a mask tied to a pan-tilt-zoom position (7B).
+    t << CommandDef{bytes({0x01, 0x04, 0x79}), 6, FeatPrivacyMasks,
+                    [](const SimCamera&, const QByteArray& p) { return allNibbles(p); },
+                    [](SimCamera&, const QByteArray&) {}};
+    t << CommandDef{bytes({0x01, 0x04, 0x7A}), 5, FeatPrivacyMasks,
+                    [](const SimCamera&, const QByteArray& p) {
+                        const int d = at(p, 4);
+                        return allNibbles(p.left(4)) && (d >> 4) <= 2 && (d & 0x0F) <= 2;
+                    },
+                    [](SimCamera&, const QByteArray&) {}};
+    t << CommandDef{bytes({0x01, 0x04, 0x7B}), 11, FeatPrivacyMasks,
+                    [](const SimCamera&, const QByteArray& p) { return at(p, 0) < 24 && allNibbles(p.mid(1)); },
+                    [](SimCamera&, const QByteArray&) {}};
+
+    // Zones: 76 0s and two zones of x y w h; 77 00 clear, 02 on, 03 off.
+    t << CommandDef{bytes({0x01, 0x04, 0x76}), 9, FeatPrivacyZones,
+                    [](const SimCamera&, const QByteArray& p) {
+                        if (at(p, 0) > 2)
+                            return false;
+                        for (int z = 0; z < 2; ++z) {
+                            const int from = 1 + 4 * z;
+                            if (at(p, from) > 0x0F || at(p, from + 1) > 0x0B || at(p, from + 2) > 0x0F
+                                || at(p, from + 3) > 0x0B)
+                                return false;
+                        }
+                        return true;
+                    },
+                    [](SimCamera& c, const QByteArray& p) {
+                        for (int z = 0; z < 2; ++z) {
+                            auto& zone = c.state.zones[2 * at(p, 0) + z];
+                            for (int k = 0; k < 4; ++k)
+                                zone[k] = at(p, 1 + 4 * z + k);
+                        }
+                    }};
+    onOff(t, 0x77, FeatPrivacyZones, &S::zonesOn);
+    t << fixed(bytes({0x01, 0x04, 0x77, 0x00}), FeatPrivacyZones, [](SimCamera& c, const QByteArray&) {
+        c.state.zones = {};
+        c.state.zonesOn = false;
+    });
+
+    // Title: 73 00 vv hh cc bb 00 00 00 00 00 00, 73 01/02 and ten codes; 74 00 clears it.
+    t << CommandDef{bytes({0x01, 0x04, 0x73}), 11, FeatTitle,
+                    [](const SimCamera&, const QByteArray& p) {
+                        const int part = at(p, 0);
+                        if (part == 0x00) {
+                            return at(p, 1) <= 0x0A && at(p, 2) <= 0x17 && at(p, 3) <= 6 && at(p, 4) <= 1
+                                   && p.mid(5) == QByteArray(6, 0);
+                        }
+                        if (part != 0x01 && part != 0x02)
+                            return false;
+                        return std::all_of(p.begin() + 1, p.end(),
+                                           [](char code) { return static_cast<std::uint8_t>(code) < 0x50; });
+                    },
+                    [](SimCamera& c, const QByteArray& p) {
+                        const int part = at(p, 0);
+                        if (part == 0x00) {
+                            c.state.titleVertical = at(p, 1);
+                            c.state.titleHorizontal = at(p, 2);
+                            c.state.titleColour = at(p, 3);
+                            c.state.titleBlink = at(p, 4);
+                            return;
+                        }
+                        for (int i = 0; i < 10; ++i)
+                            c.state.title[10 * (part - 1) + i] = at(p, 1 + i);
+                    }};
+    t << fixed(bytes({0x01, 0x04, 0x74, 0x00}), FeatTitle,
+               [](SimCamera& c, const QByteArray&) { c.state.title.fill(0x1B); });
+}
+
+// Spot exposure, and the service mode with its word reads.
+void addSpotAndServiceCommands(QList<CommandDef>& t)
+{
+    onOff(t, 0x59, FeatAESpot, &CameraState::aeSpot);
+    t << CommandDef{bytes({0x01, 0x04, 0x29}), 4, FeatAESpot,
+                    [](const SimCamera&, const QByteArray& p) {
+                        return at(p, 0) == 0 && at(p, 1) <= 0x0F && at(p, 2) == 0 && at(p, 3) <= 0x0F;
+                    },
+                    [](SimCamera& c, const QByteArray& p) {
+                        c.state.aeSpotQ = at(p, 1);
+                        c.state.aeSpotS = at(p, 3);
+                    }};
+
+    // Enter 22 11, leave 22 12; a word is read as 1A hh ll, only in the
+    // service mode, and answered after the acknowledge with y0 50 0p 0q 0r 0s FF.
+    t << fixed(bytes({0x01, 0x06, 0x22, 0x11}), FeatServiceWords,
+               [](SimCamera& c, const QByteArray&) { c.state.serviceMode = true; })
+      << fixed(bytes({0x01, 0x06, 0x22, 0x12}), FeatServiceWords,
+               [](SimCamera& c, const QByteArray&) { c.state.serviceMode = false; });
+    auto word = [](const SimCamera& c, const QByteArray& p) -> std::optional<int> {
+        int value = -1;
+        switch (at(p, 0) << 8 | at(p, 1)) {
+        case 0x0300: value = c.state.manufactureYear; break;
+        case 0x0301: value = c.state.manufactureMonthDay; break;
+        case 0x0203: value = c.state.remodelCount; break;
+        default: break;
+        }
+        return value < 0 ? std::nullopt : std::optional<int>(value);
+    };
+    t << CommandDef{bytes({0x01, 0x06, 0x1A}), 2, FeatServiceWords,
+                    [word](const SimCamera& c, const QByteArray& p) {
+                        return c.state.serviceMode && word(c, p).has_value();
+                    },
+                    [](SimCamera&, const QByteArray&) {}, false,
+                    [word](const SimCamera& c, const QByteArray& p) {
+                        QByteArray out = c.reply({0x50, 0, 0, 0, 0});
+                        putNibbles(out, 2, 4, *word(c, p));
+                        return out;
+                    }};
 }
 
 const QList<CommandDef>& commandTable()
@@ -391,6 +548,28 @@ const QList<CommandDef>& commandTable()
                         [](const SimCamera&, const QByteArray& p) { return allNibbles(p); },
                         [](SimCamera& c, const QByteArray& p) { c.state.cameraId = nibbleValue(p, 0, 4); }};
 
+        // Camera clock: 70 then year, month, day, hour, minute as two
+        // decimal digits each, one byte per digit.
+        t << CommandDef{bytes({0x01, 0x04, 0x70}), 10, FeatDateTime,
+                        [](const SimCamera&, const QByteArray& p) {
+                            static constexpr int kMin[5] = {0, 1, 1, 0, 0};
+                            static constexpr int kMax[5] = {99, 12, 31, 23, 59};
+                            for (int i = 0; i < 5; ++i) {
+                                if (at(p, 2 * i) > 9 || at(p, 2 * i + 1) > 9)
+                                    return false;
+                                const int v = at(p, 2 * i) * 10 + at(p, 2 * i + 1);
+                                if (v < kMin[i] || v > kMax[i])
+                                    return false;
+                            }
+                            return true;
+                        },
+                        [](SimCamera& c, const QByteArray& p) {
+                            int* fields[5] = {&c.state.clockYear, &c.state.clockMonth, &c.state.clockDay,
+                                              &c.state.clockHour, &c.state.clockMinute};
+                            for (int i = 0; i < 5; ++i)
+                                *fields[i] = at(p, 2 * i) * 10 + at(p, 2 * i + 1);
+                        }};
+
         // Alarm and power-off timers.
         onOff(t, 0x6B, FeatAlarm, &S::alarmOn);
         t << choice(0x6C, FeatAlarm, &S::alarmMode, [](const ModelProfile&, int v) { return v >= 0 && v <= 12; })
@@ -413,6 +592,8 @@ const QList<CommandDef>& commandTable()
                    [](SimCamera& c, const QByteArray&) { c.state.pan = c.state.tilt = 0; })
           << fixed(bytes({0x01, 0x06, 0x05}), FeatPanTilt,
                    [](SimCamera& c, const QByteArray&) { c.state.pan = c.state.tilt = 0; });
+        addPrivacyAndTitleCommands(t);
+        addSpotAndServiceCommands(t);
         return t;
     }();
     return table;
@@ -425,6 +606,7 @@ struct InquiryDef {
     QByteArray body;
     std::uint64_t feature;
     std::function<QByteArray(const SimCamera&)> answer;
+    std::function<void(SimCamera&)> after = {};   // what changes once the answer is given
 };
 
 QByteArray nibbleAnswer(const SimCamera& c, const QList<std::pair<int, int>>& values)
@@ -470,6 +652,13 @@ const QList<InquiryDef>& inquiryTable()
                             return nibbleAnswer(c, {{c.state.alarmDayLevel, 3},
                                                     {c.state.alarmNightLevel, 3},
                                                     {c.state.aeLevel, 3}});
+                        },
+                        [](SimCamera& c) {
+                            // The scene's light changes between two looks.
+                            int& drift = c.state.aeLevelDrift;
+                            if (c.state.aeLevel + drift > 0xF00 || c.state.aeLevel + drift < 0x100)
+                                drift = -drift;
+                            c.state.aeLevel += drift;
                         }}
           << InquiryDef{bytes({0x09, 0x04, 0x40}), FeatAutoPowerOff,
                         [](const SimCamera& c) { return nibbleAnswer(c, {{c.state.autoPowerOffMinutes, 4}}); }}
@@ -503,13 +692,14 @@ ModelProfile profileFor(const ModelId& model)
             | FeatAfSensitivity | FeatDZoomSwitch | FeatDZoomControl | FeatDZoomMode | FeatExposure
             | FeatExpComp | FeatSlowShutter | FeatWhiteBalance | FeatIcr | FeatFreeze | FeatLrReverse
             | FeatPictureEffects | FeatMute | FeatDataScreen | FeatTitle | FeatCameraId | FeatAlarm
-            | FeatAutoPowerOff | FeatNightPowerOff | FeatPanTilt | FeatMemory | FeatLensInit;
+            | FeatAutoPowerOff | FeatNightPowerOff | FeatPanTilt | FeatMemory | FeatLensInit | FeatAESpot
+            | FeatServiceWords;
         p.zoomMax = 0x7AC0;
         p.aeModes = {0x00, 0x03, 0x0A, 0x0B, 0x0C, 0x0D};
         p.pictureEffects = {0, 2, 4};   // off, negative art, black & white
         if (model.modelLow == kModelP2) {
             p.features &= ~(FeatMute | FeatLensInit | FeatNightPowerOff | FeatTitle | FeatAlarm | FeatIcr
-                            | FeatDZoomMode | FeatDZoomControl | FeatAfSubModes);
+                            | FeatDZoomMode | FeatDZoomControl | FeatAfSubModes | FeatAESpot);
             p.features |= FeatDigitalEffects;
             p.zoomMax = 0x7000;
             p.focusMax = 0x8400;
@@ -523,7 +713,7 @@ ModelProfile profileFor(const ModelId& model)
     }
 
     // Block cameras: everything but the head, less what the catalogue row takes away.
-    p.features = ~std::uint64_t(0) & ~FeatPanTilt;
+    p.features = ~std::uint64_t(0) & ~(FeatPanTilt | FeatServiceWords);
     p.aeModes = allAeModes;
     p.pictureEffects = allEffects;
     p.memories = {0, 1, 2, 3, 4, 5, 0x7F};
@@ -542,8 +732,8 @@ ModelProfile profileFor(const ModelId& model)
             case PanelChange::BW: p.pictureEffects.removeAll(4); break;
             case PanelChange::FM: p.features &= ~(FeatPictureFlip | FeatAlarm); break;
             case PanelChange::VP: p.features &= ~(FeatVPhase | FeatLineLock); break;
-            case PanelChange::PA:
-            case PanelChange::PZ: break;   // privacy zones are not simulated
+            case PanelChange::PA: p.features &= ~FeatPrivacyZones; break;
+            case PanelChange::PZ: p.features &= ~FeatPrivacyMasks; break;
             }
         }
     }
@@ -591,6 +781,8 @@ QList<QByteArray> SimCamera::command(const QByteArray& body)
     // Interface clear answers with its own packet, in any power state.
     if (body == bytes({0x01, 0x00, 0x01}))
         return {reply({0x01, 0x00, 0x01})};
+    if (auto replies = settingMemoryPacket(body))
+        return *replies;
 
     for (const CommandDef& def : commandTable()) {
         if (body.size() != def.prefix.size() + def.paramCount || !body.startsWith(def.prefix))
@@ -603,18 +795,66 @@ QList<QByteArray> SimCamera::command(const QByteArray& body)
         if (!state.power && !def.whileOff)
             return {notExecutable()};
         def.apply(*this, params);
-        return {reply({0x41}), reply({0x51})};
+        return {reply({0x41}), def.answer ? def.answer(*this, params) : reply({0x51})};
     }
     return {syntaxError()};
 }
 
 QList<QByteArray> SimCamera::inquiry(const QByteArray& body)
 {
+    if (auto replies = settingMemoryPacket(body))
+        return *replies;
     for (const InquiryDef& def : inquiryTable()) {
-        if (body == def.body && m_profile.has(def.feature))
-            return {def.answer(*this)};
+        if (body != def.body || !m_profile.has(def.feature))
+            continue;
+        const QByteArray answer = def.answer(*this);
+        if (def.after)
+            def.after(*this);
+        return {answer};
     }
     return {syntaxError()};
+}
+
+// ---------------------------------------------------------------------------
+// Setting memory of the block cameras. The setting mode (01 7F 7F 10) opens
+// it; then 09 7F 7F 01 0a 0a 0a reads a byte of the working copy, 01 7F 7F 03
+// ... 0d 0d sets one there, and 01 7F 7F 02 ... 0d 0d writes one into the
+// memory and the working copy. Writing is refused (not executable) unless
+// address 0x001 holds 01, except to that address itself. Outside the
+// setting mode every one but the entry is not executable.
+
+std::optional<QList<QByteArray>> SimCamera::settingMemoryPacket(const QByteArray& body)
+{
+    const bool entry = body == bytes({0x01, 0x7F, 0x7F, 0x10});
+    const bool read = body.size() == 7 && body.startsWith(bytes({0x09, 0x7F, 0x7F, 0x01}));
+    const bool write = body.size() == 9 && body.startsWith(bytes({0x01, 0x7F, 0x7F, 0x02}));
+    const bool set = body.size() == 9 && body.startsWith(bytes({0x01, 0x7F, 0x7F, 0x03}));
+    if (!entry && !read && !write && !set)
+        return std::nullopt;
+    if (!m_profile.has(FeatSettingMemory) || !allNibbles(body.mid(4)))
+        return QList<QByteArray>{syntaxError()};
+    if (!state.power)
+        return QList<QByteArray>{notExecutable()};
+    if (entry) {
+        state.settingMode = true;
+        return QList<QByteArray>{reply({0x41}), reply({0x51})};
+    }
+    if (!state.settingMode)
+        return QList<QByteArray>{notExecutable()};
+    const int address = nibbleValue(body, 4, 3);
+    if (read) {
+        const int v = state.settingWorking[address];
+        return QList<QByteArray>{reply({0x50, v >> 4, v & 0x0F})};
+    }
+    const auto data = std::uint8_t(nibbleValue(body, 7, 2));
+    if (write) {
+        const bool released = state.settingMemory[0x001] == 0x01;
+        if (address != 0x001 && !released)
+            return QList<QByteArray>{notExecutable()};
+        state.settingMemory[address] = data;
+    }
+    state.settingWorking[address] = data;
+    return QList<QByteArray>{reply({0x41}), reply({0x51})};
 }
 
 QByteArray SimCamera::versionAnswer() const

@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <array>
 #include <cstdint>
+#include <optional>
 
 namespace peltro::sim {
 
@@ -80,6 +82,20 @@ struct CameraState {
     bool motionDetectionAvailable = true;
     int autoPowerOffMinutes = 0;
     int nightPowerOffMinutes = 0;
+    int aeLevelDrift = 0x0C8;           // how far the AE level moves between two level inquiries
+
+    // Spot exposure: on or off, and the spot on the 16 x 16 grid.
+    bool aeSpot = false;
+    int aeSpotQ = 8;
+    int aeSpotS = 8;
+
+    // Service mode and the words read in it: date of manufacture as BCD
+    // digits (year; month and day) and how often the camera block was
+    // remodelled. A negative value: the camera keeps no such word.
+    bool serviceMode = false;
+    int manufactureYear = 0x2004;
+    int manufactureMonthDay = 0x0715;
+    int remodelCount = 2;
 
     // Pan/tilt head (signed; answers carry them as 16-bit two's complement)
     int pan = 0;
@@ -90,6 +106,47 @@ struct CameraState {
 
     std::uint8_t romHigh = 0x02;
     std::uint8_t romLow = 0x05;
+
+    // Privacy masks A..X: rectangles, which show, their colours, the grid.
+    struct MaskRect {
+        int x = 0, y = 0, width = 0, height = 0;
+        bool operator==(const MaskRect&) const = default;
+    };
+    std::array<MaskRect, 24> masks{};
+    int maskDisplay = 0;                // bit i: mask i shows
+    int maskColourSet = 0;              // bit i: mask i was in the last colour command
+    int maskColour1 = 0;                // colour codes of that command (0x10: half tone)
+    int maskColour2 = 0;
+    bool maskGrid = false;
+    // Privacy zones 1..6 on the 16 x 12 grid: x, y, width, height.
+    std::array<std::array<int, 4>, 6> zones{};
+    bool zonesOn = false;
+
+    // Title: 20 character codes and their placement and look.
+    std::array<int, 20> title = [] {
+        std::array<int, 20> t{};
+        t.fill(0x1B);
+        return t;
+    }();
+    int titleVertical = 0;
+    int titleHorizontal = 0;
+    int titleColour = 0;
+    int titleBlink = 0;
+
+    // Camera clock, as the date and time command last set it.
+    int clockYear = 0;                  // last two digits
+    int clockMonth = 1;
+    int clockDay = 1;
+    int clockHour = 0;
+    int clockMinute = 0;
+
+    // Setting memory of the block cameras (0x000..0xFFF): the memory itself,
+    // and the working copy the camera runs on, loaded from it at power-on.
+    // Address 0x001 holds 01 while writing is allowed; 0xCFC the serial
+    // speed code (0 9600, 1 19200, 2 38400 bps).
+    bool settingMode = false;
+    std::array<std::uint8_t, 0x1000> settingMemory{};
+    std::array<std::uint8_t, 0x1000> settingWorking{};
 };
 
 // Groups of commands a model knows. A command of a group the model lacks is
@@ -131,6 +188,11 @@ enum Feature : std::uint64_t {
     FeatLensInit        = 1ull << 33,
     FeatCompScan        = 1ull << 34,
     FeatStatusBlocks    = 1ull << 35,   // the four status block inquiries
+    FeatPrivacyMasks    = 1ull << 36,   // 24 masks A..X with colours, grid and pan-tilt masks
+    FeatPrivacyZones    = 1ull << 37,   // six zones on a 16 x 12 grid
+    FeatAESpot          = 1ull << 40,   // spot exposure and its position
+    FeatServiceWords    = 1ull << 41,   // service mode, word reads of manufacture date and remodel count
+    FeatSettingMemory   = 1ull << 48,   // setting mode, setting memory read/set/write
 };
 
 // What one model knows and the ranges of its direct positions.
@@ -187,6 +249,8 @@ public:
 private:
     QList<QByteArray> command(const QByteArray& body);
     QList<QByteArray> inquiry(const QByteArray& body);
+    // The setting memory's commands and inquiry; none for any other packet.
+    std::optional<QList<QByteArray>> settingMemoryPacket(const QByteArray& body);
 
     ModelId m_model;
     ModelProfile m_profile;

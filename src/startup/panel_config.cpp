@@ -1,6 +1,7 @@
 #include "panel_config.h"
 
 #include "frm_main.h"
+#include "main_layout.h"
 #include "twips.h"
 #include "value_table.h"
 
@@ -170,7 +171,7 @@ void PanelConfig::applyPanTiltPanel(std::uint8_t model)
     auto* focus = m.control<QWidget>(QStringLiteral("FmFocus"));
     const QWidget* above = m.control<QWidget>(p1 || p2 ? QStringLiteral("FmZoom") : QStringLiteral("FmDZoom"));
     focus->resize(focus->width(), twips::toPixels(p1 ? 2600 : p2 ? 3735 : 4095));
-    focus->move(above->x(), twips::toPixels(tw(above->y()) + tw(above->height()) - 130));
+    focus->move(above->x(), twips::toPixels(tw(above->y()) + tw(above->height()) - layout::kFocusOverlap));
 
     // 12..13 aperture, presets, V-phase
     show("FmAPC", !p1);
@@ -186,6 +187,7 @@ void PanelConfig::showQuorinFamily()
     m.setWindowTitle(QStringLiteral("QUORIN  SERIES  Control  Panel"));
     m.setWindowIcon(QIcon(QStringLiteral(":/icons/quorin.png")));
     m.control<QWidget>(QStringLiteral("FmMemory"))->hide();
+    m.control<QWidget>(QStringLiteral("FmPreset"))->show();  // in the memories' place
     m.control<QWidget>(QStringLiteral("FmPTWindowM"))->show();
 }
 
@@ -195,6 +197,7 @@ void PanelConfig::showTamiroFamily()
     m.setWindowTitle(QStringLiteral("TAMIRO-  B SERIES Control Panel"));
     m.setWindowIcon(QIcon(QStringLiteral(":/icons/tamiro.png")));
     m.control<QWidget>(QStringLiteral("FmPreset"))->hide();
+    m.control<QWidget>(QStringLiteral("FmMemory"))->show();
     m.control<QWidget>(QStringLiteral("FmPTWindowM"))->hide();
 }
 

@@ -28,7 +28,7 @@ Startup::~Startup()
     delete m_open;
 }
 
-void Startup::configurePort()
+bool Startup::configurePort()
 {
     PanelState& st = m_main.state();
     PortObject& port = m_main.link().port();
@@ -38,9 +38,12 @@ void Startup::configurePort()
     if (!st.speedText.isEmpty())
         port.setSettings(st.speedText + QStringLiteral(",n,8,1"));
     port.setDtrEnable(true);
-    port.open();  // a failure shows up as a missing interface-clear answer
+    // A failure shows up as a missing interface-clear answer; the dialog
+    // that follows says why.
+    const bool opened = port.open();
     port.setRThreshold(0);
     port.setSThreshold(1);
+    return opened;
 }
 
 void Startup::waitOneSecond(const QString& pollText)
@@ -174,25 +177,31 @@ bool Startup::run()
     m_info->lbTitle->setText(QStringLiteral("Initialize"));
     m_info->lbSubtitle->clear();
     m_info->setProgress(1);
-    m_info->show();
+    m_info->showNow();
 
     // 3: the link loop
     for (;;) {
-        configurePort();
+        const bool opened = configurePort();
         if (interfaceCheck())
             break;
         link.port().close();
         m_info->hide();
         if (!m_open)
-            m_open = new FrmOpen([&link](int com) { return link.port().deviceName(com); });
-        m_open->lblDBG0->setText(QStringLiteral("IF_Clear Error\r\nPort = %1").arg(st.portNumber));
+            m_open = new FrmOpen([&link](int com) { return link.port().describe(com); });
+        QString failure = QStringLiteral("IF_Clear Error\r\nPort = %1").arg(st.portNumber);
+        // Why the port did not open, or why it failed at once (a device
+        // server that cannot open its own serial device drops the connection).
+        if (!opened || !link.port().lastError().isEmpty())
+            failure += QStringLiteral("\r\n") + link.port().lastError();
+        m_open->lblDBG0->setText(failure);
+        m_open->refreshDevices();
         if (!setcom()) {
             m_info->hide();
             return false;
         }
         m_info->setSubtitle(QStringLiteral("Com Port Setting Restart"));
         m_info->setProgress(3);
-        m_info->show();
+        m_info->showNow();
     }
 
     // 4
@@ -214,7 +223,9 @@ bool Startup::run()
         m_hooks.buildLabelTables();
 
     // 8
-    m_main.baudRateText->setText(st.speedText.isEmpty() ? QStringLiteral("0") : st.speedText);
+    // The speed in force, also when none was chosen and the port kept its
+    // initial configuration.
+    m_main.baudRateText->setText(QString::number(link.port().baudRate()));
 
     // 9, 10
     addressAssignment();

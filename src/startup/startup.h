@@ -45,7 +45,7 @@ public:
     void saveAndEnd();
 
 private:
-    void configurePort();
+    bool configurePort();  // false when the port did not open
     bool interfaceCheck();
     bool setcom();
     void waitOneSecond(const QString& pollText);

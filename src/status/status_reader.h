@@ -35,6 +35,10 @@ public:
     std::function<void()> familyChanged;
     std::function<bool()> readPanTiltStatus;
     std::function<void(const QString&)> showMounting;
+    // The other block's values that windows beside the main window show:
+    // the digital effect level and the camera ID.
+    std::function<void(int)> showEffectLevel;
+    std::function<void(int)> showCameraId;
 
     // Applies decoded blocks to the window, in the order a read does.
     void applyLens(const LensStatus& s);

@@ -1,6 +1,6 @@
 #include "hold_button.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -110,6 +110,29 @@ HoldButton::HoldButton(const QString& objectName, Glyph glyph, const QString& ac
     setPicture(this, glyph, accessibleName);
 }
 
+bool HoldButton::event(QEvent* event)
+{
+    // A modal window has opened: the window system still sends the release
+    // here, but Qt drops it for a blocked window. Another window made active
+    // has the mouse from now on.
+    if (event->type() == QEvent::WindowBlocked || event->type() == QEvent::WindowDeactivate)
+        endHold();
+    return QPushButton::event(event);
+}
+
+void HoldButton::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        endHold();
+    QPushButton::changeEvent(event);
+}
+
+void HoldButton::hideEvent(QHideEvent* event)
+{
+    endHold();
+    QPushButton::hideEvent(event);
+}
+
 void HoldButton::mousePressEvent(QMouseEvent* event)
 {
     // QPushButton only looks pressed for the left button; the others are
@@ -120,12 +143,23 @@ void HoldButton::mousePressEvent(QMouseEvent* event)
         setDown(true);
     event->accept();
     // The first button down starts the movement; a second one pressed
-    // meanwhile adds nothing. A hold whose release never came (the button
-    // was disabled meanwhile) is simply started again.
+    // meanwhile adds nothing, nor does a press while a button whose hold was
+    // lost is still down.
     if (event->buttons() == event->button()) {
         m_holding = true;
+        // While the hold lasts, a mouse event that goes to another widget
+        // means the mouse is no longer ours (a popup or a grab took it).
+        qApp->installEventFilter(this);
         Q_EMIT held();
     }
+}
+
+void HoldButton::mouseMoveEvent(QMouseEvent* event)
+{
+    QPushButton::mouseMoveEvent(event);
+    // Taken, so that no move of a hold travels on to the frame beneath.
+    if (m_holding)
+        event->accept();
 }
 
 void HoldButton::mouseReleaseEvent(QMouseEvent* event)
@@ -137,10 +171,39 @@ void HoldButton::mouseReleaseEvent(QMouseEvent* event)
     // QPushButton ignores a release away from the button; it is ours all
     // the same, since the movement must stop.
     event->accept();
-    if (event->buttons() == Qt::NoButton && m_holding) {
-        m_holding = false;
-        Q_EMIT releasedHold();
+    if (event->buttons() == Qt::NoButton)
+        endHold();
+}
+
+bool HoldButton::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+        if (watched != this && watched->isWidgetType())
+            endHold();
+        break;
+    case QEvent::Show:
+        // A popup takes the mouse as it opens, before any event reaches it.
+        if (watched->isWidgetType() && static_cast<QWidget*>(watched)->windowType() == Qt::Popup)
+            endHold();
+        break;
+    default:
+        break;
     }
+    return false;
+}
+
+void HoldButton::endHold()
+{
+    if (!m_holding)
+        return;
+    m_holding = false;
+    qApp->removeEventFilter(this);
+    setDown(false);
+    Q_EMIT releasedHold();
 }
 
 } // namespace peltro

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 #include <cmath>
 
 namespace peltro::twips {
@@ -24,6 +25,16 @@ int toPixels(double twips)
 double fromPixels(int pixels)
 {
     return pixels * perPixel();
+}
+
+QRect toRect(double left, double top, double width, double height)
+{
+    return {toPixels(left), toPixels(top), toPixels(width), toPixels(height)};
+}
+
+void place(QWidget* widget, double left, double top, double width, double height)
+{
+    widget->setGeometry(toRect(left, top, width, height));
 }
 
 } // namespace peltro::twips

@@ -47,6 +47,20 @@ private Q_SLOTS:
         QVERIFY(s.timer1.isActive());
     }
 
+    // A silent exchange that starts before the receive handler had its turn
+    // lets it take the replies waiting for it first.
+    void silentExchangeLetsWaitingRepliesFinish()
+    {
+        LinkRig r;
+        r.setAutoRunning();
+        r.link.SD(bytes("81 01 04 07 02 FF"), 1);   // acknowledged and completed at once
+        QVERIFY(r.refresh.isSuspended());
+        r.link.SD(bytes("81 09 7E 7E 00 FF"), 0);   // before any notification was delivered
+        QVERIFY(!r.refresh.isSuspended());
+        QCOMPARE(r.recvText.text(), QStringLiteral("90 41 FF \r\n90 51 FF \r\n"));
+        QCOMPARE(r.link.WaitReply(16).size(), 16);   // and the inquiry's own answer is intact
+    }
+
     void refusedWhileStatusReadRuns()
     {
         LinkRig r;
@@ -59,6 +73,88 @@ private Q_SLOTS:
         QVERIFY(r.sendText.text().isEmpty());
         QVERIFY(!r.timer1.isActive());
         QVERIFY(!r.autoRefreshed.isEnabled());
+    }
+
+    // A packet that never left (the port is closed or gone) is not "OK".
+    // A lost port: nothing goes out, nothing is waited for, nothing is
+    // suspended; what the operator asked for is refused in words.
+    void lostPortRefusesAndDoesNotWait_data()
+    {
+        QTest::addColumn<QString>("send");
+        QTest::addColumn<bool>("operatorCommand");
+        QTest::newRow("silent inquiry") << "sd0" << false;
+        QTest::newRow("operator command") << "sd1" << true;
+        QTest::newRow("address set") << "sd2" << true;
+        QTest::newRow("direct command") << "direct" << true;
+        QTest::newRow("a window's own send") << "window" << true;
+    }
+
+    void lostPortRefusesAndDoesNotWait()
+    {
+        QFETCH(QString, send);
+        QFETCH(bool, operatorCommand);
+        LinkRig r;
+        r.setAutoRunning();
+        r.port.pull();
+        QSignalSpy refused(&r.link, &Link::refused);
+        const double before = r.clock.now();
+        const QByteArray packet = bytes("81 09 04 47 FF");
+        QString result;
+        if (send == QLatin1String("direct"))
+            result = r.link.SendDirect(QStringLiteral("81090447FF"));
+        else if (send == QLatin1String("window"))
+            result = r.link.sendForWindow(packet);
+        else
+            result = r.link.SD(packet, send.back().digitValue());
+        QCOMPARE(result, QStringLiteral("NG"));
+        QCOMPARE(hex(r.link.WaitReply(7)), QStringLiteral("00 01 02 03 04 05 06"));
+        QVERIFY(r.link.lastWaitTimedOut());
+        QCOMPARE(r.clock.now(), before);  // no second waited out
+        QVERIFY(r.takeWrites().isEmpty());
+        QVERIFY(r.sendText.text().isEmpty());
+        QVERIFY(r.autoRefreshed.isEnabled());  // not suspended for a command that never left
+        QCOMPARE(refused.size(), operatorCommand ? 1 : 0);
+        if (operatorCommand)
+            QCOMPARE(refused.at(0).at(0).toString(),
+                     QStringLiteral("simulated chain: device gone (unplugged?)"));
+    }
+
+    // The adapter comes out as an inquiry goes: its wait ends at once. Out
+    // after an answer missed its second: the next inquiry does not wait for
+    // a late answer that cannot come.
+    void pulledDuringAnExchange()
+    {
+        LinkRig r;
+        r.port.pullAtWrite = 2;
+        r.link.SD(bytes("81 09 00 02 FF"), 0);
+        QCOMPARE(r.link.WaitReply(10).size(), 10);  // answered
+        double before = r.clock.now();
+        QCOMPARE(r.link.SD(bytes("81 09 04 47 FF"), 0), QStringLiteral("NG"));
+        r.link.WaitReply(7);
+        QVERIFY(r.link.portLost());
+        QCOMPARE(r.clock.now(), before);
+
+        LinkRig s;
+        s.chain.faults.replyDelay = 1.5;  // the answer comes late
+        s.link.SD(bytes("81 09 04 47 FF"), 0);
+        s.link.WaitReply(7);
+        QVERIFY(s.link.lastWaitTimedOut());
+        s.port.pull();
+        before = s.clock.now();
+        QCOMPARE(s.link.SD(bytes("81 09 04 48 FF"), 0), QStringLiteral("NG"));
+        s.link.WaitReply(7);
+        QCOMPARE(s.clock.now(), before);
+    }
+
+    void failedWriteIsNg()
+    {
+        LinkRig r;
+        QCOMPARE(r.link.SD(bytes("81 09 00 02 FF"), 0), QStringLiteral("OK"));
+        r.port.close();
+        QCOMPARE(r.link.SD(bytes("81 09 00 02 FF"), 0), QStringLiteral("NG"));
+        QCOMPARE(r.link.SD(bytes("81 01 04 07 02 FF"), 1), QStringLiteral("NG"));
+        QCOMPARE(r.link.SendDirect(QStringLiteral("8101040702FF")), QStringLiteral("NG"));
+        QCOMPARE(r.takeWrites().size(), 1);
     }
 
     void packetOutsideOneByteIsNeverSent()
@@ -278,6 +374,103 @@ private Q_SLOTS:
         r.link.handleReceived(bytes("90 60 02 FF"));
         QVERIFY(!r.state.presetBusy);
         QCOMPARE(released.last(), qMakePair(0, 2));
+    }
+
+    // A preset started after other traffic ends at its own completion or
+    // error: replies are "|"-separated, "P" marks where the preset's packet
+    // goes out, "released" is the index (among the replies after P) at which
+    // it ends, -1 for none.
+    void presetEndsAtItsOwnReply_data()
+    {
+        QTest::addColumn<QString>("traffic");
+        QTest::addColumn<int>("released");
+        QTest::newRow("acknowledge, completion") << "P|90 41 FF|90 51 FF" << 1;
+        QTest::newRow("after a finished command") << "90 41 FF|90 51 FF|P|90 41 FF|90 51 FF" << 1;
+        QTest::newRow("after a finished preset and command")
+            << "P|90 41 FF|90 51 FF|90 41 FF|90 51 FF|P|90 41 FF|90 51 FF" << 1;
+        QTest::newRow("earlier command still running") << "90 41 FF|P|90 42 FF|90 51 FF|90 52 FF" << 2;
+        QTest::newRow("earlier completion comes late") << "P|90 51 FF|90 41 FF|90 51 FF" << 2;
+        QTest::newRow("refused at once") << "P|90 60 02 FF" << 0;
+        QTest::newRow("error on another socket") << "P|90 41 FF|90 62 41 FF|90 51 FF" << 2;
+        QTest::newRow("error on its socket") << "P|90 41 FF|90 61 41 FF" << 1;
+        QTest::newRow("inquiry answer") << "P|90 50 02 FF|90 41 FF|90 51 FF" << 2;
+        QTest::newRow("noise before its replies") << "P|12 34 90 41 FF|7F 90 51 FF" << 1;
+        QTest::newRow("interface clear came back") << "P|90 41 FF|88 01 00 01 FF" << 1;
+        QTest::newRow("no completion") << "P|90 41 FF|90 38 FF" << -1;
+    }
+
+    void presetEndsAtItsOwnReply()
+    {
+        QFETCH(QString, traffic);
+        QFETCH(int, released);
+        LinkRig r;
+        r.state.echo = true;
+        r.setAutoRunning();
+        QSignalSpy ends(&r.link, &Link::presetFinished);
+        const int presets = int(traffic.count(QLatin1Char('P')));
+        int sincePreset = -1;  // replies since the last preset's packet
+        int endedAt = -1;      // ... when the last preset ended
+        for (const QString& step : traffic.split(QLatin1Char('|'))) {
+            if (step == QLatin1String("P")) {
+                QVERIFY(!r.state.presetBusy);
+                r.link.startPreset(1, 3);
+                r.link.SD(bytes("81 01 04 3F 02 03 FF"), 1);
+                sincePreset = 0;
+                continue;
+            }
+            r.link.handleReceived(bytes(qPrintable(step)));
+            if (endedAt < 0 && ends.size() == presets)
+                endedAt = sincePreset;
+            ++sincePreset;
+        }
+        QCOMPARE(endedAt, released);
+        QCOMPARE(r.state.presetBusy, released < 0);
+        // Suspended while it runs; two reads skipped and running again after.
+        QCOMPARE(r.timer1.isActive(), released >= 0);
+        if (released >= 0) {
+            QCOMPARE(ends.last(), (QList<QVariant>{1, 3}));
+            QCOMPARE(r.refresh.skipCount(), 2);
+        }
+    }
+
+    void presetGivenUpWhenNeverEnded()
+    {
+        LinkRig r;
+        r.state.echo = true;
+        r.setAutoRunning();
+        QSignalSpy abandoned(&r.link, &Link::presetAbandoned);
+        QSignalSpy ends(&r.link, &Link::presetFinished);
+        auto* watch = r.link.findChild<QTimer*>(QStringLiteral("PresetWatch"));
+        QVERIFY(watch);
+        r.link.startPreset(0, 4);
+        r.link.SD(bytes("81 01 04 3F 01 04 FF"), 1);
+        QVERIFY(watch->isActive());
+        QCOMPARE(watch->interval(), int(Link::kPresetLimit * 1000));
+        r.link.handleReceived(bytes("90 41 FF"));
+
+        r.clock.advance(Link::kPresetLimit - 0.1);
+        QVERIFY(!r.link.expireOverduePreset());
+        QVERIFY(r.state.presetBusy);
+        r.clock.advance(0.1);
+        QVERIFY(r.link.expireOverduePreset());
+        QCOMPARE(abandoned.size(), 1);
+        QCOMPARE(ends.size(), 1);
+        QCOMPARE(ends.first(), (QList<QVariant>{0, 4}));
+        QVERIFY(!r.state.presetBusy && !watch->isActive());
+        QVERIFY(r.timer1.isActive());
+        QVERIFY(!r.link.expireOverduePreset());  // once
+
+        // A completion that comes after all is an ordinary finishing reply.
+        r.link.handleReceived(bytes("90 51 FF"));
+        QCOMPARE(ends.size(), 1);
+
+        // An operation that ends in time stops its watch.
+        r.link.startPreset(2, 1);
+        r.link.handleReceived(bytes("90 60 02 FF"));
+        QVERIFY(!watch->isActive());
+        r.clock.advance(Link::kPresetLimit);
+        QVERIFY(!r.link.expireOverduePreset());
+        QCOMPARE(abandoned.size(), 1);
     }
 
     void refreshErrorStopsAutoRefresh()

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QLineEdit>
 #include <QSlider>
@@ -39,6 +40,28 @@ struct ConfigRig : PanelRig {
     ConfigRig() : config(*main) { config.buildLabelTables(); }
     PanelConfig config;
 };
+
+// What the operator can see of a widget: its rectangle on the canvas, cut by
+// every frame it sits in.
+QRect seenRect(QWidget* w, QWidget* canvas)
+{
+    QRect seen(w->mapTo(canvas, QPoint(0, 0)), w->size());
+    for (QWidget* p = w->parentWidget(); p && p != canvas; p = p->parentWidget())
+        seen &= QRect(p->mapTo(canvas, QPoint(0, 0)), p->size());
+    return seen;
+}
+
+// The controls an operator can click: every named widget but the frames,
+// labels and separator lines, and Qt's own parts of composite widgets.
+bool clickable(QWidget* w)
+{
+    const QString name = w->objectName();
+    if (name.isEmpty() || name.startsWith(QLatin1String("qt_")))
+        return false;
+    if (qobject_cast<QLabel*>(w) || qobject_cast<QGroupBox*>(w))
+        return false;
+    return qstrcmp(w->metaObject()->className(), "QFrame") != 0;
+}
 
 } // namespace
 
@@ -76,6 +99,8 @@ private Q_SLOTS:
         QVERIFY(enabled(m, "ManAFMode") && enabled(m, "AFModeCmd_2") && !enabled(m, "AFModeCmd_1"));
         QVERIFY(!enabled(m, "IrisSlider") && !enabled(m, "BrightUp") && enabled(m, "BackLight"));
         QVERIFY(shown(m, "ZoomSliderShort") && !shown(m, "ZoomSlider"));
+        // one of the two frames that share a place: the block cameras' memories
+        QVERIFY(shown(m, "FmMemory") && !shown(m, "FmPreset"));
         QCOMPARE(m.control<QSlider>(QStringLiteral("ZoomSlider"))->maximum(), 0x7000);
         QCOMPARE(m.control<QSlider>(QStringLiteral("DZoomSlider"))->maximum(), 0xEB);
         QCOMPARE(m.control<QLineEdit>(QStringLiteral("TeleSpeed"))->text(), QStringLiteral("4"));
@@ -197,7 +222,7 @@ private Q_SLOTS:
             r.config.identifyModel(version(0x90, 0x20, 0x1C));
             QVERIFY(r.main->modelVersion->text().isEmpty());
             QVERIFY(r.main->windowTitle() != QStringLiteral("TAMIRO-  B SERIES Control Panel"));
-            QVERIFY(!r.main->control<QWidget>(QStringLiteral("FmPreset"))->isHidden());
+            QVERIFY(r.main->labels.iris[1].isEmpty());
         }
         {   // unknown vendor: nothing changes
             ConfigRig r;
@@ -224,9 +249,62 @@ private Q_SLOTS:
         }
         {   // a broken answer (filler) changes nothing
             ConfigRig r;
+            const QString title = r.main->windowTitle();
             r.config.identifyModel(QByteArray::fromHex("00010203040506070809"));
-            QVERIFY(!r.main->control<QWidget>(QStringLiteral("FmPreset"))->isHidden());
+            QCOMPARE(r.main->windowTitle(), title);
+            QVERIFY(!r.state.panTiltFamily && r.main->labels.iris[1].isEmpty());
         }
+    }
+
+    // Frames overlap where the layout says so (the focus frame lies 130 twips
+    // over the frame above it); no shown control may lose clicks to that, to
+    // a neighbour or to the edge of its own frame. A corner (1 pixel in)
+    // must reach the control itself.
+    void everyShownControlIsClickable_data()
+    {
+        QTest::addColumn<QString>("model");  // "" before any camera is identified
+        QTest::newRow("unidentified") << "";
+        for (const char* m : {"quorin-p1", "quorin-p2", "quorin-p3", "tamiro-j1a", "tamiro-k3bce"})
+            QTest::newRow(m) << m;
+    }
+
+    void everyShownControlIsClickable()
+    {
+        QFETCH(QString, model);
+        ConfigRig r;
+        FrmMain& m = *r.main;
+        if (!model.isEmpty()) {
+            const ModelId id = *findModel(model);
+            sim::SimCamera camera(id);
+            camera.address = 1;
+            r.config.identifyModel(camera.versionAnswer());
+            // what the status read then does for the pan/tilt models
+            if (id.modelLow == kModelP1 && id.family == Family::Quorin)
+                r.config.DspP1();
+            else if (id.modelLow == kModelP2 && id.family == Family::Quorin)
+                r.config.DspP2();
+        }
+        m.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        QWidget* canvas = m.canvas();
+
+        QStringList lost;
+        int checked = 0;
+        for (QWidget* w : canvas->findChildren<QWidget*>()) {
+            if (!clickable(w) || !w->isVisible() || seenRect(w, canvas).isEmpty())
+                continue;  // hidden, or wholly outside its frame: not there for the operator
+            ++checked;
+            const QRect r(w->mapTo(canvas, QPoint(0, 0)), w->size());
+            for (QPoint corner : {r.topLeft() + QPoint(1, 1), r.topRight() + QPoint(-1, 1),
+                                  r.bottomLeft() + QPoint(1, -1), r.bottomRight() + QPoint(-1, -1)}) {
+                QWidget* hit = canvas->childAt(corner);
+                if (hit != w && !w->isAncestorOf(hit))
+                    lost << w->objectName() + QStringLiteral(" under ") + (hit ? hit->objectName() : QStringLiteral("nothing"));
+            }
+        }
+        lost.removeDuplicates();
+        QVERIFY(checked > 60);
+        QVERIFY2(lost.isEmpty(), qPrintable(lost.join(QLatin1String(", "))));
     }
 
     void panTiltProcedures_data()

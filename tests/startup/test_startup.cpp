@@ -1,5 +1,6 @@
 #include "panel_settings.h"
 #include "rigs.h"
+#include "serial_port_object.h"
 #include "startup.h"
 #include "startup_windows.h"
 #include "tick_action.h"
@@ -11,6 +12,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace peltro;
@@ -31,6 +33,20 @@ struct StartupRig : PanelRig {
     {
         startup = std::make_unique<Startup>(*main, settings, hooks);
         return startup->run();
+    }
+    // Runs act once the Com Setting dialog is up, the operator's turn.
+    void onComSetting(std::function<void(FrmOpen*)> act)
+    {
+        auto* poll = new QTimer(main.get());
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, act] {
+            FrmOpen* dlg = startup ? startup->comSetting() : nullptr;
+            if (!dlg || !dlg->isVisible())
+                return;
+            poll->deleteLater();
+            poll->stop();
+            act(dlg);
+        });
+        poll->start(1);
     }
     QTemporaryDir dir;
     PanelSettings settings;
@@ -89,7 +105,7 @@ private Q_SLOTS:
             QCOMPARE(item->isChecked(), i == 1);
         }
         QCOMPARE(r.main->active->text(), QStringLiteral("1"));
-        QCOMPARE(r.main->baudRateText->text(), QStringLiteral("0"));
+        QCOMPARE(r.main->baudRateText->text(), QStringLiteral("9600"));  // no speed chosen: the port's own
         QCOMPARE(r.main->autoRefreshed->text(), QStringLiteral("Stop"));
         QVERIFY(r.main->autoRefreshed->isEnabled());
         QVERIFY(!r.main->timer1->isActive());
@@ -108,9 +124,7 @@ private Q_SLOTS:
         r.port.chainBaud = 38400;
         QList<int> progress;
         bool sawDialog = false;
-        QTimer::singleShot(0, [&] {
-            FrmOpen* dlg = r.startup->comSetting();
-            QVERIFY(dlg && dlg->isVisible());
+        r.onComSetting([&](FrmOpen* dlg) {
             QCOMPARE(dlg->windowTitle(), QStringLiteral("Com Setting"));
             QCOMPARE(dlg->lblDBG0->text(), QStringLiteral("IF_Clear Error\r\nPort = 0"));
             QVERIFY(!r.port.isOpen());
@@ -139,11 +153,80 @@ private Q_SLOTS:
         QCOMPARE(writes.mid(0, 3), (QStringList{"88 01 00 01 FF", "88 01 00 01 FF", "88 30 01 FF"}));
     }
 
+    // A port that does not open says why under the failure.
+    void openFailureShownInComSetting()
+    {
+        StartupRig r;
+        r.port.setCommPort(7);  // nothing there
+        QString shown;
+        r.onComSetting([&](FrmOpen* dlg) {
+            shown = dlg->lblDBG0->text();
+            QTest::mouseClick(dlg->command1, Qt::LeftButton);  // Com 1, where the chain is
+        });
+        QVERIFY(r.run());
+        QCOMPARE(shown, QStringLiteral("IF_Clear Error\r\nPort = 0\r\nCom 7: no such device"));
+        QVERIFY(r.port.isOpen());
+    }
+
+    // Each Com's device with what is known of it, from the port's (here a
+    // fake) device list: an operator with several adapters tells them apart.
+    void comSettingTellsAdaptersApart()
+    {
+        QTemporaryDir dev;
+        for (const char* n : {"ttyUSB0", "ttyUSB1"}) {
+            QFile f(dev.filePath(QString::fromLatin1(n)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        const QString ftdi = dev.filePath(QStringLiteral("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
+        QVERIFY(QFile::link(dev.filePath(QStringLiteral("ttyUSB1")), ftdi));
+        const QList<SerialDeviceInfo> system{
+            {dev.filePath(QStringLiteral("ttyUSB0")), {}, QStringLiteral("CP2102 USB to UART Bridge Controller"),
+             QStringLiteral("Silicon Labs"), QStringLiteral("0001")},
+            {dev.filePath(QStringLiteral("ttyUSB1")), ftdi, QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"),
+             QStringLiteral("A50285BI")},
+        };
+        SerialPortObject port({dev.filePath(QStringLiteral("ttyUSB0")), ftdi, dev.filePath(QStringLiteral("ttyUSB9")),
+                               QStringLiteral("tcp://10.0.0.7:4001")},
+                              system);
+        FrmOpen dlg([&port](int com) { return port.describe(com); });
+        const auto row = [&dlg](int com) {
+            QStringList cells;
+            for (int c = 0; c < FrmOpen::ColumnCount; ++c)
+                cells << dlg.comDevices->topLevelItem(com - 1)->text(c);
+            return cells.join(QLatin1Char('|'));
+        };
+        QCOMPARE(dlg.comDevices->topLevelItemCount(), 6);
+        QCOMPARE(row(1), QStringLiteral("Com 1|%1||CP2102 USB to UART Bridge Controller|Silicon Labs|0001|")
+                             .arg(dev.filePath(QStringLiteral("ttyUSB0"))));
+        QCOMPARE(row(2), QStringLiteral("Com 2|%1|usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0|FT232R USB UART|FTDI|"
+                                        "A50285BI|")
+                             .arg(QFileInfo(dev.filePath(QStringLiteral("ttyUSB1"))).absoluteFilePath()));
+        QCOMPARE(row(3), QStringLiteral("Com 3|%1|||||no such device").arg(dev.filePath(QStringLiteral("ttyUSB9"))));
+        QCOMPARE(row(4), QStringLiteral("Com 4|tcp://10.0.0.7:4001||serial device server|||"));
+        QCOMPARE(row(5), QStringLiteral("Com 5|no serial device|||||"));
+
+        // The list and the table pick the same Com.
+        dlg.comDevices->setCurrentItem(dlg.comDevices->topLevelItem(2));
+        QCOMPARE(dlg.selectedPort(), 3);
+        QCOMPARE(dlg.lblDevice->text(), QStringLiteral("Com 3 opens %1\nDoes not open: no such device")
+                                            .arg(dev.filePath(QStringLiteral("ttyUSB9"))));
+        dlg.comList1->setCurrentIndex(1);
+        QCOMPARE(dlg.comDevices->currentItem(), dlg.comDevices->topLevelItem(1));
+        QCOMPARE(dlg.lblDevice->text(), QStringLiteral("Com 2 opens %1").arg(ftdi));
+
+        // What a failed open said stays with its Com.
+        port.setCommPort(1);
+        QVERIFY(!port.open());  // a plain file is no terminal
+        dlg.refreshDevices();
+        QVERIFY(!dlg.comDevices->topLevelItem(0)->text(FrmOpen::ColProblem).isEmpty());
+        QVERIFY(dlg.comDevices->topLevelItem(1)->text(FrmOpen::ColProblem).isEmpty());
+    }
+
     void closingComSettingEndsStartup()
     {
         StartupRig r;
         r.chain.faults.broadcastsLost = true;
-        QTimer::singleShot(0, [&] { r.startup->comSetting()->close(); });
+        r.onComSetting([](FrmOpen* dlg) { dlg->close(); });
         QVERIFY(!r.run());
         QVERIFY(!r.main->isVisible());
         QCOMPARE(r.statusReads, 0);

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSlider>
 #include <QtTest>
 
@@ -208,6 +209,35 @@ private Q_SLOTS:
         w = r.takeWrites();
         QCOMPARE(count(w, "81 09 00 02 FF"), 0);
         QCOMPARE(hex(w.first()), QStringLiteral("81 09 7E 7E 00 FF"));
+    }
+
+    // The camera went to auto focus while the operator holds "Far": the read
+    // disables the button under the hand and ends the hold, at a moment the
+    // link takes no command. The stop still reaches the camera, once, as soon
+    // as the read is over.
+    void holdLostDuringReadStillStops()
+    {
+        AppRig r;
+        r.identify();
+        r.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(r.main.get()));
+        r.chain.camera(1).state.focusAuto = false;
+        r.main->ReadCameraStatus();
+        auto* far = r.main->control<QPushButton>(QStringLiteral("Far"));
+        QVERIFY(far->isEnabled());
+        r.takeWrites();
+        QTest::mousePress(far, Qt::LeftButton);
+        QCOMPARE(count(r.takeWrites(), "81 01 04 08 24 FF"), 1);
+
+        r.chain.camera(1).state.focusAuto = true;
+        r.main->ReadCameraStatus();
+        QVERIFY(!far->isEnabled());
+        QCOMPARE(count(r.takeWrites(), "81 01 04 08 00 FF"), 0);  // not inside the read
+        r.pump();
+        QCOMPARE(hex(r.takeWrites().join()), QStringLiteral("81 01 04 08 00 FF"));
+        QTest::mouseRelease(far, Qt::LeftButton);
+        r.pump();
+        QVERIFY(r.takeWrites().isEmpty());
     }
 
     void fixedSpeedModelReadsNoBlocks()

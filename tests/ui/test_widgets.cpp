@@ -1,12 +1,21 @@
 #include "hold_button.h"
+#include "message_service.h"
 #include "option_button.h"
 #include "speed_box.h"
 #include "value_slider.h"
 
+#include <QGroupBox>
+#include <QMenu>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStyleOptionSlider>
 #include <QToolButton>
 #include <QtTest>
+
+#ifdef PELTRO_XTEST
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+#endif
 
 using namespace peltro;
 
@@ -36,6 +45,72 @@ public:
         return QPoint(qRound(count * span / (maximum() - minimum())), 0);
     }
 };
+
+// The mouse as the window system delivers it, so that what Qt drops for a
+// blocked window or hands to a popup is dropped or handed on here too. On X
+// the events go through the server (XTest), whose own pointer grab decides
+// which window gets them; elsewhere through Qt's window system interface.
+class Mouse {
+public:
+    void press(QWidget* w, QPoint at, Qt::MouseButton button)
+    {
+        m_button = button;
+        m_down = true;
+        move(w, at);
+#ifdef PELTRO_XTEST
+        if (onX())
+            return fake(XCB_BUTTON_PRESS, xButton());
+#endif
+        QTest::mousePress(m_window, button, {}, m_at);
+    }
+    void move(QWidget* w, QPoint at)
+    {
+        m_window = w->window()->windowHandle();
+        m_at = w->mapTo(w->window(), at);
+#ifdef PELTRO_XTEST
+        if (onX()) {
+            const QPoint p = w->mapToGlobal(at);
+            return fake(XCB_MOTION_NOTIFY, 0, p);
+        }
+#endif
+        QTest::mouseMove(m_window, m_at);
+    }
+    void release()
+    {
+        m_down = false;
+#ifdef PELTRO_XTEST
+        if (onX())
+            return fake(XCB_BUTTON_RELEASE, xButton());
+#endif
+        QTest::mouseRelease(m_window, m_button, {}, m_at);
+    }
+
+    void letGo()
+    {
+        if (m_down)
+            release();
+    }
+
+private:
+#ifdef PELTRO_XTEST
+    static bool onX() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+    quint8 xButton() const { return m_button == Qt::LeftButton ? 1 : m_button == Qt::MiddleButton ? 2 : 3; }
+    static void fake(quint8 type, quint8 detail, QPoint at = {})
+    {
+        auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+        xcb_connection_t* c = x11->connection();
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_test_fake_input(c, type, detail, XCB_CURRENT_TIME, root, qint16(at.x()), qint16(at.y()), 0);
+        free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));  // the server has it
+    }
+#endif
+    QWindow* m_window = nullptr;
+    QPoint m_at;
+    Qt::MouseButton m_button = Qt::LeftButton;
+    bool m_down = false;
+};
+
+enum class Loss { WarningBox, ButtonHidden, WindowHidden, ButtonDisabled, FrameDisabled, Deactivated, Popup, Grab };
 
 QList<int> values(const QSignalSpy& spy)
 {
@@ -173,6 +248,104 @@ private Q_SLOTS:
         QCOMPARE(clicked.count(), 1); // the key did reach the button
         QCOMPARE(held.count(), 4);
         QCOMPARE(let.count(), 4);
+    }
+
+    // However the button loses the mouse during a hold, the hold ends there,
+    // once: the release that follows (wherever it goes) adds no second stop,
+    // and the button holds again as usual afterwards.
+    void holdButtonLosesMouse_data()
+    {
+        QTest::addColumn<Loss>("loss");
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::newRow("warning box opens") << Loss::WarningBox << Qt::LeftButton;
+        QTest::newRow("button hidden") << Loss::ButtonHidden << Qt::LeftButton;
+        QTest::newRow("window hidden") << Loss::WindowHidden << Qt::LeftButton;
+        QTest::newRow("button disabled") << Loss::ButtonDisabled << Qt::LeftButton;
+        QTest::newRow("frame disabled, right button") << Loss::FrameDisabled << Qt::RightButton;
+        QTest::newRow("window deactivated") << Loss::Deactivated << Qt::LeftButton;
+        QTest::newRow("popup menu opens") << Loss::Popup << Qt::LeftButton;
+        QTest::newRow("another widget grabs the mouse") << Loss::Grab << Qt::LeftButton;
+    }
+
+    void holdButtonLosesMouse()
+    {
+        QFETCH(Loss, loss);
+        QFETCH(Qt::MouseButton, button);
+        QWidget window;
+        window.setGeometry(100, 100, 300, 200);
+        auto* frame = new QGroupBox(QStringLiteral("Lens Control"), &window);
+        frame->setGeometry(10, 10, 200, 120);
+        auto* hold = new HoldButton(QStringLiteral("ZoomTele"), Glyph::Right, QStringLiteral("Tele"), frame);
+        hold->setGeometry(50, 40, 40, 30);
+        auto* grabber = new QWidget(&window);
+        grabber->setGeometry(220, 10, 60, 60);
+        QWidget other;  // another top-level window to activate
+        other.setGeometry(500, 100, 200, 100);
+        QMenu popup;
+        popup.addAction(QStringLiteral("Camera1"));
+        other.show();
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QSignalSpy held(hold, &HoldButton::held);
+        QSignalSpy let(hold, &HoldButton::releasedHold);
+        Mouse mouse;
+        // A failed row leaves neither a box, a popup nor a button down behind.
+        auto tidy = qScopeGuard([&mouse] {
+            mouse.letGo();
+            while (QWidget* w = QApplication::activeModalWidget())
+                w->close();
+            if (QWidget* w = QApplication::activePopupWidget())
+                w->close();
+        });
+
+        mouse.press(hold, QPoint(20, 15), button);
+        QTRY_COMPARE(held.count(), 1);
+        QVERIFY(hold->isHolding() && hold->isDown());
+        WidgetMessageService messages;
+        switch (loss) {
+        case Loss::WarningBox:
+            messages.notify(QStringLiteral("Warning"), QStringLiteral("Network Change was received."),
+                            QMessageBox::Warning);
+            // It blocks the whole panel until answered.
+            QCOMPARE(QApplication::activeModalWidget()->windowModality(), Qt::ApplicationModal);
+            break;
+        case Loss::ButtonHidden: hold->hide(); break;
+        case Loss::WindowHidden: window.hide(); break;
+        case Loss::ButtonDisabled: hold->setEnabled(false); break;
+        case Loss::FrameDisabled: frame->setEnabled(false); break;
+        case Loss::Deactivated: other.activateWindow(); break;
+        case Loss::Popup: popup.popup(QPoint(800, 500)); break;
+        case Loss::Grab:
+            grabber->grabMouse();
+            mouse.move(hold, QPoint(25, 15));  // the first event the button does not get
+            break;
+        }
+        QTRY_COMPARE(let.count(), 1);
+        QVERIFY(!hold->isHolding() && !hold->isDown());
+        mouse.release();
+
+        // Undo the loss and hold once more; the events come in order, so a
+        // stop the lost release still caused would show by the next press.
+        switch (loss) {
+        case Loss::WarningBox: QApplication::activeModalWidget()->close(); break;
+        case Loss::ButtonHidden: hold->show(); break;
+        case Loss::WindowHidden: window.show(); break;
+        case Loss::ButtonDisabled: hold->setEnabled(true); break;
+        case Loss::FrameDisabled: frame->setEnabled(true); break;
+        case Loss::Deactivated: break;
+        case Loss::Popup: popup.close(); break;
+        case Loss::Grab: grabber->releaseMouse(); break;
+        }
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTRY_VERIFY(!QApplication::activeModalWidget() && !QApplication::activePopupWidget());
+        mouse.press(hold, QPoint(20, 15), Qt::LeftButton);
+        QTRY_COMPARE(held.count(), 2);
+        QCOMPARE(let.count(), 1);
+        mouse.release();
+        QTRY_COMPARE(let.count(), 2);
+        QCOMPARE(held.count(), 2);
     }
 
     void speedValueParsing_data()

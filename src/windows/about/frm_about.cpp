@@ -1,0 +1,182 @@
+#include "frm_about.h"
+
+#include "frm_main.h"
+#include "link.h"
+#include "program_info.h"
+#include "twips.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
+
+namespace peltro {
+
+namespace {
+
+// How long the information window waits to be on screen before it reads the
+// camera anyway; the reads do not return to the event loop.
+constexpr int kExposeWaitMs = 2000;
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, double l, double t, double w, double h = 255)
+{
+    auto* lbl = new QLabel(text, parent);
+    lbl->setObjectName(QString::fromLatin1(name));
+    lbl->setGeometry(twips::toRect(l, t, w, h));
+    return lbl;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, double l, double t, double w)
+{
+    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(twips::toRect(l, t, w, 375));
+    return b;
+}
+
+} // namespace
+
+FrmAbout::FrmAbout(FrmMain& main) : QDialog(&main), m_main(main)
+{
+    setObjectName(QStringLiteral("FrmAbout"));
+    setWindowTitle(QStringLiteral("Version Information"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+
+    const program::VersionNumbers v = program::versionNumbers();
+    lblTitle = label(this, "lblTitle", program::title(), 240, 180, 5400, 480);
+    QFont big = lblTitle->font();
+    big.setPointSizeF(big.pointSizeF() * 1.5);
+    big.setBold(true);
+    lblTitle->setFont(big);
+    lblVersion = label(this, "lblVersion",
+                       QStringLiteral("Version %1.%2  Revision %3").arg(v.major).arg(v.minor).arg(v.build), 240,
+                       720, 5400);
+    lblDescription = label(this, "lblDescription", QString(), 240, 1080, 5400, 480);
+    lblSyouhyou = label(this, "lblSyouhyou", program::trademark() + QLatin1Char(' ') + program::company(), 240,
+                        1680, 5400);
+    lblTyosakukenn = label(this, "lblTyosakukenn", program::rights(), 240, 2040, 5400);
+    okButton = button(this, "OK", "OK", 4440, 2520, 1200);
+    okButton->setDefault(true);
+    more = button(this, "more", "more Info.", 3120, 2520, 1200);
+    setFixedSize(twips::toPixels(5880), twips::toPixels(3060));
+
+    connect(okButton, &QPushButton::clicked, this, &QDialog::close);
+    connect(more, &QPushButton::clicked, this, [this] {
+        auto* info = new Frmmoreinfo(m_main, this);
+        info->move(pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+        info->start();
+    });
+}
+
+Frmmoreinfo::Frmmoreinfo(FrmMain& main, QWidget* owner) : QDialog(owner), m_main(main), m_hold(main, true)
+{
+    setObjectName(QStringLiteral("Frmmoreinfo"));
+    setWindowTitle(QStringLiteral("more Infomation"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+
+    const PanelState& st = m_main.state();
+    frame1 = new QGroupBox(QStringLiteral("Camera %1").arg(st.cameraAddress), this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setGeometry(twips::toRect(120, 60, 4560, 1500));
+    lblRomVer = label(frame1, "LblRomVer", service::romVersionText(st.romHigh, st.romLow), 240, 330, 4200);
+    lblDate = label(frame1, "LblDate", QString(), 240, 720, 4200);
+    lblRemodel = label(frame1, "LblRemodel", QString(), 240, 1110, 4200);
+    okButton = button(this, "OKButton", "OK", 1800, 1680, 1200);
+    okButton->setEnabled(false);
+    setFixedSize(twips::toPixels(4800), twips::toPixels(2220));
+
+    if (service::hasServiceWords(st.panTiltFamily, st.panTiltModel)) {
+        Link& link = m_main.link();
+        m_sequence = std::make_unique<service::ServiceSequence>(
+            st.cameraAddress, st.panTiltModel,
+            [&link](const QList<int>& packet, int count) {
+                link.SD(Link::VarArrayToBytes(packet), 0);
+                return link.WaitReply(count);
+            },
+            [&link] { link.flushInput(); });
+    }
+    connect(okButton, &QPushButton::clicked, this, &QDialog::close);
+    connect(this, &QDialog::finished, this,
+            [this] { m_hold.release(RefreshController::Closing::ResumeIfAuto); });
+}
+
+void Frmmoreinfo::start()
+{
+    show();
+    m_shown.start();
+    QTimer::singleShot(0, this, &Frmmoreinfo::nextStep);
+}
+
+void Frmmoreinfo::nextStep()
+{
+    // The first exchange waits until the window is on screen: the window
+    // system draws it only once it is exposed, which takes the event loop.
+    const QWindow* window = windowHandle();
+    if (window && !window->isExposed() && !m_shown.hasExpired(kExposeWaitMs)) {
+        QTimer::singleShot(10, this, &Frmmoreinfo::nextStep);
+        return;
+    }
+    if (!m_sequence || m_sequence->done()) {
+        finishReading();
+        return;
+    }
+    m_sequence->runStep();
+    showFacts();
+    QTimer::singleShot(0, this, &Frmmoreinfo::nextStep);
+}
+
+void Frmmoreinfo::showFacts()
+{
+    if (m_sequence->year() && m_sequence->monthDay())
+        lblDate->setText(service::dateText(*m_sequence->year(), *m_sequence->monthDay()));
+    if (m_sequence->remodelCount())
+        lblRemodel->setText(service::remodelText(*m_sequence->remodelCount()));
+}
+
+void Frmmoreinfo::finishReading()
+{
+    if (m_sequence)
+        resumeReceiving(m_main.link());
+    okButton->setEnabled(true);
+}
+
+bool Frmmoreinfo::reading() const
+{
+    return !okButton->isEnabled();
+}
+
+void Frmmoreinfo::reject()
+{
+    // Escape closes the window only once the camera has been read.
+    if (!reading())
+        QDialog::reject();
+}
+
+void Frmmoreinfo::closeEvent(QCloseEvent* event)
+{
+    if (reading()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void openVersionWindow(FrmMain& main)
+{
+    auto* about = new FrmAbout(main);
+    about->move(main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+    about->show();
+}
+
+void installVersionWindows(FrmMain& main)
+{
+    QObject::connect(main.action(QStringLiteral("version")), &QAction::triggered, &main,
+                     [&main] { openVersionWindow(main); });
+}
+
+} // namespace peltro

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "traffic_log.h"
+#include "window_support.h"
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace peltro {
+
+class FrmMain;
+class TrafficText;
+
+// "AE SPOT": spot exposure on and off, and the spot's place on a 16 x 16
+// grid drawn for reference, with a log of the packets the window sent.
+// Modal; no status read runs while it is open.
+class FrmAES final : public QDialog {
+    Q_OBJECT
+public:
+    // Holds auto refresh and the docking check from here to the closing.
+    explicit FrmAES(FrmMain& main);
+
+    QPushButton* aeSpotOn = nullptr;
+    QPushButton* aeSpotOff = nullptr;
+    QLineEdit* aeSpotPosX = nullptr;
+    QLineEdit* aeSpotPosY = nullptr;
+    QPushButton* aeSpotSet = nullptr;
+    TrafficText* aeSpot = nullptr;
+    QWidget* grid = nullptr;
+
+    const TrafficLog& log() const { return m_log; }
+
+private:
+    void AESpotSet_Click();
+
+    FrmMain& m_main;
+    TrafficLog m_log;
+    WindowHold m_hold;
+};
+
+// The main window's "AE SPOT" entry opens the window.
+void installAESpotWindow(FrmMain& main);
+void openAESpotWindow(FrmMain& main);
+
+} // namespace peltro

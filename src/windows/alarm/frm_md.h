@@ -1,0 +1,88 @@
+#pragma once
+
+#include "option_button.h"
+#include "traffic_log.h"
+#include "window_support.h"
+
+#include <QDialog>
+#include <array>
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace peltro {
+
+class FrmMain;
+class TrafficText;
+
+// "Alarm": the camera's alarm mode, detection on and off, the day and night
+// AE levels with their read-back, and the alarm display, with a log of the
+// packets the window sent. Modal; no status read runs while it is open.
+class FrmMD final : public QDialog {
+    Q_OBJECT
+public:
+    // Holds auto refresh and the docking check from here to the closing.
+    explicit FrmMD(FrmMain& main);
+
+    // Fills the controls from the alarm settings of the panel state, places
+    // the window by the main window and shows it.
+    void load();
+
+    // "Set Alarm Mode"
+    QComboBox* comboSetMD = nullptr;
+    QPushButton* comSetMD = nullptr;
+    QPushButton* cmdsetMDinq = nullptr;
+    // "Alarm Detect"
+    OptionButton* opMDon = nullptr;
+    OptionButton* opMDoff = nullptr;
+    QPushButton* cmdMDstart = nullptr;
+    QPushButton* cmdMDSSunq = nullptr;
+    // "Set Day/Night AE Level"
+    QLineEdit* txtMDday = nullptr;
+    QLineEdit* txtMDnight = nullptr;
+    QPushButton* cmdsetMDtime = nullptr;
+    QPushButton* cmdLevelInq = nullptr;
+    QLineEdit* txtMDdayR = nullptr;
+    QLineEdit* txtMDnightR = nullptr;
+    QLineEdit* txtMDc = nullptr;
+    // "Now Value Set"
+    QGroupBox* frame1 = nullptr;
+    std::array<QPushButton*, 2> command1{};
+    QPushButton* cmdDisplay = nullptr;
+    QPushButton* cmdMDdisplayOFF = nullptr;
+    QPushButton* cmdClose = nullptr;
+    TrafficText* txtMD = nullptr;
+
+    const TrafficLog& log() const { return m_log; }
+
+private:
+    void build();
+    void comSetMD_Click();
+    void cmdsetMDinq_Click();
+    void cmdMDstart_Click();
+    void cmdMDSSunq_Click();
+    void cmdsetMDtime_Click();
+    void cmdLevelInq_Click();
+    void command1_Click(int index);
+    void sendDetect(bool on);
+    void unload();
+
+    QString send(const QList<int>& packet);
+    QByteArray inquire(const QList<int>& inquiry, int count);
+    void noValidAnswer();
+    void refuse(const QString& text);
+
+    FrmMain& m_main;
+    TrafficLog m_log;
+    WindowHold m_hold;
+    OptionGroup m_detect;
+};
+
+// The main window's "Alarm" entry opens the window, after reading the
+// camera's alarm settings when detection is on and they are not known.
+void installAlarmWindow(FrmMain& main);
+void openAlarmWindow(FrmMain& main);
+
+} // namespace peltro

@@ -1,0 +1,51 @@
+#include "window_support.h"
+
+#include "frm_main.h"
+#include "link.h"
+#include "traffic_log.h"
+
+#include <QTimer>
+
+namespace peltro {
+
+WindowHold::WindowHold(FrmMain& main, bool stopDocking) : m_main(main)
+{
+    m_main.refresh().holdForWindow();
+    m_dockingWasActive = m_main.timer2->isActive();
+    if (stopDocking)
+        m_main.timer2->stop();
+}
+
+void WindowHold::release(RefreshController::Closing closing)
+{
+    if (m_released)
+        return;
+    m_released = true;
+    m_main.refresh().releaseWindow(closing, m_main.state().alarmOn);
+    if (m_dockingWasActive && !m_main.timer2->isActive())
+        m_main.timer2->start();
+}
+
+void logPacket(TrafficLog& log, const QByteArray& packet)
+{
+    log.append(TrafficLog::Sent, Link::hexBytes(packet) + TrafficLog::kLineEnd);
+    log.cut(TrafficLog::Sent);
+    log.publish(TrafficLog::Sent);
+}
+
+QString sendLogged(FrmMain& main, TrafficLog& log, const QList<int>& packet)
+{
+    const QByteArray bytes = Link::VarArrayToBytes(packet);
+    const QString result = main.link().sendForWindow(bytes);
+    if (result == QLatin1String("OK"))
+        logPacket(log, bytes);
+    return result;
+}
+
+void resumeReceiving(Link& link)
+{
+    link.state().echo = true;
+    link.port().setRThreshold(1);
+}
+
+} // namespace peltro

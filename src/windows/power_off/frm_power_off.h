@@ -1,0 +1,51 @@
+#pragma once
+
+#include "power_off_packets.h"
+#include "window_support.h"
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace peltro {
+
+class FrmMain;
+
+// "Auto Power Off" (FrmAutoPOff) and "Night Power Off" (FrmNightPOff): the
+// camera's timer in minutes, read when the dialog loads and written on OK.
+// Modal; no status read runs while it is open. Setting a timer leaves auto
+// refresh off.
+class FrmPowerOff final : public QDialog {
+    Q_OBJECT
+public:
+    // Holds auto refresh from here to the closing.
+    FrmPowerOff(FrmMain& main, poweroff::Timer timer);
+
+    // Reads the camera's timer into OffTimer (leaving it as it is when no
+    // valid answer comes), places the dialog by the main window, shows it.
+    void load();
+
+    QLineEdit* offTimer = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+
+private:
+    void readTimer();
+    void OK_Click();
+    void unload();
+
+    FrmMain& m_main;
+    poweroff::Timer m_timer;
+    WindowHold m_hold;
+    RefreshController::Closing m_closing = RefreshController::Closing::ResumeIfAuto;
+};
+
+// The main window's "Auto Power Off" and "Night Power Off" items. The night
+// timer opens only under day & night detection with the day level above the
+// night level; otherwise the operator is told why.
+void installPowerOffDialogs(FrmMain& main);
+void openAutoPowerOff(FrmMain& main);
+void openNightPowerOff(FrmMain& main);
+
+} // namespace peltro

@@ -1,0 +1,67 @@
+#pragma once
+
+// The assembled panel with start-up's state, for the tests of the modal
+// windows that open from the main window's menus.
+#include "app_rig.h"
+
+#include <QAbstractButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace peltro::test {
+
+struct WindowRig : AppRig {
+    explicit WindowRig(const QStringList& names = {QStringLiteral("quorin-p3")}) : AppRig(names)
+    {
+        identify();
+        main->timer2->start();   // the docking check runs after start-up
+    }
+
+    template <typename T> T* window(const char* name) const
+    {
+        return main->findChild<T*>(QString::fromLatin1(name));
+    }
+    void trigger(const char* item) { main->action(QString::fromLatin1(item))->trigger(); }
+    static void click(QWidget* w, const char* name)
+    {
+        QTest::mouseClick(requireChild<QAbstractButton>(w, QString::fromLatin1(name)), Qt::LeftButton);
+    }
+    void autoOn() { main->refresh().toggleAuto(); }
+    void showMain()
+    {
+        main->move(40, 30);
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    }
+
+    // The packets written since the last look, as hex text.
+    QStringList sent()
+    {
+        QStringList out;
+        for (const QByteArray& w : takeWrites())
+            out << hex(w);
+        return out;
+    }
+    // "Auto 1 1 1 0": caption, Timer1 running, AutoRefreshed enabled,
+    // Timer2 running, RefreshOnce enabled.
+    QString timers() const
+    {
+        return QStringLiteral("%1 %2 %3 %4 %5")
+            .arg(main->autoRefreshed->text())
+            .arg(int(main->timer1->isActive()))
+            .arg(int(main->autoRefreshed->isEnabled()))
+            .arg(int(main->timer2->isActive()))
+            .arg(int(main->refreshOnce->isEnabled()));
+    }
+    QStringList boxTexts() const
+    {
+        QStringList out;
+        for (const auto& b : messages.boxes)
+            out << b.text;
+        return out;
+    }
+    // Closed windows are deleted at the next turn of the event loop.
+    static void unload() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+};
+
+} // namespace peltro::test
