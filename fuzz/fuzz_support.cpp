@@ -106,14 +106,17 @@ QByteArray ScriptedPort::read()
     return out;
 }
 
-void ScriptedPort::write(const QByteArray& bytes)
+bool ScriptedPort::write(const QByteArray& bytes)
 {
-    if (!m_open || bytes.isEmpty())
-        return;
+    if (!m_open)
+        return false;
+    if (bytes.isEmpty())
+        return true;
     writes << bytes;
     outputDrained();
     if (answerWrite)
         answerWrite(bytes);
+    return true;
 }
 
 bool ScriptedPort::waitForReadyRead(int msecs)

@@ -79,7 +79,7 @@ public:
     bool isOpen() const override { return m_open; }
     int inBufferCount() override;
     QByteArray read() override;
-    void write(const QByteArray& bytes) override;
+    bool write(const QByteArray& bytes) override;
     bool waitForReadyRead(int msecs) override;
     QString deviceName(int) const override { return QStringLiteral("scripted port"); }
 

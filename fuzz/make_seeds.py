@@ -134,3 +134,33 @@ sim = {
     "too_long": bytes([0, 2, 0]) + chunks("81 01 04 47 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 FF"),
 }
 write("fuzz_sim_parser", sim)
+
+
+# ---- fuzz_dialogs: [model][window] then [0 box length text] typed into a
+# box, [1 button] pressed, [2 ticks] 50 ms each. Models: 0 quorin-p3,
+# 3 tamiro-k9b; windows in the order of the target's list.
+WINDOWS = ["SetTimeDate", "IDWrite", "EffectLevel", "SettingMenu", "SettingZones", "PrivacyAv",
+           "TitleSet", "MotionDetecter", "AutoPowerOff", "NightPowerOff", "AESpotMode"]
+
+
+def box(which, text):
+    b = text.encode("latin-1")
+    return bytes([0, which, len(b)]) + b
+
+
+def press(which):
+    return bytes([1, which])
+
+
+def wait(ticks):
+    return bytes([2, ticks])
+
+
+dialogs = {}
+for w, name in enumerate(WINDOWS):
+    for model in (0, 3):
+        for label, text in (("numbers", "12"), ("hex", "7F"), ("bad", "-1x"), ("big", "FFFFF")):
+            steps = b"".join(box(i, text) for i in range(6))
+            steps += b"".join(press(i) + wait(10) for i in range(8))
+            dialogs[f"{name}_{model}_{label}"] = bytes([model, w]) + steps
+write("fuzz_dialogs", dialogs)
