@@ -12,6 +12,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -53,12 +55,19 @@ FrmTraffic::FrmTraffic(FrmMain& main, Session& session)
     list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
     list->horizontalHeader()->setStretchLastSection(true);
     list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    const int digit = QFontMetrics(list->font()).horizontalAdvance(QLatin1Char('0'));
-    list->setColumnWidth(Session::TimeColumn, 14 * digit);
-    list->setColumnWidth(Session::DirectionColumn, 10 * digit);
-    list->setColumnWidth(Session::CameraColumn, 7 * digit);
-    list->setColumnWidth(Session::BytesColumn, 36 * digit);
-    list->setColumnWidth(Session::KindColumn, 16 * digit);
+    // Each column as wide as its longest usual text and the cell's margins.
+    const QFontMetrics fm(list->font());
+    auto fit = [&fm](const char* sample) { return fm.horizontalAdvance(QString::fromLatin1(sample)) + 2 * fm.averageCharWidth() + 8; };
+    list->setColumnWidth(Session::TimeColumn, fit("00:00:00.000"));
+    list->setColumnWidth(Session::DirectionColumn, fit("Received"));
+    list->setColumnWidth(Session::CameraColumn, fit("Camera"));
+    list->setColumnWidth(Session::KindColumn, fit("Broadcast returned"));
+    list->setColumnWidth(Session::WhatColumn, fit("Answer to Expanded block inquiry"));
+    // The bytes run longest (an answer of 16 bytes): last, taking the rest.
+    list->horizontalHeader()->moveSection(Session::BytesColumn, Session::ColumnCount - 1);
+    int width = fit("90 50 00 00 00 00 00 00 00 00 00 00 00 00 00 FF") + list->verticalScrollBar()->sizeHint().width() + 24;
+    for (int c = 0; c < Session::ColumnCount; ++c)
+        width += c == Session::BytesColumn ? 0 : list->columnWidth(c);
 
     auto* bar = new QHBoxLayout;
     auto label = [this](const char* text, QWidget* buddy) {
@@ -80,7 +89,7 @@ FrmTraffic::FrmTraffic(FrmMain& main, Session& session)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(list);
-    resize(110 * digit, 480);
+    resize(width, 34 * list->verticalHeader()->defaultSectionSize());
 
     connect(cameraFilter, &QComboBox::currentIndexChanged, this, [this] {
         m_filter.setCamera(cameraFilter->currentData().toInt());
@@ -143,7 +152,15 @@ FrmTraffic* openTrafficView(FrmMain& main, Session& session)
     auto* window = main.findChild<FrmTraffic*>(QStringLiteral("FrmTraffic"), Qt::FindDirectChildrenOnly);
     if (!window) {
         window = new FrmTraffic(main, session);
-        window->move(main.frameGeometry().topRight() + QPoint(8, 0));
+        // Beside the main window, as far as the screen lets it.
+        QPoint at = main.frameGeometry().topRight() + QPoint(8, 0);
+        if (const QScreen* screen = main.screen()) {
+            const QRect room = screen->availableGeometry();
+            window->resize(qMin(window->width(), room.width()), qMin(window->height(), room.height()));
+            at.setX(qMax(room.left(), qMin(at.x(), room.right() - window->width())));
+            at.setY(qMax(room.top(), qMin(at.y(), room.bottom() - window->height())));
+        }
+        window->move(at);
     }
     window->show();
     window->raise();
