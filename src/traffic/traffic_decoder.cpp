@@ -276,8 +276,12 @@ Decoded Decoder::decodeReceived(const QByteArray& packet)
     }
     if (n >= 4 && second == 0x50) {
         const QString& asked = m_lastSent[camera];
-        return {Kind::InquiryAnswer, camera,
-                asked.isEmpty() ? QStringLiteral("Inquiry answer") : QStringLiteral("Answer to ") + asked};
+        if (asked.isEmpty())
+            return {Kind::InquiryAnswer, camera, QStringLiteral("Inquiry answer")};
+        auto answer = m_answers.constFind(asked);
+        if (answer == m_answers.constEnd())
+            answer = m_answers.insert(asked, QStringLiteral("Answer to ") + asked);
+        return {Kind::InquiryAnswer, camera, *answer};
     }
     return {Kind::Unknown, camera, QStringLiteral("Unknown reply")};
 }

@@ -5,6 +5,7 @@
 // and the names of the commands and inquiries the panel sends. Qt Core only.
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -143,6 +144,8 @@ private:
 
     const PacketNames* m_names;
     QString m_lastSent[8];    // by camera address: what was last sent to it
+    // One text per question asked: a long session shares them, row after row.
+    QHash<QString, QString> m_answers;
 };
 
 // Hexadecimal form of the traffic boxes without the trailing blank: "90 41 FF".
