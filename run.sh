@@ -6,8 +6,9 @@ cd "$(dirname "$0")"
 
 # xvfb and xauth: xvfb-run gives the display tests a real X server, also
 # where there is no display (CI); the XTest library lets a test move the
-# real pointer through that server.
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev xvfb xauth libxcb-xtest0-dev)
+# real pointer through that server. ser2net: the serial device server the
+# end-to-end tests put between the panel and the simulated cameras.
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev xvfb xauth libxcb-xtest0-dev ser2net)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -18,9 +18,9 @@
 namespace peltro {
 
 PanelApp::PanelApp(FrmMain& m)
-    : main(m), config(m), status(m, config), maintenance(m), panTilt(std::make_unique<PanTiltController>(m)),
-      privacy(std::make_unique<PrivacyWindows>(m)), titles(std::make_unique<TitleEditors>(m)),
-      settings(std::make_unique<SettingWindows>(m)),
+    : main(m), config(m), status(m, config), maintenance(m), reconnection(m, maintenance),
+      panTilt(std::make_unique<PanTiltController>(m)), privacy(std::make_unique<PrivacyWindows>(m)),
+      titles(std::make_unique<TitleEditors>(m)), settings(std::make_unique<SettingWindows>(m)),
       decodedTraffic(std::make_unique<traffic::Session>(m.link().clock(), &panelPacketNames()))
 {
     decodedTraffic->attach(m.link());

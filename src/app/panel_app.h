@@ -2,6 +2,7 @@
 
 #include "maintenance.h"
 #include "panel_config.h"
+#include "reconnection.h"
 #include "startup.h"
 #include "status_reader.h"
 
@@ -21,8 +22,8 @@ class Session;
 // Everything that works on the main window, put together once: model
 // configuration, status read, chain maintenance, the pan-tilt window, the
 // privacy windows, the title editors, the clock, camera-ID, effect-level
-// and factory-setting windows, the decoded traffic of the session, and the
-// start-up hooks that hand over to them.
+// and factory-setting windows, the care of a port that fails, the decoded
+// traffic of the session, and the start-up hooks that hand over to them.
 class PanelApp {
 public:
     explicit PanelApp(FrmMain& main);
@@ -34,6 +35,7 @@ public:
     PanelConfig config;
     StatusReader status;
     Maintenance maintenance;
+    Reconnection reconnection;
     std::unique_ptr<PanTiltController> panTilt;
     std::unique_ptr<PrivacyWindows> privacy;
     std::unique_ptr<TitleEditors> titles;

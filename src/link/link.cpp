@@ -78,7 +78,8 @@ void Link::drainLateAnswers(const QByteArray& next)
     // until a late answer to the one that ran out can no longer come.
     if (!m_lateAnswers || next == m_timedOut)
         return;
-    for (double left = m_lateUntil - m_clock.now(); left > 0; left = m_lateUntil - m_clock.now()) {
+    for (double left = m_lateUntil - m_clock.now(); left > 0 && !m_port.isLost();
+         left = m_lateUntil - m_clock.now()) {
         m_port.waitForReadyRead(qMax(1, static_cast<int>(std::ceil(left * 1000.0))));
         if (m_port.isOpen() && m_port.inBufferCount() > 0)
             readPort();
@@ -93,8 +94,20 @@ void Link::echoSent(const QByteArray& packet)
     m_traffic.publish(TrafficLog::Sent);
 }
 
+bool Link::refuseIfLost()
+{
+    if (!m_port.isLost())
+        return false;
+    Q_EMIT refused(m_port.lastError());
+    return true;
+}
+
 QString Link::SD(const QByteArray& packet, int mode)
 {
+    // Nothing goes to a lost port, and nothing is suspended for it: the
+    // operator is told instead.
+    if (mode == 1 || mode == 2 ? refuseIfLost() : m_port.isLost())
+        return QStringLiteral("NG");
     if (mode == 1 || mode == 2) {
         Q_EMIT commandGoing();
         if (!RefreshNotGoCheck())
@@ -131,6 +144,8 @@ QString Link::SD(const QByteArray& packet, int mode)
 
 QString Link::sendForWindow(const QByteArray& packet)
 {
+    if (refuseIfLost())
+        return QStringLiteral("NG");
     Q_EMIT commandGoing();
     if (!RefreshNotGoCheck() || packet.isEmpty())
         return QStringLiteral("NG");
@@ -141,6 +156,8 @@ QString Link::sendForWindow(const QByteArray& packet)
 
 QString Link::SendDirect(const QString& hexText)
 {
+    if (refuseIfLost())
+        return QStringLiteral("NG");
     Q_EMIT commandGoing();
     if (!RefreshNotGoCheck())
         return QStringLiteral("NG");
@@ -247,7 +264,8 @@ QByteArray Link::WaitReply(int count)
             success = true;
             break;
         }
-        if (WaitCheck(kLimit))
+        // A lost port answers nothing more: no waiting out the second.
+        if (m_port.isLost() || WaitCheck(kLimit))
             break;
         // Block on the port until bytes come or the second is up; no spinning.
         const double left = kLimit - (m_clock.now() - m_stopwatchStart);
@@ -264,9 +282,12 @@ QByteArray Link::WaitReply(int count)
         result = filler(count);
         m_lastWaitTimedOut = true;
         // The answer may yet come, late: the next other inquiry waits it out.
-        m_lateAnswers = true;
-        m_timedOut = m_lastSilent;
-        m_lateUntil = qMax(m_lateUntil, m_lastSilentAt + kLateAnswerWindow);
+        // Not from a lost port: what comes after its return is new.
+        if (!m_port.isLost()) {
+            m_lateAnswers = true;
+            m_timedOut = m_lastSilent;
+            m_lateUntil = qMax(m_lateUntil, m_lastSilentAt + kLateAnswerWindow);
+        }
     }
     WaitCheck(0);
     m_replyReadBusy = false;

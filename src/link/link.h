@@ -54,6 +54,13 @@ public:
     bool CheckFinishCommand();
     bool RefreshNotGoCheck() const { return !m_state.statusReadBusy; }
 
+    // The port has failed (adapter pulled out, connection dropped) and not
+    // been reopened: nothing is sent and no answer is waited for.
+    bool portLost() const { return m_port.isLost(); }
+    // For what the operator asked: true (and refused() with the reason) when
+    // the port is lost.
+    bool refuseIfLost();
+
     // A preset operation of kind (0 set, 1 recall, 2 reset) and number is
     // about to send its packet. From now on it ends at its own completion
     // (the one on the socket of the first acknowledge that follows) or at an
@@ -98,6 +105,8 @@ Q_SIGNALS:
     void presetAbandoned(int kind, int number);
     // A camera announced a change of the network.
     void networkChange();
+    // What the operator asked for was not sent: the port is lost, for reason.
+    void refused(const QString& reason);
     // Every byte that crosses the line through the link, as it goes out or
     // is taken from the port (whether it is shown, used or discarded).
     void wrote(const QByteArray& bytes);

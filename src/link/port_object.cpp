@@ -57,4 +57,48 @@ void PortObject::outputDrained()
         this, [this] { Q_EMIT comEvent(SendEvent); }, Qt::QueuedConnection);
 }
 
+void PortObject::reportLost(const QString& reason)
+{
+    setLastError(reason);
+    if (m_lost)
+        return;
+    m_lost = true;
+    watchForReturn(true);
+    if (m_lostPosted)
+        return;
+    m_lostPosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_lostPosted = false;
+            // Reopened (or closed on purpose) meanwhile: nothing to tell.
+            if (m_lost)
+                Q_EMIT lost(m_lastError);
+        },
+        Qt::QueuedConnection);
+}
+
+void PortObject::reportMayBeBack()
+{
+    if (!m_lost || m_backPosted)
+        return;
+    m_backPosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_backPosted = false;
+            if (m_lost)
+                Q_EMIT mayBeBack();
+        },
+        Qt::QueuedConnection);
+}
+
+void PortObject::endLoss()
+{
+    if (!m_lost)
+        return;
+    m_lost = false;
+    watchForReturn(false);
+}
+
 } // namespace peltro

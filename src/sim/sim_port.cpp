@@ -1,5 +1,7 @@
 #include "sim_port.h"
 
+#include "serial_port_object.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -21,7 +23,14 @@ bool SimPort::open()
         setLastError(QStringLiteral("Com %1: no such device").arg(commPort()));
         return false;
     }
+    if (!m_present) {
+        setLastError(QStringLiteral("%1: %2").arg(deviceName(commPort()),
+                                                  portErrorText(QSerialPort::DeviceNotFoundError, false)));
+        return false;
+    }
     m_open = true;
+    setLastError({});
+    endLoss();
     return true;
 }
 
@@ -31,6 +40,25 @@ void SimPort::close()
     m_in.clear();
     m_pending.clear();
     m_timer.stop();
+    endLoss();
+}
+
+void SimPort::pull()
+{
+    m_present = false;
+    if (!m_open)
+        return;
+    m_open = false;
+    m_in.clear();
+    m_pending.clear();
+    m_timer.stop();
+    reportLost(QStringLiteral("%1: %2").arg(deviceName(commPort()), portErrorText(QSerialPort::ResourceError, true)));
+}
+
+void SimPort::putBack()
+{
+    m_present = true;
+    reportMayBeBack();
 }
 
 QString SimPort::deviceName(int commPort) const
@@ -66,6 +94,11 @@ bool SimPort::write(const QByteArray& bytes)
         return false;
     if (bytes.isEmpty())
         return true;
+    if (pullAtWrite > 0 && writes.size() + 1 >= pullAtWrite) {
+        pullAtWrite = 0;
+        pull();
+        return false;
+    }
     written += bytes;
     writes << bytes;
     outputDrained();
@@ -133,6 +166,8 @@ QByteArray SimPort::read()
 
 bool SimPort::waitForReadyRead(int msecs)
 {
+    if (isLost())
+        return false;
     const double now = m_clock.now();
     const double deadline = now + msecs / 1000.0;
     if (!m_open || m_pending.empty() || m_pending.front().due > deadline) {

@@ -38,6 +38,15 @@ public:
     // Puts raw bytes on the line from the chain's side now.
     void injectFromChain(const QByteArray& bytes);
 
+    // The adapter is pulled out: an open port is lost, and nothing opens
+    // until it is put back in, which a lost port hears of at once.
+    void pull();
+    void putBack();
+    bool present() const { return m_present; }
+    // The adapter comes out as the panel writes its pullAtWrite-th packet
+    // (counted in writes), which then never reaches the chain; 0: never.
+    int pullAtWrite = 0;
+
     SimChain& chain() { return m_chain; }
     // Every byte the panel wrote, in order, and each write on its own.
     QByteArray written;
@@ -55,6 +64,7 @@ private:
     SimChain& m_chain;
     Clock& m_clock;
     bool m_open = false;
+    bool m_present = true;
     QByteArray m_in;
     std::deque<Pending> m_pending;
     double m_lineFreeAt = 0.0;

@@ -71,6 +71,10 @@ void Maintenance::Power()
     PanelState& st = m.state();
     if (!link.RefreshNotGoCheck())
         return;
+    // On a lost port the check mark would tell a power state the camera
+    // never got.
+    if (link.refuseIfLost())
+        return;
     QAction* power = m.action(QStringLiteral("Power"));
     QByteArray packet;
     if (power->isChecked()) {

@@ -188,11 +188,14 @@ bool Startup::run()
         link.port().close();
         m_info->hide();
         if (!m_open)
-            m_open = new FrmOpen([&link](int com) { return link.port().deviceName(com); });
+            m_open = new FrmOpen([&link](int com) { return link.port().describe(com); });
         QString failure = QStringLiteral("IF_Clear Error\r\nPort = %1").arg(st.portNumber);
-        if (!opened)
+        // Why the port did not open, or why it failed at once (a device
+        // server that cannot open its own serial device drops the connection).
+        if (!opened || !link.port().lastError().isEmpty())
             failure += QStringLiteral("\r\n") + link.port().lastError();
         m_open->lblDBG0->setText(failure);
+        m_open->refreshDevices();
         if (!setcom()) {
             m_info->hide();
             return false;

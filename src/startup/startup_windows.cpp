@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QThread>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -89,8 +91,8 @@ void FrmInfo::showNow()
     repaintNow();
 }
 
-FrmOpen::FrmOpen(std::function<QString(int)> deviceOf, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_deviceOf(std::move(deviceOf))
+FrmOpen::FrmOpen(std::function<ComDescription(int)> describe, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_describe(std::move(describe))
 {
     setObjectName(QStringLiteral("FrmOpen"));
     setWindowTitle(QStringLiteral("Com Setting"));
@@ -106,6 +108,21 @@ FrmOpen::FrmOpen(std::function<QString(int)> deviceOf, QWidget* parent)
     lblDevice = new QLabel(this);
     lblDevice->setObjectName(QStringLiteral("LblDevice"));
     lblDevice->setMinimumWidth(220);
+
+    comDevices = new QTreeWidget(this);
+    comDevices->setObjectName(QStringLiteral("ComDevices"));
+    comDevices->setColumnCount(ColumnCount);
+    comDevices->setHeaderLabels({QStringLiteral("Com"), QStringLiteral("Device"),
+                                 QStringLiteral("Name under /dev/serial/by-id"), QStringLiteral("Adapter"),
+                                 QStringLiteral("Maker"), QStringLiteral("Serial number"),
+                                 QStringLiteral("Does not open")});
+    comDevices->setRootIsDecorated(false);
+    comDevices->setUniformRowHeights(true);
+    comDevices->setAllColumnsShowFocus(true);
+    comDevices->setSelectionMode(QAbstractItemView::SingleSelection);
+    for (int i = 1; i <= 6; ++i)
+        new QTreeWidgetItem(comDevices, {QStringLiteral("Com %1").arg(i)});
+    comDevices->setMinimumHeight(170);
 
     auto* frame1 = new QGroupBox(QStringLiteral("BaudRate"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
@@ -126,18 +143,58 @@ FrmOpen::FrmOpen(std::function<QString(int)> deviceOf, QWidget* parent)
 
     layout->addWidget(label1, 0, 0);
     layout->addWidget(comList1, 0, 1);
-    layout->addWidget(lblDevice, 1, 0, 1, 2);
+    layout->addWidget(lblDevice, 0, 2);
+    layout->addWidget(comDevices, 1, 0, 1, 3);
     layout->addWidget(frame1, 2, 0, 1, 2);
-    layout->addWidget(lblDBG0, 3, 0, 1, 2);
-    layout->addWidget(command1, 4, 1);
+    layout->addWidget(lblDBG0, 3, 0, 1, 3);
+    layout->addWidget(command1, 4, 2, Qt::AlignRight);
+    layout->setColumnStretch(2, 1);
 
     connect(comList1, &QComboBox::currentIndexChanged, this, &FrmOpen::showDevice);
+    // A row picked in the table picks its Com.
+    connect(comDevices, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item)
+            comList1->setCurrentIndex(comDevices->indexOfTopLevelItem(item));
+    });
     connect(command1, &QPushButton::clicked, this, [this] {
         m_confirming = true;
         hide();
         m_confirming = false;
         Q_EMIT confirmed();
     });
+    refreshDevices();
+}
+
+void FrmOpen::refreshDevices()
+{
+    for (int com = 1; com <= 6; ++com) {
+        QTreeWidgetItem* row = comDevices->topLevelItem(com - 1);
+        const ComDescription d = m_describe ? m_describe(com) : ComDescription{};
+        const QString stable = d.stableName.isEmpty() ? QString() : QFileInfo(d.stableName).fileName();
+        // The device node; a stable name that names nothing now stands in
+        // its own column alone.
+        QString node = d.location.isEmpty() ? d.device : d.location;
+        if (d.device.isEmpty())
+            node = QStringLiteral("no serial device");
+        else if (d.location.isEmpty() && d.device == d.stableName)
+            node.clear();
+        row->setText(ColDevice, node);
+        row->setText(ColStableName, stable);
+        row->setText(ColAdapter, d.description);
+        row->setText(ColMaker, d.manufacturer);
+        row->setText(ColSerial, d.serialNumber);
+        row->setText(ColProblem, d.problem);
+        row->setForeground(ColProblem, QBrush(Qt::darkRed));
+        for (int c = 0; c < ColumnCount; ++c)
+            row->setToolTip(c, d.device.isEmpty() ? QString() : QStringLiteral("Com %1 opens %2").arg(com).arg(d.device));
+    }
+    // Wide enough for every column, as far as the screen allows.
+    int width = 2 * comDevices->frameWidth() + 4;
+    for (int c = 0; c < ColumnCount; ++c) {
+        comDevices->resizeColumnToContents(c);
+        width += comDevices->columnWidth(c);
+    }
+    comDevices->setMinimumWidth(qMin(width, 1100));
     showDevice();
 }
 
@@ -153,9 +210,13 @@ QString FrmOpen::selectedSpeed() const
 
 void FrmOpen::showDevice()
 {
-    const QString device = m_deviceOf ? m_deviceOf(selectedPort()) : QString();
-    lblDevice->setText(device.isEmpty() ? QStringLiteral("Com %1: no serial device").arg(selectedPort())
-                                        : QStringLiteral("Com %1 opens %2").arg(selectedPort()).arg(device));
+    const ComDescription d = m_describe ? m_describe(selectedPort()) : ComDescription{};
+    QString text = d.device.isEmpty() ? QStringLiteral("Com %1: no serial device").arg(selectedPort())
+                                      : QStringLiteral("Com %1 opens %2").arg(selectedPort()).arg(d.device);
+    if (!d.device.isEmpty() && !d.problem.isEmpty())
+        text += QStringLiteral("\nDoes not open: %1").arg(d.problem);
+    lblDevice->setText(text);
+    comDevices->setCurrentItem(comDevices->topLevelItem(selectedPort() - 1));
 }
 
 void FrmOpen::closeEvent(QCloseEvent* event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "port_object.h"
+
 #include <QDialog>
 #include <QWidget>
 #include <functional>
@@ -10,6 +12,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QTreeWidget;
 
 namespace peltro {
 
@@ -37,18 +40,26 @@ public:
 };
 
 // "Com Setting": where the operator picks port and speed after a failed
-// interface check.
+// interface check. Beside the Com list, a table says what each Com opens and
+// what is known of it (stable name, adapter, maker, serial number, why it
+// does not open), so that an operator with several adapters can tell them
+// apart.
 class FrmOpen final : public QWidget {
     Q_OBJECT
 public:
-    // deviceOf tells which device a Com number (1..6) opens, for the operator.
-    explicit FrmOpen(std::function<QString(int)> deviceOf, QWidget* parent = nullptr);
+    // describe tells what a Com number (1..6) opens and what is known of it.
+    explicit FrmOpen(std::function<ComDescription(int)> describe, QWidget* parent = nullptr);
 
     QComboBox* comList1 = nullptr;
     QRadioButton* obRate[2] = {nullptr, nullptr};
     QPushButton* command1 = nullptr;
     QLabel* lblDBG0 = nullptr;
     QLabel* lblDevice = nullptr;
+    QTreeWidget* comDevices = nullptr;  // one row per Com
+
+    enum Column { ColCom, ColDevice, ColStableName, ColAdapter, ColMaker, ColSerial, ColProblem, ColumnCount };
+    // Reads the descriptions again (after a failed open, for instance).
+    void refreshDevices();
 
     int selectedPort() const;       // 1..6
     QString selectedSpeed() const;  // "9600" or "38400"
@@ -63,7 +74,7 @@ protected:
 private:
     void showDevice();
 
-    std::function<QString(int)> m_deviceOf;
+    std::function<ComDescription(int)> m_describe;
     bool m_confirming = false;
 };
 

@@ -24,7 +24,7 @@ RefreshController::RefreshController(QTimer& timer1, QPushButton& autoRefreshed,
 
 void RefreshController::apply()
 {
-    const bool ticking = !m_startup && m_windowHolds == 0 && !m_paused
+    const bool ticking = !m_startup && m_windowHolds == 0 && !m_paused && !m_portLost
                          && (m_mode == Mode::Running || (m_mode == Mode::Stopped && m_delayedDue));
     if (!ticking)
         m_timer.stop();
@@ -204,6 +204,18 @@ void RefreshController::releaseWindow(Closing closing, bool alarmOn)
         if (!stop)
             m_interval = kInterval;
     }
+    apply();
+}
+
+void RefreshController::holdForLostPort()
+{
+    m_portLost = true;
+    apply();
+}
+
+void RefreshController::releaseLostPort()
+{
+    m_portLost = false;
     apply();
 }
 

@@ -85,6 +85,11 @@ public:
     void holdForWindow();
     void releaseWindow(Closing closing, bool alarmOn = false);
 
+    // The port is lost: no read is due until it is back, whatever the
+    // operator's choice, which stays as it was and counts again then.
+    void holdForLostPort();
+    void releaseLostPort();
+
     // Start-up keeps the timer off until it has read the camera once, and
     // leaves auto refresh stopped.
     void holdForStartup();
@@ -112,6 +117,7 @@ private:
     bool m_delayedDue = false;     // ... and has finished: the timer runs for it
     bool m_paused = false;
     int m_windowHolds = 0;
+    bool m_portLost = false;
     bool m_startup = false;
     bool m_nothingToRead = false;
     bool m_errorShown = false;

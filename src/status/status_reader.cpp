@@ -27,6 +27,8 @@ StatusReader::StatusReader(FrmMain& main, PanelConfig& config, QObject* parent)
 
 void StatusReader::onRefreshOnce()
 {
+    if (m.link().refuseIfLost())
+        return;
     if (m.state().presetBusy)
         m.refresh().skipOneMore();
     ReadCameraStatus();
@@ -35,7 +37,8 @@ void StatusReader::onRefreshOnce()
 bool StatusReader::ReadCameraStatus()
 {
     PanelState& st = m.state();
-    if (m_reading || st.startup)
+    // Nothing is read from a lost port; the operator has been told.
+    if (m_reading || st.startup || m.link().portLost())
         return false;
     if (st.presetBusy)
         return false;
@@ -46,7 +49,8 @@ bool StatusReader::ReadCameraStatus()
     st.statusReadBusy = true;
 
     if (!st.modelIdentified && !identify()) {
-        markNoAnswer();
+        if (!m.link().portLost())
+            markNoAnswer();
         finish();
         return true;
     }
@@ -59,7 +63,8 @@ bool StatusReader::ReadCameraStatus()
         QByteArray blocks[4];
         for (int i = 0; i < 4; ++i) {
             if (!readBlock(i, blocks[i])) {
-                markNoAnswer();
+                if (!m.link().portLost())
+                    markNoAnswer();
                 finish();
                 return true;
             }
@@ -79,7 +84,7 @@ bool StatusReader::ReadCameraStatus()
     if (st.panTiltFamily && checkPanTiltWindow)
         checkPanTiltWindow();
     if (m.action(QStringLiteral("Power"))->isChecked() && st.panTiltFamily && st.ptwShown && st.ptwLarge
-        && readPanTiltStatus && !readPanTiltStatus())
+        && readPanTiltStatus && !m.link().portLost() && !readPanTiltStatus() && !m.link().portLost())
         markNoAnswer();
     finish();
     return true;
@@ -122,6 +127,9 @@ bool StatusReader::identify()
     for (int tries = 0;;) {
         link.SD(Link::VarArrayToBytes(chain::versionInquiry(st.cameraAddress)), 0);
         v = link.WaitReply(10);
+        // The port failed under the read: that is not the camera's silence.
+        if (link.portLost())
+            return false;
         if (++tries >= kMaxTries) {
             m.refresh().ARError();
             return false;
@@ -185,6 +193,8 @@ bool StatusReader::readBlock(int block, QByteArray& reply)
         reply = link.WaitReply(16);
         if (isValidBlock(reply))
             return true;
+        if (link.portLost())
+            return false;
         if (++invalid >= kMaxTries) {
             m.refresh().ARError();
             return false;

@@ -76,6 +76,76 @@ private Q_SLOTS:
     }
 
     // A packet that never left (the port is closed or gone) is not "OK".
+    // A lost port: nothing goes out, nothing is waited for, nothing is
+    // suspended; what the operator asked for is refused in words.
+    void lostPortRefusesAndDoesNotWait_data()
+    {
+        QTest::addColumn<QString>("send");
+        QTest::addColumn<bool>("operatorCommand");
+        QTest::newRow("silent inquiry") << "sd0" << false;
+        QTest::newRow("operator command") << "sd1" << true;
+        QTest::newRow("address set") << "sd2" << true;
+        QTest::newRow("direct command") << "direct" << true;
+        QTest::newRow("a window's own send") << "window" << true;
+    }
+
+    void lostPortRefusesAndDoesNotWait()
+    {
+        QFETCH(QString, send);
+        QFETCH(bool, operatorCommand);
+        LinkRig r;
+        r.setAutoRunning();
+        r.port.pull();
+        QSignalSpy refused(&r.link, &Link::refused);
+        const double before = r.clock.now();
+        const QByteArray packet = bytes("81 09 04 47 FF");
+        QString result;
+        if (send == QLatin1String("direct"))
+            result = r.link.SendDirect(QStringLiteral("81090447FF"));
+        else if (send == QLatin1String("window"))
+            result = r.link.sendForWindow(packet);
+        else
+            result = r.link.SD(packet, send.back().digitValue());
+        QCOMPARE(result, QStringLiteral("NG"));
+        QCOMPARE(hex(r.link.WaitReply(7)), QStringLiteral("00 01 02 03 04 05 06"));
+        QVERIFY(r.link.lastWaitTimedOut());
+        QCOMPARE(r.clock.now(), before);  // no second waited out
+        QVERIFY(r.takeWrites().isEmpty());
+        QVERIFY(r.sendText.text().isEmpty());
+        QVERIFY(r.autoRefreshed.isEnabled());  // not suspended for a command that never left
+        QCOMPARE(refused.size(), operatorCommand ? 1 : 0);
+        if (operatorCommand)
+            QCOMPARE(refused.at(0).at(0).toString(),
+                     QStringLiteral("simulated chain: device gone (unplugged?)"));
+    }
+
+    // The adapter comes out as an inquiry goes: its wait ends at once. Out
+    // after an answer missed its second: the next inquiry does not wait for
+    // a late answer that cannot come.
+    void pulledDuringAnExchange()
+    {
+        LinkRig r;
+        r.port.pullAtWrite = 2;
+        r.link.SD(bytes("81 09 00 02 FF"), 0);
+        QCOMPARE(r.link.WaitReply(10).size(), 10);  // answered
+        double before = r.clock.now();
+        QCOMPARE(r.link.SD(bytes("81 09 04 47 FF"), 0), QStringLiteral("NG"));
+        r.link.WaitReply(7);
+        QVERIFY(r.link.portLost());
+        QCOMPARE(r.clock.now(), before);
+
+        LinkRig s;
+        s.chain.faults.replyDelay = 1.5;  // the answer comes late
+        s.link.SD(bytes("81 09 04 47 FF"), 0);
+        s.link.WaitReply(7);
+        QVERIFY(s.link.lastWaitTimedOut());
+        s.port.pull();
+        before = s.clock.now();
+        QCOMPARE(s.link.SD(bytes("81 09 04 48 FF"), 0), QStringLiteral("NG"));
+        s.link.WaitReply(7);
+        QCOMPARE(s.clock.now(), before);
+    }
+
     void failedWriteIsNg()
     {
         LinkRig r;

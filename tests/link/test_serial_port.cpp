@@ -23,6 +23,8 @@ private Q_SLOTS:
     void openFailuresOfUsers();
     void bytesPassBothWaysAndNotifyOnlyWhenAsked();
     void vanishedDeviceDoesNotHang();
+    void sameNameComesBack();
+    void closeEndsTheWatch();
 };
 
 namespace {
@@ -35,6 +37,7 @@ struct Pty {
         tcgetattr(slave, &tio);
         cfmakeraw(&tio);
         tcsetattr(slave, TCSANOW, &tio);
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
         path = QString::fromLocal8Bit(name);
     }
     ~Pty()
@@ -50,10 +53,12 @@ struct Pty {
         char buf[64];
         for (int i = 0; i < 50 && out.isEmpty(); ++i) {
             const ssize_t n = ::read(master, buf, sizeof buf);
-            if (n > 0)
+            if (n > 0) {
                 out.append(buf, int(n));
-            else
+            } else {
+                QCoreApplication::processEvents();  // the port writes from the event loop
                 QThread::msleep(10);
+            }
         }
         return out;
     }
@@ -180,22 +185,91 @@ void TestSerialPort::bytesPassBothWaysAndNotifyOnlyWhenAsked()
 void TestSerialPort::vanishedDeviceDoesNotHang()
 {
     auto pty = std::make_unique<Pty>();
-    SerialPortObject port({pty->path});
+    const QString device = pty->path;
+    SerialPortObject port({device});
+    QSignalSpy lost(&port, &PortObject::lost);
     QVERIFY(port.open());
     pty.reset();  // the adapter is pulled out
-    QElapsedTimer t;
-    t.start();
-    port.waitForReadyRead(200);
-    // the loss is known before the event loop closes the port: no write is "sent"
+    // A wait finds the loss and ends: the port is lost from then on, before
+    // the event loop has told anyone.
+    QVERIFY(!port.waitForReadyRead(5000));
+    QVERIFY(port.isLost());
+    QCOMPARE(lost.size(), 0);
     QVERIFY(!port.write(QByteArray::fromHex("81090002ff")));
-    QVERIFY(port.lastError().endsWith(QStringLiteral(": device gone (unplugged?)")));
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    QVERIFY(t.elapsed() < 2000);
-    QTRY_VERIFY_WITH_TIMEOUT(!port.isOpen(), 2000);  // closed on the resource error
+    const QString reason = device + QStringLiteral(": device gone (unplugged?)");
+    QCOMPARE(port.lastError(), reason);
+    // Further waits end at once (a 5 s wait would fail the test's own limit).
+    QVERIFY(!port.waitForReadyRead(60000));
+    // Told once, from the event loop.
+    QTRY_COMPARE(lost.size(), 1);
+    QCOMPARE(lost.at(0).at(0).toString(), reason);
+    QTRY_VERIFY(!port.isOpen());  // closed on the resource error
     QCOMPARE(port.inBufferCount(), 0);
-    QVERIFY(!port.write(QByteArray::fromHex("81090002ff")));
-    QVERIFY(!port.waitForReadyRead(50));
+    QCoreApplication::processEvents();
+    QCOMPARE(lost.size(), 1);
+}
+
+// A device that comes back under the name it was opened by (a link, as the
+// names under /dev/serial/by-id are) is seen at once, and opens again.
+void TestSerialPort::sameNameComesBack()
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
+    auto pty = std::make_unique<Pty>();
+    QVERIFY(QFile::link(pty->path, name));
+    SerialPortObject port({name});
+    port.firstReturnCheckMs = 60000;  // the folder's watch alone has to see it
+    QSignalSpy lost(&port, &PortObject::lost);
+    QSignalSpy back(&port, &PortObject::mayBeBack);
+    QVERIFY(port.open());
+
+    pty.reset();
+    QFile::remove(name);
+    QTRY_COMPARE(lost.size(), 1);
+    QCOMPARE(lost.at(0).at(0).toString(), name + QStringLiteral(": device gone (unplugged?)"));
+    QTest::qWait(50);
+    QCOMPARE(back.size(), 0);
+    QVERIFY(!port.open());  // not there: still lost, still watched
+    QVERIFY(port.isLost());
+    QCOMPARE(port.lastError(), name + QStringLiteral(": no such device"));
+
+    // Another name in the folder is not the device.
+    Pty other;
+    QVERIFY(QFile::link(other.path, dir.filePath(QStringLiteral("usb-other"))));
+    QTest::qWait(50);
+    QCOMPARE(back.size(), 0);
+
+    Pty again;
+    QVERIFY(QFile::link(again.path, name));
+    QTRY_VERIFY_WITH_TIMEOUT(back.size() >= 1, 5000);
+    QVERIFY(port.open());
+    QVERIFY(!port.isLost());
+    QVERIFY(port.write(QByteArray::fromHex("883001ff")));
+    QCOMPARE(again.readMaster().toHex(), QByteArray("883001ff"));
+    // The watch has ended with the loss.
+    QFile::remove(dir.filePath(QStringLiteral("usb-other")));
+    const int seen = back.size();
+    QTest::qWait(50);
+    QCOMPARE(back.size(), seen);
+}
+
+// Closing on purpose ends a loss and its watch: start-up's own search for a
+// port is not taken for a device that failed.
+void TestSerialPort::closeEndsTheWatch()
+{
+    auto pty = std::make_unique<Pty>();
+    SerialPortObject port({pty->path});
+    port.firstReturnCheckMs = 10;
+    QSignalSpy back(&port, &PortObject::mayBeBack);
+    QVERIFY(port.open());
+    pty.reset();
+    QVERIFY(!port.waitForReadyRead(5000));
+    QVERIFY(port.isLost());
+    port.close();
+    QVERIFY(!port.isLost());
+    Pty again;  // may even get the same number
+    QTest::qWait(100);
+    QCOMPARE(back.size(), 0);
 }
 
 QTEST_MAIN(TestSerialPort)

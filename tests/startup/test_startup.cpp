@@ -1,5 +1,6 @@
 #include "panel_settings.h"
 #include "rigs.h"
+#include "serial_port_object.h"
 #include "startup.h"
 #include "startup_windows.h"
 #include "tick_action.h"
@@ -11,6 +12,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace peltro;
@@ -164,6 +166,60 @@ private Q_SLOTS:
         QVERIFY(r.run());
         QCOMPARE(shown, QStringLiteral("IF_Clear Error\r\nPort = 0\r\nCom 7: no such device"));
         QVERIFY(r.port.isOpen());
+    }
+
+    // Each Com's device with what is known of it, from the port's (here a
+    // fake) device list: an operator with several adapters tells them apart.
+    void comSettingTellsAdaptersApart()
+    {
+        QTemporaryDir dev;
+        for (const char* n : {"ttyUSB0", "ttyUSB1"}) {
+            QFile f(dev.filePath(QString::fromLatin1(n)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        const QString ftdi = dev.filePath(QStringLiteral("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
+        QVERIFY(QFile::link(dev.filePath(QStringLiteral("ttyUSB1")), ftdi));
+        const QList<SerialDeviceInfo> system{
+            {dev.filePath(QStringLiteral("ttyUSB0")), {}, QStringLiteral("CP2102 USB to UART Bridge Controller"),
+             QStringLiteral("Silicon Labs"), QStringLiteral("0001")},
+            {dev.filePath(QStringLiteral("ttyUSB1")), ftdi, QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"),
+             QStringLiteral("A50285BI")},
+        };
+        SerialPortObject port({dev.filePath(QStringLiteral("ttyUSB0")), ftdi, dev.filePath(QStringLiteral("ttyUSB9")),
+                               QStringLiteral("tcp://10.0.0.7:4001")},
+                              system);
+        FrmOpen dlg([&port](int com) { return port.describe(com); });
+        const auto row = [&dlg](int com) {
+            QStringList cells;
+            for (int c = 0; c < FrmOpen::ColumnCount; ++c)
+                cells << dlg.comDevices->topLevelItem(com - 1)->text(c);
+            return cells.join(QLatin1Char('|'));
+        };
+        QCOMPARE(dlg.comDevices->topLevelItemCount(), 6);
+        QCOMPARE(row(1), QStringLiteral("Com 1|%1||CP2102 USB to UART Bridge Controller|Silicon Labs|0001|")
+                             .arg(dev.filePath(QStringLiteral("ttyUSB0"))));
+        QCOMPARE(row(2), QStringLiteral("Com 2|%1|usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0|FT232R USB UART|FTDI|"
+                                        "A50285BI|")
+                             .arg(QFileInfo(dev.filePath(QStringLiteral("ttyUSB1"))).absoluteFilePath()));
+        QCOMPARE(row(3), QStringLiteral("Com 3|%1|||||no such device").arg(dev.filePath(QStringLiteral("ttyUSB9"))));
+        QCOMPARE(row(4), QStringLiteral("Com 4|tcp://10.0.0.7:4001||serial device server|||"));
+        QCOMPARE(row(5), QStringLiteral("Com 5|no serial device|||||"));
+
+        // The list and the table pick the same Com.
+        dlg.comDevices->setCurrentItem(dlg.comDevices->topLevelItem(2));
+        QCOMPARE(dlg.selectedPort(), 3);
+        QCOMPARE(dlg.lblDevice->text(), QStringLiteral("Com 3 opens %1\nDoes not open: no such device")
+                                            .arg(dev.filePath(QStringLiteral("ttyUSB9"))));
+        dlg.comList1->setCurrentIndex(1);
+        QCOMPARE(dlg.comDevices->currentItem(), dlg.comDevices->topLevelItem(1));
+        QCOMPARE(dlg.lblDevice->text(), QStringLiteral("Com 2 opens %1").arg(ftdi));
+
+        // What a failed open said stays with its Com.
+        port.setCommPort(1);
+        QVERIFY(!port.open());  // a plain file is no terminal
+        dlg.refreshDevices();
+        QVERIFY(!dlg.comDevices->topLevelItem(0)->text(FrmOpen::ColProblem).isEmpty());
+        QVERIFY(dlg.comDevices->topLevelItem(1)->text(FrmOpen::ColProblem).isEmpty());
     }
 
     void closingComSettingEndsStartup()

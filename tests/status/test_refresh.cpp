@@ -43,6 +43,8 @@ const QMap<QString, Step>& steps()
         {"releaseStop", [](RefreshController& c) { c.releaseWindow(RefreshController::Closing::Stop); }},
         {"noBlocks", [](RefreshController& c) { c.noStatusToRead(); }},
         {"forget", [](RefreshController& c) { c.forgetDelayedRead(); }},
+        {"lost", [](RefreshController& c) { c.holdForLostPort(); }},
+        {"back", [](RefreshController& c) { c.releaseLostPort(); }},
     };
     return s;
 }
@@ -92,6 +94,17 @@ private Q_SLOTS:
         QTest::newRow("two windows, one closes") << "toggle hold hold release" << "Auto 0 2000 00";
         QTest::newRow("delayed read under a hold") << "delay6000 hold resume" << "Stop 0 6000 01";
         QTest::newRow("delayed read forgotten") << "delay6000 hold resume forget release" << "Stop 0 2000 11";
+        // A lost port holds the timer; the operator's choice stays his and
+        // counts again when the port is back.
+        QTest::newRow("port lost while running") << "toggle lost" << "Auto 0 2000 10";
+        QTest::newRow("... back: running again") << "toggle lost back" << "Auto 1 2000 10";
+        QTest::newRow("switched on while lost") << "lost toggle" << "Auto 0 2000 10";
+        QTest::newRow("... back") << "lost toggle back" << "Auto 1 2000 10";
+        QTest::newRow("switched off while lost") << "toggle lost toggle back" << "Stop 0 2000 11";
+        QTest::newRow("a finish while lost") << "toggle suspend lost resume" << "Auto 0 2000 10";
+        QTest::newRow("delayed read while lost") << "delay6000 lost resume" << "Stop 0 6000 11";
+        QTest::newRow("... due when back") << "delay6000 lost resume back" << "Stop 1 6000 11";
+        QTest::newRow("lost under a window hold") << "toggle hold lost back" << "Auto 0 2000 00";
     }
 
     void transitions()

@@ -360,6 +360,9 @@ bool PanTiltController::exchange(const QList<int>& inquiry, int count, QByteArra
         answer = link.WaitReply(count);
         if (pantilt::validAnswer(answer, count))
             return true;
+        // A lost port is not a silent camera: no refresh error for it.
+        if (link.portLost())
+            return false;
         if (++tries >= kMaxTries) {
             m_main.refresh().ARError();
             return false;
