@@ -1,6 +1,7 @@
 #include "maintenance.h"
 
 #include "catalogue.h"
+#include "chain_packets.h"
 #include "frm_main.h"
 #include "refresh_controller.h"
 #include "tick_action.h"
@@ -22,19 +23,19 @@ Maintenance::Maintenance(FrmMain& main, QObject* parent) : QObject(parent), m(ma
 
 void Maintenance::IFClear()
 {
-    m.link().SD(Link::VarArrayToBytes({0x80 + m.state().cameraAddress, 0x01, 0x00, 0x01, 0xFF}), 1);
+    m.link().SD(Link::VarArrayToBytes(chain::interfaceClear(0x80 + m.state().cameraAddress)), 1);
 }
 
 void Maintenance::IFClearB()
 {
-    m.link().SD(Link::VarArrayToBytes({0x88, 0x01, 0x00, 0x01, 0xFF}), 1);
+    m.link().SD(Link::VarArrayToBytes(chain::interfaceClear(chain::kBroadcast)), 1);
 }
 
 void Maintenance::AddressSet()
 {
     Link& link = m.link();
     PanelState& st = m.state();
-    link.SD(Link::VarArrayToBytes({0x88, 0x30, 0x01, 0xFF}), 2);
+    link.SD(Link::VarArrayToBytes(chain::addressSet()), 2);
     const QByteArray a = link.WaitReply(4);
     // Only bytes that came off the line are shown: the filler of a missing
     // answer never crossed it.
@@ -75,13 +76,12 @@ void Maintenance::Power()
     if (link.refuseIfLost())
         return;
     QAction* power = m.action(QStringLiteral("Power"));
-    const int header = 0x80 + st.cameraAddress;
     QByteArray packet;
     if (power->isChecked()) {
-        packet = Link::VarArrayToBytes({header, 0x01, 0x04, 0x00, 0x03, 0xFF});
+        packet = Link::VarArrayToBytes(chain::power(st.cameraAddress, false));
         power->setChecked(false);
     } else {
-        packet = Link::VarArrayToBytes({header, 0x01, 0x04, 0x00, 0x02, 0xFF});
+        packet = Link::VarArrayToBytes(chain::power(st.cameraAddress, true));
         power->setChecked(true);
         st.modelIdentified = false;
         // The camera takes a while to come up: the first reads after the

@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "chain_packets.h"
 #include "frm_main.h"
 #include "message_service.h"
 #include "refresh_controller.h"
@@ -66,7 +67,7 @@ bool Startup::interfaceCheck()
     waitOneSecond(QStringLiteral("Interface Clear Start-Wait 1sec "));
     m_info->setSubtitle(QStringLiteral("Interface Clear Start"));
     m_info->advance();
-    link.SD(Link::VarArrayToBytes({0x88, 0x01, 0x00, 0x01, 0xFF}), 0);
+    link.SD(Link::VarArrayToBytes(chain::interfaceClear(chain::kBroadcast)), 0);
     const QByteArray answer = link.WaitReply(5);
     m_info->advance();
     return !answer.isEmpty() && static_cast<quint8>(answer.at(0)) == 0x88;
@@ -106,7 +107,7 @@ void Startup::addressAssignment()
     m_info->setSubtitle(QStringLiteral("Address Set Start"));
     m_info->advance();
     for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
-        link.SD(Link::VarArrayToBytes({0x88, 0x30, 0x01, 0xFF}), 0);
+        link.SD(Link::VarArrayToBytes(chain::addressSet()), 0);
         const QByteArray a = link.WaitReply(4);
         m_info->advance();
         if (a.size() >= 4 && quint8(a[0]) == 0x88 && quint8(a[1]) == 0x30 && quint8(a[3]) == 0xFF) {
@@ -137,7 +138,7 @@ void Startup::versionCheck()
     m_info->setSubtitle(QStringLiteral("Camera Version Check Start"));
     m_info->advance();
     for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
-        link.SD(Link::VarArrayToBytes({0x80 + st.cameraAddress, 0x09, 0x00, 0x02, 0xFF}), 0);
+        link.SD(Link::VarArrayToBytes(chain::versionInquiry(st.cameraAddress)), 0);
         const QByteArray v = link.WaitReply(10);
         m_info->advance();
         if (v.size() >= 10 && (quint8(v[0]) & 0x80) && quint8(v[1]) == 0x50 && quint8(v[9]) == 0xFF) {
