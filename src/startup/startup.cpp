@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QTimer>
 
@@ -157,8 +158,17 @@ void Startup::versionCheck()
 
 void Startup::applyPlacement(const Placement& p)
 {
-    m_main.move(twips::toPixels(p.left), twips::toPixels(p.top));
-    m_main.resize(twips::toPixels(p.width), twips::toPixels(p.height));
+    QRect placed = twips::toRect(p.left, p.top, p.width, p.height);
+    // A placement made on a screen that is gone (or nonsense in the settings
+    // file) would put the panel out of reach: it is kept to the screens.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desktop = screen->availableVirtualGeometry();
+        placed.setSize(placed.size().boundedTo(desktop.size()));
+        if (!desktop.intersects(placed))
+            placed.moveTopLeft(desktop.topLeft());
+    }
+    m_main.move(placed.topLeft());
+    m_main.resize(placed.size());
 }
 
 bool Startup::run()
@@ -189,11 +199,16 @@ bool Startup::run()
         m_info->hide();
         if (!m_open)
             m_open = new FrmOpen([&link](int com) { return link.port().describe(com); });
-        QString failure = QStringLiteral("IF_Clear Error\r\nPort = %1").arg(st.portNumber);
+        // The Com that was tried: before the operator has chosen one, the
+        // port's own first one.
+        QString failure = QStringLiteral("IF_Clear Error\r\nPort = %1").arg(link.port().commPort());
         // Why the port did not open, or why it failed at once (a device
         // server that cannot open its own serial device drops the connection).
         if (!opened || !link.port().lastError().isEmpty())
             failure += QStringLiteral("\r\n") + link.port().lastError();
+        else
+            failure += QStringLiteral("\r\nNo answer to the interface clear within one second: check the Com, "
+                                      "the speed, the cable and the cameras' power.");
         m_open->lblDBG0->setText(failure);
         m_open->refreshDevices();
         if (!setcom()) {
