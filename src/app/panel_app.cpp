@@ -6,6 +6,8 @@
 #include "frm_md.h"
 #include "frm_pan_tilt.h"
 #include "frm_power_off.h"
+#include "frm_traffic.h"
+#include "packet_names.h"
 #include "pan_tilt_controller.h"
 #include "privacy_windows.h"
 #include "setting_windows.h"
@@ -18,8 +20,10 @@ namespace peltro {
 PanelApp::PanelApp(FrmMain& m)
     : main(m), config(m), status(m, config), maintenance(m), reconnection(m, maintenance),
       panTilt(std::make_unique<PanTiltController>(m)), privacy(std::make_unique<PrivacyWindows>(m)),
-      titles(std::make_unique<TitleEditors>(m)), settings(std::make_unique<SettingWindows>(m))
+      titles(std::make_unique<TitleEditors>(m)), settings(std::make_unique<SettingWindows>(m)),
+      decodedTraffic(std::make_unique<traffic::Session>(m.link().clock(), &panelPacketNames()))
 {
+    decodedTraffic->attach(m.link());
     status.checkPanTiltWindow = [this] { panTilt->check_DspPTW(); };
     status.familyChanged = [this] { panTilt->DspPTW(); };
     status.readPanTiltStatus = [this] { return panTilt->ReadPanTiltStatusCore(); };
@@ -32,6 +36,7 @@ PanelApp::PanelApp(FrmMain& m)
     installPowerOffDialogs(m);
     installAESpotWindow(m);
     installVersionWindows(m);
+    installTrafficView(m, *decodedTraffic);
 }
 
 PanelApp::~PanelApp() = default;

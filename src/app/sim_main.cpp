@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
+#include <memory>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -21,6 +22,40 @@ void onSignal(int)
 {
     const char c = 1;
     [[maybe_unused]] auto n = ::write(g_signalPipe[1], &c, 1);
+}
+
+// One line of --control: changes a fault while the chain runs. Answers what
+// was done, for the log, or nothing for a line it does not know.
+QString control(const QString& line, sim::SimChain& chain, sim::PtyServer& server)
+{
+    const QStringList words = line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QString verb = words.value(0);
+    bool ok = true;
+    if (verb == QLatin1String("slow") && (words.size() == 2 || words.size() == 3)) {
+        bool countOk = true;
+        const double seconds = words.at(1).toDouble(&ok);
+        const int count = words.size() == 3 ? words.at(2).toInt(&countOk) : -1;
+        if (!ok || !countOk || seconds < 0 || count < -1)
+            return {};
+        chain.faults.replyDelay = seconds;
+        chain.faults.lateCount = count;
+        return line.simplified();
+    }
+    if (verb == QLatin1String("broadcasts") && words.size() == 2
+        && (words.at(1) == QLatin1String("lost") || words.at(1) == QLatin1String("returned"))) {
+        chain.faults.broadcastsLost = words.at(1) == QLatin1String("lost");
+        return line.simplified();
+    }
+    if (verb == QLatin1String("netchange") && words.size() == 2) {
+        const int count = words.at(1).toInt(&ok);
+        if (!ok || count < 1)
+            return {};
+        // A camera that repeats its notice, a little apart each time.
+        for (int i = 0; i < count; ++i)
+            QTimer::singleShot(20 * i, &server, [&server] { server.sendNetworkChange(1); });
+        return line.simplified();
+    }
+    return {};
 }
 } // namespace
 
@@ -53,9 +88,14 @@ int main(int argc, char* argv[])
     QCommandLineOption netOpt(QStringLiteral("netchange"),
                               QStringLiteral("Camera 1 sends a network-change notice after SECONDS."),
                               QStringLiteral("SECONDS"));
+    QCommandLineOption controlOpt(QStringLiteral("control"),
+                                  QStringLiteral("Take fault changes from standard input, one a line: \"slow SECONDS "
+                                                 "[COUNT]\" (the next COUNT packets, or every one), \"broadcasts "
+                                                 "lost\", \"broadcasts returned\", \"netchange COUNT\". Each is "
+                                                 "confirmed on standard output as \"# LINE\"."));
     QCommandLineOption logOpt(QStringLiteral("log"),
                               QStringLiteral("Print every packet received (<-) and answer sent (->)."));
-    parser.addOptions({logOpt, chainOpt, linkOpt, paceOpt, baudOpt, silentOpt, noBroadcastOpt, junkOpt, slowOpt, netOpt});
+    parser.addOptions({logOpt, chainOpt, linkOpt, paceOpt, baudOpt, silentOpt, noBroadcastOpt, junkOpt, slowOpt, netOpt, controlOpt});
     parser.process(app);
 
     QString error;
@@ -101,6 +141,31 @@ int main(int argc, char* argv[])
     if (parser.isSet(netOpt)) {
         const int ms = static_cast<int>(parser.value(netOpt).toDouble() * 1000);
         QTimer::singleShot(ms, &server, [&server] { server.sendNetworkChange(1); });
+    }
+
+    if (parser.isSet(controlOpt)) {
+        auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
+        auto pending = std::make_shared<QByteArray>();
+        QObject::connect(input, &QSocketNotifier::activated, &app, [input, pending, &chain, &server] {
+            char buf[256];
+            const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+            if (n <= 0) {
+                input->setEnabled(false);  // end of input: the faults stay as they are
+                return;
+            }
+            pending->append(buf, n);
+            for (qsizetype end = pending->indexOf('\n'); end >= 0; end = pending->indexOf('\n')) {
+                const QString line = QString::fromLocal8Bit(pending->left(end));
+                pending->remove(0, end + 1);
+                const QString done = control(line, *chain, server);
+                if (done.isEmpty()) {
+                    std::fprintf(stderr, "peltro-sim: unknown control \"%s\"\n", qPrintable(line));
+                } else {
+                    std::printf("# %s\n", qPrintable(done));
+                    std::fflush(stdout);
+                }
+            }
+        });
     }
 
     const int rc = QCoreApplication::exec();

@@ -258,6 +258,12 @@ void SerialPortObject::onSerialError(QSerialPort::SerialPortError error)
     // Failures to open are told by open() itself.
     if (error == QSerialPort::NoError || m_io != &m_serial)
         return;
+    // A wait that ran out is no failure of the port: the camera did not
+    // answer, which the caller tells in its own words.
+    if (error == QSerialPort::TimeoutError) {
+        m_serial.clearError();
+        return;
+    }
     if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
         reportLost(QStringLiteral("%1: %2").arg(m_device, portErrorText(error, true)));
         // Closed, so that a hung-up terminal stops signalling readable; not

@@ -78,6 +78,49 @@ QList<int> afTimesPacket(int address, const QString& activeTime, const QString& 
                          {0x27, first(activeTime), last(activeTime), first(intervalTime), last(intervalTime)});
 }
 
+const QList<PanelCommandRow>& panelCommandRows()
+{
+    using P = PanelCommand;
+    static const QList<PanelCommandRow> rows{
+        {P::DZoomOn, "DZoom on", 0x06, 0x02},
+        {P::DZoomOff, "DZoom off", 0x06, 0x03},
+        {P::DZoomCombine, "DZoomMode_0 (combine)", 0x36, 0x00},
+        {P::DZoomSeparate, "DZoomMode_1 (separate)", 0x36, 0x01},
+        {P::DZoomMax, "DZoomX", 0x06, 0x10},
+        {P::AutoFocus, "AFModeCmd_0 (auto focus)", 0x38, 0x02},
+        {P::ManualFocus, "ManAFMode", 0x38, 0x03},
+        {P::AFNormal, "AFModeCmd_1 (Normal)", 0x57, 0x00},
+        {P::AFInterval, "AFModeCmd_2 (Interval AF)", 0x57, 0x01},
+        {P::AFZoomTrigger, "AFModeCmd_3 (Zoom Trigger)", 0x57, 0x02},
+        {P::AFTrigger, "AFTrig", 0x18, 0x01},
+        {P::Infinity, "Infinity", 0x18, 0x02},
+        {P::AFSensLow, "AF_Sens low", 0x58, 0x02},
+        {P::AFSensNormal, "AF_Sens normal", 0x58, 0x03},
+        {P::LensInit, "Lensinit", 0x19, 0x01},
+        {P::WBTrigger, "WBTrigger", 0x10, 0x05},
+    };
+    return rows;
+}
+
+QList<int> panelPacket(int address, PanelCommand which)
+{
+    for (const PanelCommandRow& row : panelCommandRows()) {
+        if (row.which == which)
+            return cameraCommand(address, {row.command, row.param});
+    }
+    qFatal("a panel command without its row");
+}
+
+const QList<ExposureSwitch>& exposureSwitches()
+{
+    static const QList<ExposureSwitch> switches{
+        {"BackLight", 0x33, false},
+        {"AutoSlowShutter", 0x5A, false},
+        {"ExpComp", 0x3E, true},
+    };
+    return switches;
+}
+
 const QList<AEModeRow>& aeModeRows()
 {
     //                 code               item                iris   gain   shut.  bright switches

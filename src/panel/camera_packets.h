@@ -53,6 +53,31 @@ QList<int> teleEndPacket(int address, bool digitalZoomOn);
 // the active time, r and s from those of the interval time.
 QList<int> afTimesPacket(int address, const QString& activeTime, const QString& intervalTime);
 
+// Lens, exposure and white-balance controls that send one fixed packet,
+// 8x 01 04 <command> <param> FF, by the control (and the state it asks for).
+enum class PanelCommand {
+    DZoomOn, DZoomOff, DZoomCombine, DZoomSeparate, DZoomMax,
+    AutoFocus, ManualFocus, AFNormal, AFInterval, AFZoomTrigger,
+    AFTrigger, Infinity, AFSensLow, AFSensNormal, LensInit,
+    WBTrigger,
+};
+struct PanelCommandRow {
+    PanelCommand which;
+    const char* name;   // the control, and the state where it has several
+    int command;
+    int param;
+};
+const QList<PanelCommandRow>& panelCommandRows();
+QList<int> panelPacket(int address, PanelCommand which);
+
+// The exposure check boxes: on 02, off 03.
+struct ExposureSwitch {
+    const char* name;
+    int command;
+    bool gatesExpCompGroup;   // the compensation steps are usable only while it is on
+};
+const QList<ExposureSwitch>& exposureSwitches();
+
 // --- Exposure and white balance ---------------------------------------------
 
 enum ModeCode : int {

@@ -72,18 +72,7 @@ void onWBMode(FrmMain& main, int code)
     applyWBEnabling(main, code);
 }
 
-// Exposure check boxes: on 02, off 03, read after the click toggled them.
-struct ExposureSwitch {
-    const char* name;
-    int command;
-    bool gatesExpCompGroup;   // the compensation steps are usable only while it is on
-};
-constexpr ExposureSwitch kSwitches[] = {
-    {"BackLight", 0x33, false},
-    {"AutoSlowShutter", 0x5A, false},
-    {"ExpComp", 0x3E, true},
-};
-
+// Exposure check boxes, read after the click toggled them.
 void onExposureSwitch(FrmMain& main, const ExposureSwitch& sw, bool on)
 {
     if (statusReadRunning(main))
@@ -137,7 +126,7 @@ void installExposureControls(FrmMain& main)
         QObject::connect(main.tick(QString::fromLatin1(row.item)), &TickAction::clicked, m,
                          [m, code] { onAEMode(*m, code); });
     }
-    for (const ExposureSwitch& sw : kSwitches) {
+    for (const ExposureSwitch& sw : exposureSwitches()) {
         QObject::connect(main.control<QCheckBox>(QString::fromLatin1(sw.name)), &QCheckBox::clicked, m,
                          [m, sw](bool checked) { onExposureSwitch(*m, sw, checked); });
     }
@@ -153,7 +142,7 @@ void installWhiteBalanceControls(FrmMain& main)
     }
     // The one-push trigger is not guarded: it changes nothing on the panel.
     QObject::connect(main.control<QPushButton>(QStringLiteral("WBTrigger")), &QPushButton::clicked, m,
-                     [m] { sendCommand(*m, cameraCommand(m->state().cameraAddress, {0x10, 0x05})); });
+                     [m] { sendCommand(*m, panelPacket(m->state().cameraAddress, PanelCommand::WBTrigger)); });
 }
 
 } // namespace peltro

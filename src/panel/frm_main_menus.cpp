@@ -5,6 +5,7 @@
 
 #include "tick_action.h"
 
+#include <QKeySequence>
 #include <QMenuBar>
 
 namespace peltro {
@@ -154,6 +155,10 @@ void FrmMain::buildMenus()
     addBarItem(bar, "PrivacyAv", "PrivacyA");
     addBarItem(bar, "MotionDetecter", "Alarm");
     bar->addMenu(addMenu(bar, "VersionMenu", "Version", {{"version", "Version"}}));
+
+    // Tools come last, after everything that talks to the camera.
+    bar->addMenu(addMenu(bar, "M_Tools", "Tools", {{"TrafficView", "Decoded Traffic..."}}));
+    action(QStringLiteral("TrafficView"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
 }
 
 } // namespace peltro

@@ -58,7 +58,7 @@ void onDigitalZoomSwitch(FrmMain& main, bool on)
 {
     if (statusReadRunning(main))
         return;
-    const QList<int> packet = cameraCommand(address(main), {0x06, on ? 0x02 : 0x03});
+    const QList<int> packet = panelPacket(address(main), on ? PanelCommand::DZoomOn : PanelCommand::DZoomOff);
     showFullZoomSlider(main, on);
     sendCommand(main, packet);
 }
@@ -67,7 +67,7 @@ void onDigitalZoomMode(FrmMain& main, int index)
 {
     if (statusReadRunning(main) || (index != 0 && index != 1))
         return;
-    sendCommand(main, cameraCommand(address(main), {0x36, index}));
+    sendCommand(main, panelPacket(address(main), index == 1 ? PanelCommand::DZoomSeparate : PanelCommand::DZoomCombine));
     const bool separate = index == 1;
     if (separate) {
         enable(main, {"DZoomTele", "DZoomWide", "DZoomX"}, true);
@@ -87,7 +87,7 @@ void onDigitalZoomMode(FrmMain& main, int index)
 
 void onDigitalZoomMax(FrmMain& main)
 {
-    sendCommand(main, cameraCommand(address(main), {0x06, 0x10}));
+    sendCommand(main, panelPacket(address(main), PanelCommand::DZoomMax));
     // The camera toggles between 1x and maximum; the caption follows the presses.
     QPushButton* b = button(main, "DZoomX");
     const bool atOne = b->text().compare(QLatin1String("X1"), Qt::CaseInsensitive) == 0;
@@ -97,13 +97,14 @@ void onDigitalZoomMax(FrmMain& main)
 void onFocusMode(FrmMain& main, int index)
 {
     if (index == 0) {
-        const QList<int> packet = cameraCommand(address(main), {0x38, 0x02});
+        const QList<int> packet = panelPacket(address(main), PanelCommand::AutoFocus);
         applyFocusPattern(main, FocusPattern::Auto, main.state().afSubMode);
         sendCommand(main, packet);
         return;
     }
     const int subMode = index - 1;
-    const QList<int> packet = cameraCommand(address(main), {0x57, subMode});
+    constexpr PanelCommand kSubModes[] = {PanelCommand::AFNormal, PanelCommand::AFInterval, PanelCommand::AFZoomTrigger};
+    const QList<int> packet = panelPacket(address(main), kSubModes[subMode]);
     applyFocusPattern(main, FocusPattern::SubMode, subMode);
     main.state().afSubMode = std::uint8_t(subMode);
     sendCommand(main, packet);
@@ -111,7 +112,7 @@ void onFocusMode(FrmMain& main, int index)
 
 void onManualFocus(FrmMain& main)
 {
-    const QList<int> packet = cameraCommand(address(main), {0x38, 0x03});
+    const QList<int> packet = panelPacket(address(main), PanelCommand::ManualFocus);
     applyFocusPattern(main, FocusPattern::Manual, main.state().afSubMode);
     sendCommand(main, packet);
 }
@@ -129,18 +130,17 @@ void onAFSensitivity(FrmMain& main, bool low)
 {
     if (statusReadRunning(main))
         return;
-    sendCommand(main, cameraCommand(address(main), {0x58, low ? 0x02 : 0x03}));
+    sendCommand(main, panelPacket(address(main), low ? PanelCommand::AFSensLow : PanelCommand::AFSensNormal));
 }
 
 // Buttons that send one fixed packet and change nothing on the panel.
 struct FixedClick {
     const char* name;
-    int command;
-    int param;
+    PanelCommand command;
 };
 constexpr FixedClick kFixedClicks[] = {
-    {"AFTrig", 0x18, 0x01},
-    {"Infinity", 0x18, 0x02},
+    {"AFTrig", PanelCommand::AFTrigger},
+    {"Infinity", PanelCommand::Infinity},
 };
 
 } // namespace
@@ -207,13 +207,13 @@ void installLensControls(FrmMain& main)
     QObject::connect(button(main, "ManAFMode"), &QPushButton::clicked, m, [m] { onManualFocus(*m); });
     for (const FixedClick& c : kFixedClicks) {
         QObject::connect(button(main, c.name), &QPushButton::clicked, m,
-                         [m, c] { sendCommand(*m, cameraCommand(address(*m), {c.command, c.param})); });
+                         [m, c] { sendCommand(*m, panelPacket(address(*m), c.command)); });
     }
     QObject::connect(checkBox(main, "AF_Sens"), &QCheckBox::clicked, m,
                      [m](bool checked) { onAFSensitivity(*m, checked); });
     QObject::connect(button(main, "ACTAFmodeset"), &QPushButton::clicked, m, [m] { onAFTimes(*m); });
     QObject::connect(main.action(QStringLiteral("Lensinit")), &QAction::triggered, m,
-                     [m] { sendCommand(*m, cameraCommand(address(*m), {0x19, 0x01})); });
+                     [m] { sendCommand(*m, panelPacket(address(*m), PanelCommand::LensInit)); });
 }
 
 } // namespace peltro

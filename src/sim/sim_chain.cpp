@@ -66,6 +66,15 @@ QByteArray SimChain::withJunk(const QByteArray& reply) const
     return faults.junk + out;
 }
 
+double SimChain::takeReplyDelay()
+{
+    if (faults.replyDelay <= 0.0 || faults.lateCount == 0)
+        return 0.0;
+    if (faults.lateCount > 0)
+        --faults.lateCount;
+    return faults.replyDelay;
+}
+
 QByteArray SimChain::networkChangeNotice(int position) const
 {
     return camera(position).networkChangeNotice();
@@ -106,10 +115,11 @@ QList<Emission> SimChain::packet(const QByteArray& packet)
         if (faults.silent.contains(position))
             return {};
         const QList<QByteArray> replies = cam.handle(packet);
+        const double late = replies.isEmpty() ? 0.0 : takeReplyDelay();
         QList<Emission> out;
         bool acknowledged = false;
         for (const QByteArray& reply : replies) {
-            const double delay = faults.replyDelay + (acknowledged ? faults.completionDelay : 0.0);
+            const double delay = late + (acknowledged ? faults.completionDelay : 0.0);
             out.append({delay, withJunk(reply)});
             if (reply.size() == 3 && (at(reply, 1) & 0xF0) == 0x40)
                 acknowledged = true;
@@ -142,7 +152,7 @@ QList<Emission> SimChain::broadcast(const QByteArray& packet)
     }
     if (faults.broadcastsLost)
         return {};
-    return {{faults.replyDelay, withJunk(returned)}};
+    return {{takeReplyDelay(), withJunk(returned)}};
 }
 
 } // namespace peltro::sim

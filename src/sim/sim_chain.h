@@ -18,6 +18,7 @@ struct Faults {
     QByteArray junk;                // bytes sent before every reply packet
     bool garbled = false;           // every reply's second byte is off by one bit
     double replyDelay = 0.0;        // seconds from a packet's arrival to its first reply
+    int lateCount = -1;             // how many more packets are answered replyDelay late; -1 every one
     double completionDelay = 0.0;   // seconds between acknowledge and completion
 };
 
@@ -60,6 +61,7 @@ private:
     QList<Emission> packet(const QByteArray& packet);
     QList<Emission> broadcast(const QByteArray& packet);
     QByteArray withJunk(const QByteArray& reply) const;
+    double takeReplyDelay();
 
     QList<SimCamera> m_cameras;
     QByteArray m_pending;   // the packet being received, from its header byte on

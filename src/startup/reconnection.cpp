@@ -98,7 +98,7 @@ void Reconnection::onMayBeBack()
     m_clearFinish << connect(&link, &Link::commandFinished, this, answered, Qt::QueuedConnection)
                   << connect(&link, &Link::presetFinished, this, answered, Qt::QueuedConnection);
     m_clearWait.start(interfaceClearWaitMs);
-    m_maintenance.IFClearB();
+    m_maintenance.sendIFClearB();
 }
 
 bool Reconnection::lostAgain()
@@ -136,7 +136,7 @@ void Reconnection::afterInterfaceClear(bool answered)
     // The cameras may have been powered off meanwhile, or changed: they get
     // their addresses again and the addressed one is identified afresh.
     st.modelIdentified = false;
-    m_maintenance.AddressSet();
+    const bool addressed = m_maintenance.AddressSet();
     if (lostAgain())
         return;
     // Address Set has read the status itself when the address had to change.
@@ -147,6 +147,13 @@ void Reconnection::afterInterfaceClear(bool answered)
     m_recovering = false;
     m_down = false;
     m.refresh().releaseLostPort();
+    if (!addressed) {
+        say(QStringLiteral("Link back: %1 reopened and interfaces cleared, but Address Set got no valid answer. Check "
+                           "the cameras, then use Camera > Address Set.")
+                .arg(device),
+            Tone::Alarm);
+        return;
+    }
     say(QStringLiteral("Link back: %1 reopened, interfaces cleared, addresses set, status read.").arg(device),
         Tone::Good);
     m_hide.start();

@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "chain_packets.h"
 #include "frm_main.h"
 #include "message_service.h"
 #include "refresh_controller.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QTimer>
 
@@ -66,7 +68,7 @@ bool Startup::interfaceCheck()
     waitOneSecond(QStringLiteral("Interface Clear Start-Wait 1sec "));
     m_info->setSubtitle(QStringLiteral("Interface Clear Start"));
     m_info->advance();
-    link.SD(Link::VarArrayToBytes({0x88, 0x01, 0x00, 0x01, 0xFF}), 0);
+    link.SD(Link::VarArrayToBytes(chain::interfaceClear(chain::kBroadcast)), 0);
     const QByteArray answer = link.WaitReply(5);
     m_info->advance();
     return !answer.isEmpty() && static_cast<quint8>(answer.at(0)) == 0x88;
@@ -106,7 +108,7 @@ void Startup::addressAssignment()
     m_info->setSubtitle(QStringLiteral("Address Set Start"));
     m_info->advance();
     for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
-        link.SD(Link::VarArrayToBytes({0x88, 0x30, 0x01, 0xFF}), 0);
+        link.SD(Link::VarArrayToBytes(chain::addressSet()), 0);
         const QByteArray a = link.WaitReply(4);
         m_info->advance();
         if (a.size() >= 4 && quint8(a[0]) == 0x88 && quint8(a[1]) == 0x30 && quint8(a[3]) == 0xFF) {
@@ -137,7 +139,7 @@ void Startup::versionCheck()
     m_info->setSubtitle(QStringLiteral("Camera Version Check Start"));
     m_info->advance();
     for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
-        link.SD(Link::VarArrayToBytes({0x80 + st.cameraAddress, 0x09, 0x00, 0x02, 0xFF}), 0);
+        link.SD(Link::VarArrayToBytes(chain::versionInquiry(st.cameraAddress)), 0);
         const QByteArray v = link.WaitReply(10);
         m_info->advance();
         if (v.size() >= 10 && (quint8(v[0]) & 0x80) && quint8(v[1]) == 0x50 && quint8(v[9]) == 0xFF) {
@@ -156,8 +158,17 @@ void Startup::versionCheck()
 
 void Startup::applyPlacement(const Placement& p)
 {
-    m_main.move(twips::toPixels(p.left), twips::toPixels(p.top));
-    m_main.resize(twips::toPixels(p.width), twips::toPixels(p.height));
+    QRect placed = twips::toRect(p.left, p.top, p.width, p.height);
+    // A placement made on a screen that is gone (or nonsense in the settings
+    // file) would put the panel out of reach: it is kept to the screens.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desktop = screen->availableVirtualGeometry();
+        placed.setSize(placed.size().boundedTo(desktop.size()));
+        if (!desktop.intersects(placed))
+            placed.moveTopLeft(desktop.topLeft());
+    }
+    m_main.move(placed.topLeft());
+    m_main.resize(placed.size());
 }
 
 bool Startup::run()
@@ -188,11 +199,16 @@ bool Startup::run()
         m_info->hide();
         if (!m_open)
             m_open = new FrmOpen([&link](int com) { return link.port().describe(com); });
-        QString failure = QStringLiteral("IF_Clear Error\r\nPort = %1").arg(st.portNumber);
+        // The Com that was tried: before the operator has chosen one, the
+        // port's own first one.
+        QString failure = QStringLiteral("IF_Clear Error\r\nPort = %1").arg(link.port().commPort());
         // Why the port did not open, or why it failed at once (a device
         // server that cannot open its own serial device drops the connection).
         if (!opened || !link.port().lastError().isEmpty())
             failure += QStringLiteral("\r\n") + link.port().lastError();
+        else
+            failure += QStringLiteral("\r\nNo answer to the interface clear within one second: check the Com, "
+                                      "the speed, the cable and the cameras' power.");
         m_open->lblDBG0->setText(failure);
         m_open->refreshDevices();
         if (!setcom()) {

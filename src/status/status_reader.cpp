@@ -3,6 +3,7 @@
 #include "camera_controls.h"
 #include "camera_packets.h"
 #include "catalogue.h"
+#include "chain_packets.h"
 #include "frm_main.h"
 #include "panel_config.h"
 #include "refresh_controller.h"
@@ -124,7 +125,7 @@ bool StatusReader::identify()
     Link& link = m.link();
     QByteArray v;
     for (int tries = 0;;) {
-        link.SD(Link::VarArrayToBytes({0x80 + st.cameraAddress, 0x09, 0x00, 0x02, 0xFF}), 0);
+        link.SD(Link::VarArrayToBytes(chain::versionInquiry(st.cameraAddress)), 0);
         v = link.WaitReply(10);
         // The port failed under the read: that is not the camera's silence.
         if (link.portLost())
@@ -187,9 +188,8 @@ bool StatusReader::identify()
 bool StatusReader::readBlock(int block, QByteArray& reply)
 {
     Link& link = m.link();
-    const int header = 0x80 + m.state().cameraAddress;
     for (int invalid = 0;;) {
-        link.SD(Link::VarArrayToBytes({header, 0x09, 0x7E, 0x7E, block, 0xFF}), 0);
+        link.SD(Link::VarArrayToBytes(chain::blockInquiry(m.state().cameraAddress, chain::Block(block))), 0);
         reply = link.WaitReply(16);
         if (isValidBlock(reply))
             return true;

@@ -180,6 +180,11 @@ void TestSerialPort::bytesPassBothWaysAndNotifyOnlyWhenAsked()
     port.setRThreshold(1);
     QTRY_VERIFY(events.contains(PortObject::ReceiveEvent));
     QCOMPARE(port.read(), answer);
+
+    // a wait that runs out is no failure of the port
+    QVERIFY(!port.waitForReadyRead(20));
+    QCOMPARE(port.lastError(), QString());
+    QVERIFY(port.isOpen() && !port.isLost());
 }
 
 void TestSerialPort::vanishedDeviceDoesNotHang()

@@ -98,6 +98,12 @@ private slots:
         QCOMPARE(send(chain, "81 01 06 04 FF"), QStringLiteral("90 61 41 FF"));
         QCOMPARE(chain.camera(1).state.zoom, 0x4000);
         QCOMPARE(send(chain, "81 01 04 99 FF"), kSyntax);
+        // Late for a given number of packets only; a broadcast counts as one.
+        chain.faults.lateCount = 2;
+        QCOMPARE(chain.feed(hex("81 09 00 02 FF")).first().delay, 0.25);
+        QCOMPARE(chain.feed(hex("88 01 00 01 FF")).first().delay, 0.25);
+        QCOMPARE(chain.feed(hex("81 09 00 02 FF")).first().delay, 0.0);
+        QCOMPARE(chain.faults.lateCount, 0);
         // Inquiries still work, and report the power off.
         const QByteArray other = answer(chain, "81 09 7E 7E 02 FF");
         QCOMPARE(other.size(), 16);

@@ -126,7 +126,10 @@ private Q_SLOTS:
         bool sawDialog = false;
         r.onComSetting([&](FrmOpen* dlg) {
             QCOMPARE(dlg->windowTitle(), QStringLiteral("Com Setting"));
-            QCOMPARE(dlg->lblDBG0->text(), QStringLiteral("IF_Clear Error\r\nPort = 0"));
+            // The Com tried (the port's first), and why it failed.
+            QCOMPARE(dlg->lblDBG0->text(),
+                     QStringLiteral("IF_Clear Error\r\nPort = 1\r\nNo answer to the interface clear within one "
+                                    "second: check the Com, the speed, the cable and the cameras' power."));
             QVERIFY(!r.port.isOpen());
             QVERIFY(!r.startup->info()->isVisible());
             QCOMPARE(dlg->comList1->count(), 6);
@@ -164,7 +167,7 @@ private Q_SLOTS:
             QTest::mouseClick(dlg->command1, Qt::LeftButton);  // Com 1, where the chain is
         });
         QVERIFY(r.run());
-        QCOMPARE(shown, QStringLiteral("IF_Clear Error\r\nPort = 0\r\nCom 7: no such device"));
+        QCOMPARE(shown, QStringLiteral("IF_Clear Error\r\nPort = 7\r\nCom 7: no such device"));
         QVERIFY(r.port.isOpen());
     }
 

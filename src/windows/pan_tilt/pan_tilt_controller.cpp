@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringList>
 #include <QTimer>
 #include <climits>
 
@@ -54,6 +55,24 @@ Drive directDrive(int index)
 QList<int> drivePacket(int address, int panSpeed, int tiltSpeed, Drive drive)
 {
     return {header(address), 0x01, 0x06, 0x01, panSpeed, tiltSpeed, drive.pan, drive.tilt, 0xFF};
+}
+
+std::optional<QString> driveText(Drive drive)
+{
+    QStringList words;
+    switch (drive.pan) {
+    case kLeft: words << QStringLiteral("left"); break;
+    case kRight: words << QStringLiteral("right"); break;
+    case kHold: break;
+    default: return std::nullopt;
+    }
+    switch (drive.tilt) {
+    case kUp: words << QStringLiteral("up"); break;
+    case kDown: words << QStringLiteral("down"); break;
+    case kHold: break;
+    default: return std::nullopt;
+    }
+    return words.isEmpty() ? QStringLiteral("stop") : words.join(QLatin1Char(' '));
 }
 
 QList<int> homePacket(int address)

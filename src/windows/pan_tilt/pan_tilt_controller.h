@@ -35,6 +35,8 @@ Drive stopDrive(int index);
 Drive directDrive(int index);
 
 QList<int> drivePacket(int address, int panSpeed, int tiltSpeed, Drive drive);  // 8x 01 06 01 vv ww 0p 0q FF
+// "left up", "right", "down", "stop"; none for bytes that are no direction.
+std::optional<QString> driveText(Drive drive);
 QList<int> homePacket(int address);    // 8x 01 06 04 FF
 QList<int> resetPacket(int address);   // 8x 01 06 05 FF
 

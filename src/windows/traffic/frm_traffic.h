@@ -1,0 +1,51 @@
+#pragma once
+
+#include "traffic_session.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableView;
+
+namespace peltro {
+
+class FrmMain;
+
+// "Decoded Traffic": every packet of the session, one row each, as it
+// crosses the line, narrowed to one camera and one kind of packet if the
+// operator wants. Not modal; the session is recorded whether it is open or not.
+class FrmTraffic final : public QWidget {
+    Q_OBJECT
+public:
+    FrmTraffic(FrmMain& main, traffic::Session& session);
+
+    QComboBox* cameraFilter = nullptr;   // TrafficCamera: "All", "1" .. "7"
+    QComboBox* kindFilter = nullptr;     // TrafficKind: the categories
+    QCheckBox* follow = nullptr;         // TrafficFollow: keep the newest row in view
+    QLabel* count = nullptr;             // TrafficCount
+    QPushButton* save = nullptr;         // TrafficSave
+    QTableView* list = nullptr;          // TrafficList
+
+    traffic::Filter& filter() { return m_filter; }
+
+    // Writes the whole session (whatever the filters show) to path; a file
+    // that cannot be written is reported to the operator. True when written.
+    bool saveTo(const QString& path);
+
+private:
+    void askWhereToSave();
+    void showCount();
+
+    FrmMain& m_main;
+    traffic::Session& m_session;
+    traffic::Filter m_filter;
+};
+
+// The Tools menu's "Decoded Traffic..." opens the window (or brings it up).
+void installTrafficView(FrmMain& main, traffic::Session& session);
+FrmTraffic* openTrafficView(FrmMain& main, traffic::Session& session);
+
+} // namespace peltro

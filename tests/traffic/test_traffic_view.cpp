@@ -1,0 +1,217 @@
+// The decoded traffic view on the assembled panel: the Tools menu opens it,
+// the operator's controls show up in it by name with their bytes and
+// replies, the filters narrow it, and the whole session saves to a file
+// that reads back.
+#include "app_rig.h"
+#include "frm_traffic.h"
+#include "hold_button.h"
+#include "tick_action.h"
+#include "traffic_session.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace peltro;
+using namespace peltro::test;
+using traffic::Session;
+
+namespace {
+
+struct ViewRig : AppRig {
+    explicit ViewRig(const QStringList& names = {QStringLiteral("quorin-p3")}) : AppRig(names) { identify(); }
+
+    FrmTraffic& open()
+    {
+        main->action(QStringLiteral("TrafficView"))->trigger();
+        auto* w = main->findChild<FrmTraffic*>(QStringLiteral("FrmTraffic"));
+        if (!w)
+            qFatal("the traffic view did not open");
+        return *w;
+    }
+    // The rows the view shows: "direction|camera|bytes|kind|what".
+    static QStringList rows(FrmTraffic& w)
+    {
+        QStringList out;
+        const QAbstractItemModel* m = w.list->model();
+        for (int r = 0; r < m->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = Session::DirectionColumn; c < Session::ColumnCount; ++c)
+                cells << m->index(r, c).data().toString();
+            out << cells.join(QLatin1Char('|'));
+        }
+        return out;
+    }
+    // The rows from the one with these bytes on, count of them.
+    static QStringList rowsFrom(FrmTraffic& w, const QString& bytes, int count)
+    {
+        const QStringList all = rows(w);
+        for (int i = 0; i < all.size(); ++i) {
+            if (all.at(i).section(QLatin1Char('|'), 2, 2) == bytes)
+                return all.mid(i, count);
+        }
+        return {};
+    }
+};
+
+} // namespace
+
+class TestTrafficView : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void toolsMenuIsLastAndOpensTheView()
+    {
+        ViewRig r;
+        const QList<QAction*> bar = r.main->menuBar()->actions();
+        QCOMPARE(bar.last()->objectName(), QStringLiteral("M_Tools"));
+        QCOMPARE(bar.last()->text(), QStringLiteral("Tools"));
+        QAction* item = r.main->action(QStringLiteral("TrafficView"));
+        QCOMPARE(item->text(), QStringLiteral("Decoded Traffic..."));
+        QCOMPARE(item->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
+        QCOMPARE(r.main->menu(QStringLiteral("M_Tools"))->actions(), QList<QAction*>{item});
+
+        FrmTraffic& w = r.open();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Decoded Traffic"));
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.windowModality(), Qt::NonModal);
+        QVERIFY(w.isWindow());
+        QCOMPARE(w.save->text(), QStringLiteral("Save As..."));
+        QCOMPARE(w.save->objectName(), QStringLiteral("TrafficSave"));
+        QCOMPARE(w.list->objectName(), QStringLiteral("TrafficList"));
+        // Closed and opened again: the same window, still there.
+        w.close();
+        QCOMPARE(&r.open(), &w);
+        QCOMPARE(r.main->findChildren<FrmTraffic*>().size(), 1);
+    }
+
+    // What happened while the view was closed is there when it opens, and
+    // what happens while it is open shows at once, by name, with its replies.
+    void controlsShowByNameWithTheirReplies()
+    {
+        ViewRig r;
+        r.main->tick(QStringLiteral("ShutterPriority"))->trigger();
+        ChainRig::pump();
+        FrmTraffic& w = r.open();
+        QCOMPARE(ViewRig::rowsFrom(w, QStringLiteral("81 01 04 39 0A FF"), 3),
+                 (QStringList{"Sent|1|81 01 04 39 0A FF|Command|ShutterPriority",
+                              "Received|1|90 41 FF|Acknowledge|Acknowledge, socket 1",
+                              "Received|1|90 51 FF|Completion|Completion, socket 1"}));
+
+        auto* tele = r.main->control<HoldButton>(QStringLiteral("ZoomTele"));
+        tele->setEnabled(true);
+        r.main->control<QLineEdit>(QStringLiteral("TeleSpeed"))->setText(QStringLiteral("3"));
+        const int before = w.list->model()->rowCount();
+        QTest::mousePress(tele, Qt::LeftButton, {}, tele->rect().center());
+        ChainRig::pump();
+        QTest::mouseRelease(tele, Qt::LeftButton, {}, tele->rect().center());
+        ChainRig::pump();
+        QCOMPARE(ViewRig::rows(w).mid(before),
+                 (QStringList{"Sent|1|81 01 04 07 23 FF|Command|ZoomTele speed 3",
+                              "Received|1|90 41 FF|Acknowledge|Acknowledge, socket 1",
+                              "Received|1|90 51 FF|Completion|Completion, socket 1",
+                              "Sent|1|81 01 04 07 00 FF|Command|ZoomTele/ZoomWide stop",
+                              "Received|1|90 41 FF|Acknowledge|Acknowledge, socket 1",
+                              "Received|1|90 51 FF|Completion|Completion, socket 1"}));
+        QCOMPARE(w.count->text(), QStringLiteral("%1 packets").arg(before + 6));
+
+        // The status read's inquiries are there too, answered, though the
+        // traffic boxes never show them.
+        r.main->ReadCameraStatus();
+        QCOMPARE(ViewRig::rowsFrom(w, QStringLiteral("81 09 7E 7E 00 FF"), 1),
+                 QStringList{"Sent|1|81 09 7E 7E 00 FF|Inquiry|Lens block inquiry"});
+        const QStringList answer = ViewRig::rowsFrom(w, QStringLiteral("81 09 7E 7E 00 FF"), 2);
+        QCOMPARE(answer.size(), 2);
+        QVERIFY2(answer.at(1).endsWith(QLatin1String("|Inquiry answer|Answer to Lens block inquiry")),
+                 qPrintable(answer.at(1)));
+        QVERIFY(!r.main->sendText->text().contains(QLatin1String("81 09 7E 7E 00 FF")));
+    }
+
+    // A refused command and junk the chain puts before its replies.
+    void errorsAndJunk()
+    {
+        ViewRig r({QStringLiteral("quorin-p3")});
+        FrmTraffic& w = r.open();
+        r.chain.faults.junk = QByteArray("\x12\x34\x56", 3);
+        r.main->link().SD(Link::VarArrayToBytes({0x81, 0x01, 0x04, 0x5B, 0x02, 0xFF}), 1);   // not a command it knows
+        ChainRig::pump();
+        QCOMPARE(ViewRig::rowsFrom(w, QStringLiteral("81 01 04 5B 02 FF"), 3),
+                 (QStringList{"Sent|1|81 01 04 5B 02 FF|Command|Command 01 04 5B",
+                              "Received||12 34 56|Junk|Junk: 3 bytes that form no packet",
+                              "Received|1|90 60 02 FF|Error|Syntax error, socket 0"}));
+        // The response box keeps its own form: junk and all, as it came.
+        QVERIFY(r.main->recvText->text().endsWith(QLatin1String("12 34 56 90 60 02 FF \r\n")));
+    }
+
+    void filtersByCameraAndKind()
+    {
+        ViewRig r({QStringLiteral("quorin-p3"), QStringLiteral("quorin-p3")});
+        FrmTraffic& w = r.open();
+        r.main->tick(QStringLiteral("ShutterPriority"))->trigger();
+        ChainRig::pump();
+        r.main->tick(QStringLiteral("CameraSel_2"))->trigger();   // reads camera 2's status
+        ChainRig::pump();
+        const int all = w.list->model()->rowCount();
+
+        w.kindFilter->setCurrentText(QStringLiteral("Commands"));
+        const QStringList commands = ViewRig::rows(w);
+        QVERIFY(!commands.isEmpty());
+        for (const QString& row : commands)
+            QCOMPARE(row.section(QLatin1Char('|'), 3, 3), QStringLiteral("Command"));
+        QVERIFY(commands.contains(QStringLiteral("Sent|1|81 01 04 39 0A FF|Command|ShutterPriority")));
+        QCOMPARE(w.count->text(), QStringLiteral("%1 of %2 packets").arg(commands.size()).arg(all));
+
+        w.cameraFilter->setCurrentText(QStringLiteral("2"));
+        w.kindFilter->setCurrentText(QStringLiteral("Inquiries"));
+        const QStringList inquiries = ViewRig::rows(w);
+        QVERIFY(inquiries.contains(QStringLiteral("Sent|2|82 09 00 02 FF|Inquiry|Version inquiry")));
+        for (const QString& row : inquiries) {
+            QCOMPARE(row.section(QLatin1Char('|'), 1, 1), QStringLiteral("2"));
+            QCOMPARE(row.section(QLatin1Char('|'), 3, 3), QStringLiteral("Inquiry"));
+        }
+        w.kindFilter->setCurrentText(QStringLiteral("Replies"));
+        for (const QString& row : ViewRig::rows(w))
+            QVERIFY2(row.startsWith(QLatin1String("Received|2|A0 ")), qPrintable(row));
+        QVERIFY(!ViewRig::rows(w).isEmpty());
+
+        w.cameraFilter->setCurrentText(QStringLiteral("All"));
+        w.kindFilter->setCurrentText(QStringLiteral("All kinds"));
+        QCOMPARE(w.list->model()->rowCount(), all);
+    }
+
+    // Saved whatever the filters show, read back as it was; a place that
+    // cannot be written is told to the operator.
+    void savesTheWholeSession()
+    {
+        ViewRig r;
+        FrmTraffic& w = r.open();
+        r.main->tick(QStringLiteral("ShutterPriority"))->trigger();
+        ChainRig::pump();
+        w.kindFilter->setCurrentText(QStringLiteral("Errors"));
+        QCOMPARE(w.list->model()->rowCount(), 0);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("traffic.txt"));
+        QVERIFY(w.saveTo(path));
+        QString error;
+        const auto loaded = Session::load(path, &error);
+        QVERIFY2(loaded, qPrintable(error));
+        QCOMPARE(*loaded, r.app.decodedTraffic->records());
+        QCOMPARE(loaded->size(), 3);   // the command and its two replies
+        QVERIFY(r.messages.boxes.isEmpty());
+
+        QVERIFY(!w.saveTo(dir.filePath(QStringLiteral("no/such/folder/traffic.txt"))));
+        QCOMPARE(r.messages.boxes.size(), 1);
+        QCOMPARE(r.messages.boxes.first().title, QStringLiteral("Warning"));
+        QVERIFY(r.messages.boxes.first().text.startsWith(QLatin1String("The traffic could not be saved to ")));
+    }
+};
+
+QTEST_MAIN(TestTrafficView)
+#include "test_traffic_view.moc"
