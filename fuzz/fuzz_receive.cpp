@@ -14,6 +14,7 @@
 #include "link.h"
 #include "traffic_log.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 using namespace peltro;
@@ -96,10 +97,57 @@ struct Model {
     int presetKind = 0;
     int presetNumber = 0;
     bool presetAcknowledged = false;
+    int presetSocket = -1;
+
+    // A running preset goes by the newest reply alone: its own acknowledge
+    // gives its socket; a completion on that socket, an error on it (or
+    // before any acknowledge) or a returned broadcast ends it.
+    QString decidePreset(const QString& window)
+    {
+        const qsizetype lineEnd = window.lastIndexOf(QLatin1String("\r\n"));
+        const QString lastLine = lineEnd < 0 ? window : window.mid(lineEnd + 2);
+        static const QRegularExpression pair(QStringLiteral("^[0-9A-Fa-f]{2}$"));
+        QStringList pairs;
+        for (const QString& token : lastLine.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            if (pair.match(token).hasMatch())
+                pairs << token.toUpper();
+        const QString line = pairs.join(QLatin1Char(' '));
+        if (pairs.size() < 3 || !line.endsWith(QLatin1String("FF")))
+            return {};
+        auto match = [&](const char* pattern) {
+            return QRegularExpression(QString::fromLatin1(pattern)).match(line);
+        };
+        bool finished = false;
+        if (match("(^| )[9A-F]0 50 (.* )?FF$").hasMatch()) {
+            return QStringLiteral("pending");
+        } else if (match("88 01 00 01 FF$").hasMatch() || match("88 30 0[0-9A-F] FF$").hasMatch()) {
+            finished = true;
+        } else if (auto e = match("[9A-F]0 6([0-9A-F]) [0-9A-F]{2} FF$"); e.hasMatch()) {
+            finished = !presetAcknowledged || e.captured(1).toInt(nullptr, 16) == presetSocket;
+        } else if (match("[9A-F]0 38 FF$").hasMatch()) {
+            return QStringLiteral("network");
+        } else if (auto a = match("[9A-F]0 4([0-9A-F]) FF$"); a.hasMatch()) {
+            if (!presetAcknowledged) {
+                presetAcknowledged = true;
+                presetSocket = a.captured(1).toInt(nullptr, 16);
+            }
+            return QStringLiteral("pending");
+        } else if (auto c = match("[9A-F]0 5([0-9A-F]) FF$"); c.hasMatch()) {
+            finished = presetAcknowledged && c.captured(1).toInt(nullptr, 16) == presetSocket;
+        } else {
+            return {};
+        }
+        if (!finished)
+            return QStringLiteral("pending");
+        presetBusy = false;
+        return QStringLiteral("preset %1 %2").arg(presetKind).arg(presetNumber);
+    }
 
     // What the link is to announce at a reply's end, in the link's words.
     QString decide()
     {
+        if (presetBusy)
+            return decidePreset(received.right(24));
         const Seen s = reference(received.right(24));
         const bool finishing = s.completion || s.error || s.inquiry || s.clearReturned || s.addressReturned;
         if (!finishing) {
@@ -109,13 +157,7 @@ struct Model {
             }
             return s.networkChange ? QStringLiteral("network") : QString();
         }
-        if (!presetBusy)
-            return QStringLiteral("finished");
-        const bool finished = s.inquiry ? false : s.completion ? presetAcknowledged : true;
-        if (!finished)
-            return QStringLiteral("pending");
-        presetBusy = false;
-        return QStringLiteral("preset %1 %2").arg(presetKind).arg(presetNumber);
+        return QStringLiteral("finished");
     }
 };
 
@@ -160,10 +202,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 6:
             // A preset set, recall or reset goes out and waits for its finish.
-            state.presetBusy = model.presetBusy = true;
-            state.presetKind = std::uint8_t(model.presetKind = in.byte() % 3);
-            state.presetNumber = model.presetNumber = in.byte() % 6;
-            state.presetAcknowledged = model.presetAcknowledged = false;
+            model.presetBusy = true;
+            model.presetKind = in.byte() % 3;
+            model.presetNumber = in.byte() % 6;
+            model.presetAcknowledged = false;
+            model.presetSocket = -1;
+            link.startPreset(model.presetKind, model.presetNumber);
             break;
         case 7:
             if (op & 0x80) {
