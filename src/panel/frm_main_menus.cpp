@@ -54,6 +54,9 @@ QAction* addBarItem(QMenuBar* bar, const char* name, const char* caption)
 void FrmMain::buildMenus()
 {
     QMenuBar* bar = menuBar();
+    // Every menu in sight on the window's fixed width: the style's roomy
+    // item padding would push the last ones behind an overflow arrow.
+    bar->setStyleSheet(QStringLiteral("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 2px 3px; }"));
 
     QMenu* camera = addMenu(bar, "Camera", "Camera",
                             {{"Power", "PowerOn/Off", Tick},

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QLabel>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -177,6 +178,27 @@ private Q_SLOTS:
         QVERIFY2(r.badShots().isEmpty(), qPrintable(r.badShots()));
         QCOMPARE(ticksDuringStartup, 0);  // no timer ran inside start-up
         QTRY_VERIFY(ticks > 0);            // and runs once start-up is over
+    }
+
+    // The whole menu bar fits the window's fixed width on a real display:
+    // no menu, the last one (Tools) included, hides behind an overflow arrow.
+    void everyMenuInSight()
+    {
+        DisplayRig r;
+        QVERIFY(r.run());  // the window placed as start-up leaves it
+        r.main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&r.main));
+        QMenuBar* bar = r.main.menuBar();
+        for (QAction* item : bar->actions()) {
+            item->setVisible(true);
+            item->setEnabled(true);
+        }
+        bar->adjustSize();
+        QCoreApplication::processEvents();
+        for (QAction* item : bar->actions()) {
+            const QRect at = bar->actionGeometry(item);
+            QVERIFY2(!at.isEmpty() && at.right() < bar->width(), qPrintable(item->text()));
+        }
     }
 
     // Shown again after the operator chose another port: on screen at once.
