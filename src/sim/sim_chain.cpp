@@ -59,7 +59,9 @@ std::optional<SimChain> SimChain::fromNames(const QStringList& names, QString* e
 QByteArray SimChain::withJunk(const QByteArray& reply) const
 {
     QByteArray out = reply;
-    if (faults.garbled && out.size() > 1)
+    // A garbled byte is a wrong value, never a terminator made or lost: the
+    // framing of the line stays whole.
+    if (faults.garbled && out.size() > 2 && quint8(out.at(1)) != 0xFF && quint8(out.at(1)) != 0xFE)
         out[1] = char(out.at(1) ^ 0x01);
     return faults.junk + out;
 }
@@ -135,10 +137,15 @@ QList<Emission> SimChain::broadcast(const QByteArray& packet)
         // Nothing is queued in a camera, so clearing its interface changes no state.
     } else if (packet.size() == 4 && at(packet, 1) == 0x30) {
         // Each camera takes the number it receives and passes on the next one.
-        const int first = at(packet, 2);
-        for (int position = 1; position <= size(); ++position)
-            camera(position).address = first + position - 1;
-        returned[2] = char(first + size());
+        // A number that is no address (outside 1..7) is taken by no camera and
+        // passed on as it came, so the count never runs into the terminator.
+        int next = at(packet, 2);
+        for (int position = 1; position <= size(); ++position) {
+            if (next < 1 || next > kMaxCameras)
+                break;
+            camera(position).address = next++;
+        }
+        returned[2] = char(next);
     } else {
         for (SimCamera& cam : m_cameras)
             cam.handle(packet);   // their answers go nowhere

@@ -35,7 +35,8 @@ QTcpSocket* accepted(QTcpServer& server)
 
 QByteArray receivedBy(QTcpSocket* peer)
 {
-    QTest::qWaitFor([&] { return peer->bytesAvailable() > 0; }, 5000);
+    if (!QTest::qWaitFor([&] { return peer->bytesAvailable() > 0; }, 5000))
+        return {};
     return peer->readAll();
 }
 

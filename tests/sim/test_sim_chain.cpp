@@ -201,6 +201,36 @@ private slots:
         QCOMPARE(send(chain, "81 09 04 6C FF"), QStringLiteral("90 50 00 FF"));
     }
 
+    // Whatever comes in, a reply ends with its one FF: a garbled byte never
+    // makes or hides a terminator, and an address outside 1..7 is taken by
+    // no camera (it is passed on as it came), so it never counts up to FF.
+    void repliesKeepTheirFraming()
+    {
+        struct Row {
+            int cameras;
+            bool garbled;
+            const char* packet;
+            const char* back;
+            QList<int> addresses;
+        };
+        const Row rows[] = {
+            { 1, true, "81 09 04 6B FF", "90 51 03 FF", { 1 } },
+            { 1, true, "88 FF", "88 FF", { 1 } },
+            { 1, true, "88 FE FF", "88 FE FF", { 1 } },
+            { 1, false, "88 30 FE FF", "88 30 FE FF", { 1 } },
+            { 2, false, "88 30 00 FF", "88 30 00 FF", { 1, 2 } },
+            { 2, false, "88 30 07 FF", "88 30 08 FF", { 7, 2 } },
+            { 3, false, "88 30 06 FF", "88 30 08 FF", { 6, 7, 3 } },
+        };
+        for (const Row& row : rows) {
+            SimChain chain = chainOf(QStringLiteral("quorin-p3"), row.cameras);
+            chain.faults.garbled = row.garbled;
+            QCOMPARE(send(chain, QString::fromLatin1(row.packet)), QString::fromLatin1(row.back));
+            for (int position = 1; position <= row.cameras; ++position)
+                QCOMPARE(chain.camera(position).address, row.addresses[position - 1]);
+        }
+    }
+
     void silentCamerasJunkAndNotices()
     {
         SimChain chain = chainOf(QStringLiteral("tamiro-k9s"), 2);
