@@ -15,4 +15,10 @@ struct AppRig : PanelRig {
     void identify();
 };
 
+// The offscreen platform cannot move or raise windows or pass size hints on,
+// and says so on every call: quietPlatform() keeps those lines out of the
+// test log until loudPlatform(); the rest of the log goes on as usual.
+void quietPlatform();
+void loudPlatform();
+
 } // namespace peltro::test

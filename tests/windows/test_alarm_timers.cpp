@@ -22,14 +22,6 @@ using namespace peltro::test;
 
 namespace {
 
-QtMessageHandler g_testLog = nullptr;
-
-void quietPlatform(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (!message.startsWith(QLatin1String("This plugin does not support")))
-        g_testLog(type, context, message);
-}
-
 const QString kSetUp = QStringLiteral("\nPlease set up it after I implement alarm setting.  ");
 const QString kNoAlarmAnswer =
     QStringLiteral("The camera did not answer the alarm inquiry.\nIts alarm settings are not known.");
@@ -61,9 +53,9 @@ private Q_SLOTS:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        g_testLog = qInstallMessageHandler(quietPlatform);
+        quietPlatform();
     }
-    void cleanupTestCase() { qInstallMessageHandler(g_testLog); }
+    void cleanupTestCase() { loudPlatform(); }
 
     // --- the alarm window ----------------------------------------------------
 

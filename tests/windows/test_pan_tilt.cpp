@@ -1,3 +1,4 @@
+#include "app_rig.h"
 #include "frm_pan_tilt.h"
 #include "pan_tilt_controller.h"
 #include "rigs.h"
@@ -12,16 +13,6 @@ using namespace peltro;
 using namespace peltro::test;
 
 namespace {
-
-QtMessageHandler g_testLog = nullptr;
-
-// The offscreen platform cannot raise windows or pass size hints on, and says
-// so on every call; the rest of the log goes to the test log as usual.
-void quietPlatform(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (!message.startsWith(QLatin1String("This plugin does not support")))
-        g_testLog(type, context, message);
-}
 
 // The main window over a simulated camera chain with the pan-tilt window
 // wired to it, as start-up leaves them.
@@ -72,9 +63,9 @@ private Q_SLOTS:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        g_testLog = qInstallMessageHandler(quietPlatform);
+        quietPlatform();
     }
-    void cleanupTestCase() { qInstallMessageHandler(g_testLog); }
+    void cleanupTestCase() { loudPlatform(); }
 
     void designedContent()
     {

@@ -21,16 +21,6 @@ using namespace peltro::test;
 
 namespace {
 
-QtMessageHandler g_testLog = nullptr;
-
-// The offscreen platform cannot raise windows or pass size hints on, and says
-// so on every call; the rest of the log goes to the test log as usual.
-void quietPlatform(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (!message.startsWith(QLatin1String("This plugin does not support")))
-        g_testLog(type, context, message);
-}
-
 // Three cameras with the 24 masks (TAMIRO-K9B) or the six zones (TAMIRO-K5A).
 struct PrivacyRig : AppRig {
     explicit PrivacyRig(const QString& model = QStringLiteral("tamiro-k9b"), int address = 1)
@@ -87,9 +77,9 @@ private Q_SLOTS:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        g_testLog = qInstallMessageHandler(quietPlatform);
+        quietPlatform();
     }
-    void cleanupTestCase() { qInstallMessageHandler(g_testLog); }
+    void cleanupTestCase() { loudPlatform(); }
 
     // --- the tables ---------------------------------------------------------
 

@@ -20,14 +20,6 @@ using namespace peltro::test;
 
 namespace {
 
-QtMessageHandler g_testLog = nullptr;
-
-void quietPlatform(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (!message.startsWith(QLatin1String("This plugin does not support")))
-        g_testLog(type, context, message);
-}
-
 struct SpotRig : WindowRig {
     using WindowRig::WindowRig;
 
@@ -73,9 +65,9 @@ private Q_SLOTS:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        g_testLog = qInstallMessageHandler(quietPlatform);
+        quietPlatform();
     }
-    void cleanupTestCase() { qInstallMessageHandler(g_testLog); }
+    void cleanupTestCase() { loudPlatform(); }
 
     // --- AE spot -------------------------------------------------------------
 
