@@ -146,6 +146,7 @@ struct Ser2net {
                               "    enable: on\n"
                               "    options:\n"
                               "      kickolduser: true\n"
+                              "      chardelay: false\n"
                               "    connector: serialdev,%2,9600n81,local\n")
             .arg(port)
             .arg(device);
