@@ -18,6 +18,7 @@ Reconnection::Reconnection(FrmMain& main, Maintenance& maintenance, QObject* par
     m_state = new QLabel(bar);
     m_state->setObjectName(QStringLiteral("LinkState"));
     m_state->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_state->setWordWrap(true);   // a long device name leaves nothing cut off
     bar->addWidget(m_state, 1);
     // Nothing to say while the link is well: no line taken from the panel.
     bar->hide();
@@ -31,7 +32,7 @@ Reconnection::Reconnection(FrmMain& main, Maintenance& maintenance, QObject* par
     connect(&m_clearWait, &QTimer::timeout, this, [this] { afterInterfaceClear(false); });
     m_hide.setSingleShot(true);
     m_hide.setInterval(kBackShownMs);
-    connect(&m_hide, &QTimer::timeout, bar, &QWidget::hide);
+    connect(&m_hide, &QTimer::timeout, this, [this] { fitBar(false); });
 }
 
 void Reconnection::say(const QString& text, Tone tone)
@@ -44,12 +45,31 @@ void Reconnection::say(const QString& text, Tone tone)
     m_hide.stop();
     m_state->setStyleSheet(QString::fromLatin1(styles[int(tone)]));
     m_state->setText(text);
-    m.statusBar()->show();
+    fitBar(true);
     // Also for whoever started the panel from a terminal or keeps its log.
     if (tone == Tone::Alarm)
         qWarning().noquote() << text;
     else
         qInfo().noquote() << text;
+}
+
+void Reconnection::fitBar(bool shown)
+{
+    QStatusBar* bar = m.statusBar();
+    const int before = bar->isHidden() ? 0 : bar->maximumHeight();
+    int after = 0;
+    if (shown) {
+        // The label's lines at the window's width, and the bar's margins.
+        after = m_state->heightForWidth(m.width() - 12) + 6;
+        bar->setFixedHeight(after);
+        bar->show();
+    } else {
+        bar->hide();
+    }
+    // The panel's controls keep their room: the window grows and shrinks by
+    // the line instead of hiding part of them behind scroll bars.
+    if (after != before)
+        m.resize(m.width(), m.height() + after - before);
 }
 
 void Reconnection::onLost()

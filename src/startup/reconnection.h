@@ -44,6 +44,8 @@ private:
     void afterInterfaceClear(bool answered);
     bool lostAgain();
     void say(const QString& text, Tone tone);
+    // Shows the status line (at the height its text needs) or hides it.
+    void fitBar(bool shown);
 
     FrmMain& m;
     Maintenance& m_maintenance;

@@ -76,10 +76,18 @@ private Q_SLOTS:
         Rig r;
         r.main->refresh().toggleAuto();
         QVERIFY(r.main->timer1->isActive());
+        const int height = r.main->height();
         r.port.pull();
         r.pump();
         QVERIFY(r.lineShown());
         QCOMPARE(r.line(), kLost);
+        // The window grows by the line: the panel's controls keep their room,
+        // and a second word on the line does not grow it again.
+        const int line = r.main->statusBar()->maximumHeight();
+        QVERIFY(line > 0 && line < 200);
+        QCOMPARE(r.main->height(), height + line);
+        r.direct(QStringLiteral("8101040702FF"));
+        QCOMPARE(r.main->height(), height + line);
         QVERIFY(r.app.reconnection.isDown());
         QVERIFY(!r.main->timer1->isActive());
         QCOMPARE(r.main->autoRefreshed->text(), QStringLiteral("Auto"));

@@ -250,7 +250,7 @@ void PanTiltController::check_DspPTW()
 {
     if (!m_window || !m_state.ptwDocked || !m_state.ptwShown)
         return;
-    const Seen now{m_main.frameGeometry().topLeft(), m_window->frameGeometry().topLeft()};
+    const Seen now{m_main.frameGeometry(), m_window->frameGeometry().topLeft()};
     if (m_lastSeen && *m_lastSeen == now)
         return;
     m_lastSeen = now;

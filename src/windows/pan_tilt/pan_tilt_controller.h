@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QPoint>
+#include <QRect>
 #include <QPointer>
 #include <QString>
 #include <optional>
@@ -122,9 +123,10 @@ private:
     QPointer<QPushButton> m_dockingM;
     QPointer<QPushButton> m_closeM;
 
-    // Where the main window and the pan-tilt window were at the last look.
+    // Where the main window (and how tall, a status line may grow it) and
+    // the pan-tilt window were at the last look.
     struct Seen {
-        QPoint main;
+        QRect main;
         QPoint panTilt;
         bool operator==(const Seen&) const = default;
     };
