@@ -152,7 +152,6 @@ struct Model {
         const bool finishing = s.completion || s.error || s.inquiry || s.clearReturned || s.addressReturned;
         if (!finishing) {
             if (s.acknowledge) {
-                presetAcknowledged = presetBusy;
                 return QStringLiteral("pending");
             }
             return s.networkChange ? QStringLiteral("network") : QString();

@@ -306,7 +306,6 @@ bool Link::CheckFinishCommand()
     if (!windowShowsFinishing(window)) {
         if (windowShows(ReplyKind::Acknowledge, window)) {
             Q_EMIT commandPending();
-            m_state.presetAcknowledged = m_state.presetBusy;
             return false;
         }
         if (windowShows(ReplyKind::NetworkChange, window)) {
