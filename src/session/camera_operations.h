@@ -9,6 +9,8 @@ namespace peltro {
 // control surfaces beside them. Shown in the decoded traffic and on the
 // status line while a surface moves a camera.
 enum class Surface { Panel, Remote, Gamepad, Keyboard };
+// "Panel", "Remote control", "Gamepad", "Keyboard"
+QString surfaceName(Surface surface);
 
 // The camera chain as a control surface sees it, and the operations it may
 // ask for. The camera session implements it; a surface never touches a
