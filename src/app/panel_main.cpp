@@ -1,6 +1,5 @@
 // peltro-panel: the control panel.
 #include "clock.h"
-#include "frm_main.h"
 #include "message_service.h"
 #include "panel_app.h"
 #include "panel_settings.h"
@@ -54,7 +53,6 @@ int main(int argc, char* argv[])
     parser.addOption(portOption);
     parser.process(args);
 
-    PanelState state;
     SteadyClock clock;
     WidgetMessageService messages;
     std::unique_ptr<sim::SimChain> chain;
@@ -73,13 +71,10 @@ int main(int argc, char* argv[])
         port = std::make_unique<SerialPortObject>(devices);
     }
 
-    FrmMain main(state, *port, clock, messages);
     PanelSettings settings;
-    PanelApp panel(main);
-    StartupHooks hooks = panel.startupHooks();
-    hooks.endProgram = [] { QCoreApplication::exit(0); };
-    Startup startup(main, settings, hooks);
-    if (!startup.run())
+    PanelApp panel(*port, clock, messages, settings);
+    QObject::connect(&panel.startup, &Startup::ended, &app, [] { QCoreApplication::exit(0); });
+    if (!panel.startup.run())
         return 0;
     return QApplication::exec();
 }

@@ -129,9 +129,9 @@ QList<Framer::Piece> Framer::flushJunk()
 
 // --- PacketNames --------------------------------------------------------------
 
-void PacketNames::add(const QList<int>& packet, const QString& name, Rest rest, int length)
+void PacketNames::add(const Packet& packet, const QString& name, Rest rest, int length)
 {
-    const QByteArray built = Link::VarArrayToBytes(packet);
+    const QByteArray& built = packet.bytes();
     if (built.isEmpty())
         return;
     const bool broadcast = at(built, 0) == 0x88;
@@ -148,9 +148,9 @@ void PacketNames::add(const QList<int>& packet, const QString& name, Rest rest, 
     m_entries.append({broadcast, body, name, rest, {}});
 }
 
-void PacketNames::add(const QList<int>& packet, int length, const QString& name, Describe describe)
+void PacketNames::add(const Packet& packet, int length, const QString& name, Describe describe)
 {
-    const QByteArray built = Link::VarArrayToBytes(packet);
+    const QByteArray& built = packet.bytes();
     if (built.isEmpty())
         return;
     QByteArray body = bodyOf(built);

@@ -56,13 +56,13 @@ private Q_SLOTS:
     void decodeLensBlock()
     {
         // L2..5 zoom, L6..7 near limit, L8..11 focus, L13 flags, L14 moving
-        const LensStatus s = decodeLens(block({0x01, 0x02, 0x03, 0x04, 0x0A, 0x0B, 0x05, 0x06, 0x07, 0x08, 0, 0x2F, 0x00}));
+        const LensBlock s = decodeLens(block({0x01, 0x02, 0x03, 0x04, 0x0A, 0x0B, 0x05, 0x06, 0x07, 0x08, 0, 0x2F, 0x00}));
         QCOMPARE(*s.zoom, 0x1234);
         QCOMPARE(s.nearLimit, 0xAB00);
         QCOMPARE(*s.focus, 0x5678);
         QVERIFY(s.separateMode && s.digitalZoomOn && s.afSensitivityLow && s.autoFocus);
         QCOMPARE(s.afSubModeBits, 0x08);
-        const LensStatus moving = decodeLens(block({1, 2, 3, 4, 0, 0, 5, 6, 7, 8, 0, 0x10, 0x03}));
+        const LensBlock moving = decodeLens(block({1, 2, 3, 4, 0, 0, 5, 6, 7, 8, 0, 0x10, 0x03}));
         QVERIFY(!moving.zoom && !moving.focus);
         QVERIFY(!moving.separateMode && !moving.digitalZoomOn && !moving.autoFocus);
         QCOMPARE(moving.afSubModeBits, 0x10);
@@ -73,7 +73,7 @@ private Q_SLOTS:
     void decodeCameraBlock()
     {
         // C2..3 R gain, C4..5 B gain, C6 WB, C7 aperture, C8 AE, C9 flags, C10..14 exposure values
-        const CameraStatus s = decodeCamera(block({0x0A, 0x05, 0x03, 0x0C, 5, 9, 0x0B, 0x06, 13, 14, 6, 30, 12}));
+        const CameraBlock s = decodeCamera(block({0x0A, 0x05, 0x03, 0x0C, 5, 9, 0x0B, 0x06, 13, 14, 6, 30, 12}));
         QCOMPARE(s.rGain, 0xA5);
         QCOMPARE(s.bGain, 0x3C);
         QCOMPARE(s.wbMode, 5);
@@ -91,7 +91,7 @@ private Q_SLOTS:
     void decodeOtherAndExpandedBlocks()
     {
         // O2 power/keylock/auto ICR, O3 LR/freeze, O4 data screen/title, O5/O6 effects, O7 level, O8..11 ID, O12 system
-        const OtherStatus o = decodeOther(block({0x05, 0x08, 0x04, 7, 3, 20, 0x01, 0x02, 0x03, 0x04, 0x03}));
+        const OtherBlock o = decodeOther(block({0x05, 0x08, 0x04, 7, 3, 20, 0x01, 0x02, 0x03, 0x04, 0x03}));
         QVERIFY(o.power && !o.keyLock && o.autoIcr);
         QVERIFY(!o.lrReverse && o.freeze);
         QVERIFY(o.dataScreen && !o.titleDisplay);
@@ -100,11 +100,11 @@ private Q_SLOTS:
         QCOMPARE(o.effectLevel, 20);
         QCOMPARE(o.cameraId, 0x1234);
         QCOMPARE(o.videoSystem, 1);
-        const OtherStatus p = decodeOther(block({0x02, 0x04, 0x08}));
+        const OtherBlock p = decodeOther(block({0x02, 0x04, 0x08}));
         QVERIFY(!p.power && p.keyLock && p.lrReverse && p.titleDisplay && !p.freeze);
         QCOMPARE(p.videoSystem, 0);
 
-        const ExpandedStatus e = decodeExpanded(block({0x0E, 0x0B, 0, 0, 0, 0, 0, 0, 0x01, 0x02}));
+        const ExpandedBlock e = decodeExpanded(block({0x0E, 0x0B, 0, 0, 0, 0, 0, 0, 0x01, 0x02}));
         QCOMPARE(e.digitalZoom, 0xEB);
         QVERIFY(!e.alarmOn && e.ceilingMount && e.motionDetection);
         QVERIFY(decodeExpanded(block({0, 0, 0, 0, 0, 0, 0, 0, 0x02})).alarmOn);
@@ -315,7 +315,7 @@ private Q_SLOTS:
         r.main->ReadCameraStatus();
         const QString before = box(r, "ShutterValue");
         QVERIFY(!before.isEmpty());
-        CameraStatus s;
+        CameraBlock s;
         s.shutter = 22;
         s.iris = 40;
         s.aeMode = r.main->recordedAEMode;

@@ -1,51 +1,62 @@
 #include "window_support.h"
 
-#include "frm_main.h"
-#include "link.h"
 #include "traffic_log.h"
+#include "twips.h"
 
 #include <QTimer>
+#include <QWidget>
 
 namespace peltro {
 
-WindowHold::WindowHold(FrmMain& main, bool stopDocking) : m_main(main)
+WindowHold::WindowHold(WindowContext& context, HoldKind kind)
+    : m_session(context.session), m_dockTimer(&context.dockTimer)
 {
-    m_main.refresh().holdForWindow();
-    m_dockingWasActive = m_main.timer2->isActive();
-    if (stopDocking)
-        m_main.timer2->stop();
+    if (kind == HoldKind::None) {
+        m_released = true;
+        return;
+    }
+    m_refresh = context.session.refresh().holdForWindow(RefreshHold::Closing::ResumeIfAuto, kind != HoldKind::TimersOnly);
+    m_dockingWasActive = m_dockTimer->isActive();
+    if (kind != HoldKind::Refresh)
+        m_dockTimer->stop();
 }
 
-void WindowHold::release(RefreshController::Closing closing)
+WindowHold::~WindowHold()
+{
+    release(RefreshHold::Closing::ResumeIfAuto);
+}
+
+void WindowHold::release(RefreshHold::Closing closing)
 {
     if (m_released)
         return;
     m_released = true;
-    m_main.refresh().releaseWindow(closing, m_main.state().alarmOn);
-    if (m_dockingWasActive && !m_main.timer2->isActive())
-        m_main.timer2->start();
+    if (closing == RefreshHold::Closing::StopIfAlarm)
+        closing = m_session.alarm().on ? RefreshHold::Closing::Stop : RefreshHold::Closing::ResumeIfAuto;
+    m_refresh.setClosing(closing);
+    m_refresh.release();
+    if (m_dockTimer && m_dockingWasActive && !m_dockTimer->isActive())
+        m_dockTimer->start();
 }
 
-void logPacket(TrafficLog& log, const QByteArray& packet)
+void logPacket(TrafficLog& log, const Packet& packet)
 {
-    log.append(TrafficLog::Sent, Link::hexBytes(packet) + TrafficLog::kLineEnd);
+    log.append(TrafficLog::Sent, packet.hex() + TrafficLog::kLineEnd);
     log.cut(TrafficLog::Sent);
     log.publish(TrafficLog::Sent);
 }
 
-QString sendLogged(FrmMain& main, TrafficLog& log, const QList<int>& packet)
+SendResult sendLogged(CameraSession& session, TrafficLog& log, const Packet& packet)
 {
-    const QByteArray bytes = Link::VarArrayToBytes(packet);
-    const QString result = main.link().sendForWindow(bytes);
-    if (result == QLatin1String("OK"))
-        logPacket(log, bytes);
+    const SendResult result = session.windowCommand(packet);
+    if (result == SendResult::Sent)
+        logPacket(log, packet);
     return result;
 }
 
-void resumeReceiving(Link& link)
+void placeBeside(QWidget& window, const QWidget& main, double leftTwips, double topTwips)
 {
-    link.state().echo = true;
-    link.port().setRThreshold(1);
+    window.move(main.pos() + QPoint(twips::toPixels(leftTwips), twips::toPixels(topTwips)));
 }
 
 } // namespace peltro

@@ -11,7 +11,7 @@ class QTimer;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 
 // The 16 x 12 grid the six zones are laid on, with its axes 0..F and 0..B:
 // a reference for the operator, drawn.
@@ -36,7 +36,7 @@ public:
     static constexpr int kAutoInterval = 1000;   // ms between automatic runs
     static constexpr double kWaitAuto = 0.05;    // seconds between the sets of one run
 
-    explicit FrmPrivacyA(FrmMain& main);
+    explicit FrmPrivacyA(WindowContext& context);
 
     QTimer* timer2() const { return m_timer2; }
 
@@ -53,9 +53,9 @@ public:
     void CmdClear();
 
 private:
-    void SD(const QList<int>& packet);
+    void SD(const Packet& packet);
 
-    FrmMain& m_main;
+    WindowContext& m_ctx;
     std::array<QLineEdit*, 4 * privacy::kZoneCount> m_zones{};
     QPushButton* m_settingMode = nullptr;
     QTimer* m_timer2 = nullptr;

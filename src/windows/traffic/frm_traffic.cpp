@@ -1,6 +1,6 @@
 #include "frm_traffic.h"
 
-#include "frm_main.h"
+#include "window_support.h"
 #include "message_service.h"
 
 #include <QAction>
@@ -21,8 +21,8 @@ namespace peltro {
 
 using namespace traffic;
 
-FrmTraffic::FrmTraffic(FrmMain& main, Session& session)
-    : QWidget(&main, Qt::Window), m_main(main), m_session(session)
+FrmTraffic::FrmTraffic(WindowContext& context, Session& session)
+    : QWidget(&context.main, Qt::Window), m_ctx(context), m_session(session)
 {
     setObjectName(QStringLiteral("FrmTraffic"));
     setWindowTitle(QStringLiteral("Decoded Traffic"));
@@ -141,17 +141,18 @@ bool FrmTraffic::saveTo(const QString& path)
     QString error;
     if (m_session.saveTo(path, &error))
         return true;
-    m_main.messages().notify(QStringLiteral("Warning"),
+    m_ctx.messages.notify(QStringLiteral("Warning"),
                              QStringLiteral("The traffic could not be saved to %1:\n%2").arg(path, error),
                              QMessageBox::Warning);
     return false;
 }
 
-FrmTraffic* openTrafficView(FrmMain& main, Session& session)
+FrmTraffic* openTrafficView(WindowContext& context, Session& session)
 {
+    QWidget& main = context.main;
     auto* window = main.findChild<FrmTraffic*>(QStringLiteral("FrmTraffic"), Qt::FindDirectChildrenOnly);
     if (!window) {
-        window = new FrmTraffic(main, session);
+        window = new FrmTraffic(context, session);
         // Beside the main window, as far as the screen lets it.
         QPoint at = main.frameGeometry().topRight() + QPoint(8, 0);
         if (const QScreen* screen = main.screen()) {
@@ -166,12 +167,6 @@ FrmTraffic* openTrafficView(FrmMain& main, Session& session)
     window->raise();
     window->activateWindow();
     return window;
-}
-
-void installTrafficView(FrmMain& main, Session& session)
-{
-    QObject::connect(main.action(QStringLiteral("TrafficView")), &QAction::triggered, &main,
-                     [&main, &session] { openTrafficView(main, session); });
 }
 
 } // namespace peltro

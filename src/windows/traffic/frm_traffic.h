@@ -12,7 +12,7 @@ class QTableView;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 
 // "Decoded Traffic": every packet of the session, one row each, as it
 // crosses the line, narrowed to one camera and one kind of packet if the
@@ -20,7 +20,7 @@ class FrmMain;
 class FrmTraffic final : public QWidget {
     Q_OBJECT
 public:
-    FrmTraffic(FrmMain& main, traffic::Session& session);
+    FrmTraffic(WindowContext& context, traffic::Session& session);
 
     QComboBox* cameraFilter = nullptr;   // TrafficCamera: "All", "1" .. "7"
     QComboBox* kindFilter = nullptr;     // TrafficKind: the categories
@@ -39,13 +39,12 @@ private:
     void askWhereToSave();
     void showCount();
 
-    FrmMain& m_main;
+    WindowContext& m_ctx;
     traffic::Session& m_session;
     traffic::Filter m_filter;
 };
 
 // The Tools menu's "Decoded Traffic..." opens the window (or brings it up).
-void installTrafficView(FrmMain& main, traffic::Session& session);
-FrmTraffic* openTrafficView(FrmMain& main, traffic::Session& session);
+FrmTraffic* openTrafficView(WindowContext& context, traffic::Session& session);
 
 } // namespace peltro

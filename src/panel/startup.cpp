@@ -1,0 +1,248 @@
+#include "startup.h"
+
+#include "frm_main.h"
+#include "message_service.h"
+#include "startup_windows.h"
+#include "twips.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QPushButton>
+#include <QTimer>
+
+namespace peltro {
+
+Startup::Startup(FrmMain& main, PanelSettings& settings, PanTiltFlags& panTilt, QObject* parent)
+    : QObject(parent), m_main(main), m_settings(settings), m_panTilt(panTilt)
+{
+    connect(&m_main, &FrmMain::unloading, this, &Startup::saveAndEnd);
+}
+
+Startup::~Startup()
+{
+    delete m_info;
+    delete m_open;
+}
+
+void Startup::waitOneSecond(const QString& pollText)
+{
+    Link& link = m_main.session().link();
+    for (;;) {
+        if (!pollText.isEmpty())
+            m_info->setSubtitle(pollText);
+        if (link.WaitCheck(1.0))
+            break;
+        link.clock().sleep(0.05);
+    }
+}
+
+bool Startup::interfaceCheck(bool& opened)
+{
+    // Before a port has been chosen the port keeps its initial configuration.
+    CameraSession& session = m_main.session();
+    const std::optional<int> com = m_com.portNumber != 0 ? std::optional<int>(m_com.portNumber) : std::nullopt;
+    opened = session.link().openPort(com, m_com.speedText);
+    m_info->setSubtitle(QStringLiteral("Interface Clear Start"));
+    m_info->advance();
+    waitOneSecond(QStringLiteral("Interface Clear Start-Wait 1sec "));
+    m_info->setSubtitle(QStringLiteral("Interface Clear Start"));
+    m_info->advance();
+    const bool answered = session.interfaceClearAnswered();
+    m_info->advance();
+    return answered;
+}
+
+bool Startup::setcom()
+{
+    m_portDialogDone = false;
+    QEventLoop loop;
+    const auto okConn = connect(m_open, &FrmOpen::confirmed, &loop, [&] {
+        m_com.portNumber = m_open->selectedPort();
+        m_com.speedText = m_open->selectedSpeed();
+        m_portDialogDone = true;
+        loop.quit();
+    });
+    const auto closeConn = connect(m_open, &FrmOpen::closedWithoutOk, &loop, [&] {
+        if (!m_portDialogDone) {
+            m_aborted = true;
+            loop.quit();
+        }
+    });
+    m_open->show();
+    m_open->raise();
+    m_open->activateWindow();
+    // The one place start-up returns to the event loop: the operator's turn.
+    if (!m_portDialogDone && !m_aborted)
+        loop.exec();
+    disconnect(okConn);
+    disconnect(closeConn);
+    return m_portDialogDone;
+}
+
+void Startup::addressAssignment()
+{
+    m_info->setSubtitle(QStringLiteral("Address Set Start"));
+    m_info->advance();
+    const std::optional<int> count = m_main.session().assignAddresses([this] { m_info->advance(); });
+    if (!count)
+        return;
+    // The Select menu shows the chain's cameras (the session has said how
+    // many), one progress step for each item looked at.
+    for (int i = 1; i <= 7 + *count; ++i)
+        m_info->advance();
+    m_main.checkCamera(1);
+}
+
+void Startup::versionCheck()
+{
+    m_info->setSubtitle(QStringLiteral("Camera Version Check Start"));
+    m_info->advance();
+    const std::optional<Identity> id = m_main.session().checkVersion([this] { m_info->advance(); });
+    // The steps of identification: the family, and the third pan/tilt model's panel.
+    if (id && id->family == Family::Quorin) {
+        m_info->advance();
+        m_info->advance();
+        if (id->model == kModelP3) {
+            m_info->advance();
+            m_info->advance();
+        }
+    }
+}
+
+void Startup::applyPlacement(const Placement& p)
+{
+    QRect placed = twips::toRect(p.left, p.top, p.width, p.height);
+    // A placement made on a screen that is gone (or nonsense in the settings
+    // file) would put the panel out of reach: it is kept to the screens.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desktop = screen->availableVirtualGeometry();
+        placed.setSize(placed.size().boundedTo(desktop.size()));
+        if (!desktop.intersects(placed))
+            placed.moveTopLeft(desktop.topLeft());
+    }
+    m_main.move(placed.topLeft());
+    m_main.resize(placed.size());
+}
+
+bool Startup::run()
+{
+    CameraSession& session = m_main.session();
+    Link& link = session.link();
+
+    // 1
+    session.beginStartup();
+    m_main.timer2->stop();
+    m_main.hide();
+
+    // 2
+    if (!m_info)
+        m_info = new FrmInfo;
+    m_info->lbTitle->setText(QStringLiteral("Initialize"));
+    m_info->lbSubtitle->clear();
+    m_info->setProgress(1);
+    m_info->showNow();
+
+    // 3: the link loop
+    for (;;) {
+        bool opened = false;
+        if (interfaceCheck(opened))
+            break;
+        link.closePort();
+        m_info->hide();
+        if (!m_open)
+            m_open = new FrmOpen([&link](int com) { return link.describe(com); });
+        // The Com that was tried: before the operator has chosen one, the
+        // port's own first one.
+        QString failure = QStringLiteral("IF_Clear Error\r\nPort = %1").arg(link.commPort());
+        // Why the port did not open, or why it failed at once (a device
+        // server that cannot open its own serial device drops the connection).
+        if (!opened || !link.portError().isEmpty())
+            failure += QStringLiteral("\r\n") + link.portError();
+        else
+            failure += QStringLiteral("\r\nNo answer to the interface clear within one second: check the Com, "
+                                      "the speed, the cable and the cameras' power.");
+        m_open->lblDBG0->setText(failure);
+        m_open->refreshDevices();
+        if (!setcom()) {
+            m_info->hide();
+            return false;
+        }
+        m_info->setSubtitle(QStringLiteral("Com Port Setting Restart"));
+        m_info->setProgress(3);
+        m_info->showNow();
+    }
+
+    // 4
+    m_info->setSubtitle(QStringLiteral("Interface Clear End"));
+    m_info->advance();
+
+    // 5
+    applyPlacement(m_settings.readPlacement());
+    m_settings.readPanTiltFlags(m_panTilt);
+
+    // 6
+    for (int address = 0; address <= 8; ++address)
+        session.titleRow(address).fill(27);
+    m_main.active->setText(QStringLiteral("1"));
+
+    // 7
+    fillStartupLabels(m_main.labels);
+
+    // 8
+    // The speed in force, also when none was chosen and the port kept its
+    // initial configuration.
+    m_main.baudRateText->setText(QString::number(link.baudRate()));
+
+    // 9, 10
+    addressAssignment();
+    versionCheck();
+
+    // 11
+    m_main.control<QPushButton>(QStringLiteral("DZoomX"))->setText(QStringLiteral("X1"));
+    session.endStartup();
+
+    // 12
+    m_info->setSubtitle(QStringLiteral("Camera Staus Check Start"));
+    m_info->advance();
+    session.readStatus();
+
+    // 13
+    while (m_info->progressBar1->value() < 100)
+        m_info->advance();
+    waitOneSecond({});
+
+    // 14
+    delete m_info;
+    delete m_open;
+    m_main.timer2->start();
+
+    // 15, 16
+    m_main.show();
+    Q_EMIT mainShown();
+    return true;
+}
+
+void Startup::saveAndEnd()
+{
+    m_panTilt.mainClosing = true;
+    // Unload the other windows, newest first.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        QWidget* w = *it;
+        if (w != &m_main && w->isVisible())
+            w->close();
+    }
+    std::optional<Placement> placement;
+    if (!m_main.isMinimized()) {
+        placement = Placement{twips::fromPixels(m_main.x()), twips::fromPixels(m_main.y()),
+                              twips::fromPixels(m_main.width()), twips::fromPixels(m_main.height())};
+    }
+    m_settings.save(placement, m_panTilt, m_com);
+    Q_EMIT ended();
+}
+
+} // namespace peltro
