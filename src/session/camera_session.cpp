@@ -40,6 +40,15 @@ std::optional<Identity> CameraSession::identity(int address) const
     return m_identities[address];
 }
 
+void CameraSession::setAddress(int address)
+{
+    if (address == m_address)
+        return;
+    m_address = address;
+    Q_EMIT addressChanged(address);
+    Q_EMIT selectedChanged(address);
+}
+
 TitleRow& CameraSession::titleRow(int address)
 {
     return m_titles[std::clamp(address, 0, int(m_titles.size()) - 1)];

@@ -64,6 +64,8 @@ public:
 
     // --- the chain ---
     int address() const { return m_address; }
+    // Addresses a camera without reading it, as start-up addresses the first.
+    void setAddress(int address);
     std::optional<Identity> identity(int address) const;
     // The family and pan/tilt model the panel was last set up for.
     bool panTiltFamily() const { return m_panTiltFamily; }
