@@ -112,6 +112,10 @@ public:
     Clock& clock() { return m_clock; }
     TrafficLog& traffic() { return m_traffic; }
     bool echo() const { return m_echo; }
+    // A packet left the port and no terminator came back yet; a terminator
+    // came since the last send.
+    bool replyPending() const { return m_replyPending; }
+    bool terminatorReceived() const { return m_terminatorReceived; }
 
     static QString hexBytes(const QByteArray& bytes) { return peltro::hexBytes(bytes); }
 

@@ -2,6 +2,7 @@
 #include "message_service.h"
 #include "option_button.h"
 #include "speed_box.h"
+#include "traffic_text.h"
 #include "value_slider.h"
 
 #include <QGroupBox>
@@ -125,6 +126,20 @@ QList<int> values(const QSignalSpy& spy)
 class TestWidgets : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A history box shows the log's last thousand characters, each packet on
+    // a line of its own.
+    void trafficBoxShowsTheLog()
+    {
+        TrafficLog log;
+        TrafficText box(log, TrafficLog::Sent);
+        log.append(TrafficLog::Sent, QString(995, 'x'));
+        log.append(TrafficLog::Sent, QStringLiteral("81 01 04 07 02 FF ") + TrafficLog::kLineEnd);
+        log.cut(TrafficLog::Sent);
+        log.publish(TrafficLog::Sent);
+        QCOMPARE(box.text().size(), 1000);
+        QVERIFY(box.toPlainText().endsWith(QStringLiteral("81 01 04 07 02 FF \n")));
+    }
+
     void sliderDragReportsEachPosition()
     {
         ProbeSlider slider(0, 15, 3);

@@ -3,6 +3,7 @@
 #include "pan_tilt_controller.h"
 #include "status_blocks.h"
 #include "tick_action.h"
+#include "traffic_text.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -23,7 +24,7 @@ QByteArray block(std::initializer_list<int> data)
     while (bytes.size() < 15)
         bytes << 0;
     bytes << 0xFF;
-    return Link::VarArrayToBytes(bytes);
+    return Packet(bytes).bytes();
 }
 
 QSlider* slider(AppRig& r, const char* n)
@@ -146,7 +147,7 @@ private Q_SLOTS:
         cam.afSensitivityLow = true;
         cam.digitalZoom = 0x40;
         cam.motionDetectionAvailable = false;
-        QVERIFY(r.main->ReadCameraStatus());
+        QVERIFY(r.session.readStatus());
 
         QCOMPARE(r.main->modelVersion->text(), QStringLiteral("QUORIN-P3"));
         QCOMPARE(r.main->windowTitle(), QStringLiteral("QUORIN  SERIES  Control  Panel"));
@@ -184,28 +185,28 @@ private Q_SLOTS:
         QCOMPARE(r.main->control<QPushButton>(QStringLiteral("DZoomX"))->text(), QStringLiteral("X1"));
         QVERIFY(!r.main->action(QStringLiteral("MotionDetecter"))->isVisible());
         QCOMPARE(r.main->ntscOrPal->text(), QStringLiteral("NTSC"));
-        QCOMPARE(r.app.panTilt->window()->findChild<QLabel*>(QStringLiteral("LbMount"))->text(),
+        QCOMPARE(r.app->panTilt().window()->findChild<QLabel*>(QStringLiteral("LbMount"))->text(),
                  QStringLiteral("Ceiling Mount"));
         // the program's own moves send nothing, and the link is back to receiving
         const auto writes = r.takeWrites();
         for (const QByteArray& w : writes)
             QCOMPARE(quint8(w.at(1)), quint8(0x09));
         QCOMPARE(r.port.rThreshold(), 1);
-        QVERIFY(r.state.echo);
-        QVERIFY(!r.state.statusReadBusy);
+        QVERIFY(r.link().echo());
+        QVERIFY(r.link().RefreshNotGoCheck());
     }
 
     void firstReadIdentifiesThenNever()
     {
         AppRig r({QStringLiteral("quorin-p2")});
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         QList<QByteArray> w = r.takeWrites();
         QCOMPARE(hex(w.first()), QStringLiteral("81 09 00 02 FF"));
         QCOMPARE(count(w, "81 09 7E 7E 03 FF"), 1);
         QCOMPARE(r.main->modelVersion->text(), QStringLiteral("QUORIN-P2"));
         QCOMPARE(slider(r, "GainSlider")->maximum(), 7);
-        QCOMPARE(int(r.state.romHigh), 0x02);
-        r.main->ReadCameraStatus();
+        QCOMPARE(r.session.romHigh(), 0x02);
+        r.session.readStatus();
         w = r.takeWrites();
         QCOMPARE(count(w, "81 09 00 02 FF"), 0);
         QCOMPARE(hex(w.first()), QStringLiteral("81 09 7E 7E 00 FF"));
@@ -220,9 +221,9 @@ private Q_SLOTS:
         AppRig r;
         r.identify();
         r.main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(r.main.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(r.main));
         r.chain.camera(1).state.focusAuto = false;
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         auto* far = r.main->control<QPushButton>(QStringLiteral("Far"));
         QVERIFY(far->isEnabled());
         r.takeWrites();
@@ -230,7 +231,7 @@ private Q_SLOTS:
         QCOMPARE(count(r.takeWrites(), "81 01 04 08 24 FF"), 1);
 
         r.chain.camera(1).state.focusAuto = true;
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         QVERIFY(!far->isEnabled());
         QCOMPARE(count(r.takeWrites(), "81 01 04 08 00 FF"), 0);  // not inside the read
         r.pump();
@@ -245,7 +246,7 @@ private Q_SLOTS:
         AppRig r({QStringLiteral("quorin-p1")});
         r.main->cameraIdText->setText(QStringLiteral("7"));
         r.main->ntscOrPal->setText(QStringLiteral("PAL"));
-        QVERIFY(r.main->ReadCameraStatus());
+        QVERIFY(r.session.readStatus());
         const QList<QByteArray> w = r.takeWrites();
         QVERIFY(!w.isEmpty());
         QCOMPARE(hex(w.first()), QStringLiteral("81 09 00 02 FF"));
@@ -254,7 +255,7 @@ private Q_SLOTS:
         QVERIFY(r.main->ntscOrPal->text().isEmpty());
         QVERIFY(r.main->cameraIdText->text().isEmpty());
         QVERIFY(r.main->control<QWidget>(QStringLiteral("FmAPC"))->isHidden());
-        QVERIFY(!r.state.statusReadBusy);
+        QVERIFY(r.link().RefreshNotGoCheck());
     }
 
     void modeEnablingAppliedOncePerChange()
@@ -262,29 +263,29 @@ private Q_SLOTS:
         AppRig r({QStringLiteral("tamiro-k5a")});
         r.identify();
         r.chain.camera(1).state.wbMode = 5;
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         QVERIFY(on(r, "RGainSlider"));
         // The operator's panel is not redone while the camera stays in the mode.
         r.main->control<QWidget>(QStringLiteral("RGainSlider"))->setEnabled(false);
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         QVERIFY(!on(r, "RGainSlider"));
         r.chain.camera(1).state.wbMode = 3;
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         QVERIFY(!on(r, "RGainSlider") && on(r, "WBTrigger"));
         QCOMPARE(r.main->recordedWBMode, 3);
 
         r.chain.camera(1).state.aeMode = 0x0D;
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         QVERIFY(on(r, "BrightSlider") && !on(r, "IrisSlider") && ticked(r, "Bright"));
         r.main->control<QWidget>(QStringLiteral("BrightSlider"))->setEnabled(false);
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         QVERIFY(!on(r, "BrightSlider"));
 
         // A mode the panel does not know ticks nothing but is recorded all the
         // same: a click on the mode shown before is a change, and goes out.
         r.chain.camera(1).state.aeMode = 0x0E;
         r.chain.camera(1).state.wbMode = 7;
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         QVERIFY(!ticked(r, "Bright") && !ticked(r, "OnePushWB"));
         r.takeWrites();
         r.main->tick(QStringLiteral("Bright"))->trigger();
@@ -300,11 +301,11 @@ private Q_SLOTS:
         r.identify();
         r.chain.camera(1).state.videoSystem = 1;
         r.chain.camera(1).state.shutter = 11;
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         QCOMPARE(r.main->ntscOrPal->text(), QStringLiteral("PAL"));
         QCOMPARE(box(r, "ShutterValue"), QStringLiteral("1/215"));
         r.chain.camera(1).state.videoSystem = 0;
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         QCOMPARE(box(r, "ShutterValue"), QStringLiteral("1/250"));
     }
 
@@ -312,14 +313,12 @@ private Q_SLOTS:
     {
         AppRig r({QStringLiteral("tamiro-k5a")});
         r.identify();
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         const QString before = box(r, "ShutterValue");
         QVERIFY(!before.isEmpty());
-        CameraBlock s;
-        s.shutter = 22;
-        s.iris = 40;
-        s.aeMode = r.main->recordedAEMode;
-        r.app.status.applyCamera(s);
+        r.chain.camera(1).state.shutter = 22;
+        r.chain.camera(1).state.iris = 40;
+        r.session.readStatus();
         QCOMPARE(slider(r, "ShutterSlider")->value(), 21);  // moved as far as it goes
         QCOMPARE(box(r, "ShutterValue"), before);
         QCOMPARE(slider(r, "IrisSlider")->value(), 17);
@@ -332,15 +331,15 @@ private Q_SLOTS:
         QVERIFY(r.main->timer1->isActive());
         r.chain.faults.silent.insert(1);
         const double t0 = r.clock.now();
-        QVERIFY(r.main->ReadCameraStatus());
-        QCOMPARE(r.takeWrites().size(), StatusReader::kMaxTries);  // seven version inquiries
+        QVERIFY(r.session.readStatus());
+        QCOMPARE(r.takeWrites().size(), CameraSession::kMaxTries);  // seven version inquiries
         QVERIFY(r.clock.now() - t0 >= 7.0);
         QCOMPARE(r.messages.boxes.size(), 1);
         QCOMPARE(r.messages.boxes[0].text, QStringLiteral("Refresh Action Error !\nRefresh Action is Stopped."));
         QVERIFY(!r.main->timer1->isActive());
         QCOMPARE(r.main->autoRefreshed->text(), QStringLiteral("Stop"));
         QVERIFY(r.main->refreshOnce->isEnabled());
-        QVERIFY(!r.state.statusReadBusy);
+        QVERIFY(r.link().RefreshNotGoCheck());
         QCOMPARE(r.port.rThreshold(), 1);
     }
 
@@ -357,7 +356,7 @@ private Q_SLOTS:
     {
         QFETCH(double, delay);
         AppRig r;
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         sim::CameraState& cam = r.chain.camera(1).state;
         cam.zoom = 0x2345;      // lens block
         cam.wbMode = 5;         // camera block
@@ -366,12 +365,12 @@ private Q_SLOTS:
         cam.pan = 0x123;        // pan-tilt position
         r.chain.faults.replyDelay = delay;
         r.messages.boxes.clear();
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         const bool shown = box(r, "ZoomValue") == QLatin1String("0x2345");
         QCOMPARE(ticked(r, "ManualWB"), shown);
         QCOMPARE(ticked(r, "BlackWhite"), shown);
         QCOMPARE(box(r, "DZoomValue") == QLatin1String("0x40"), shown);
-        QCOMPARE(r.app.panTilt->window()->findChild<QLabel*>(QStringLiteral("LbPanPos"))->text() == "0x123", shown);
+        QCOMPARE(r.app->panTilt().window()->findChild<QLabel*>(QStringLiteral("LbPanPos"))->text() == "0x123", shown);
         QCOMPARE(r.messages.boxes.isEmpty(), shown);
         QVERIFY(ticked(r, "Power"));
     }
@@ -379,52 +378,55 @@ private Q_SLOTS:
     void brokenOffReadChangesNoControl()
     {
         AppRig r;
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         const int zoom = slider(r, "ZoomSliderShort")->value();
         r.takeWrites();
         r.messages.boxes.clear();
         r.chain.camera(1).state.zoom = 0x3000;
         r.chain.faults.garbled = true;  // every answer now fails the check
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         const QList<QByteArray> w = r.takeWrites();
-        QCOMPARE(w.size(), StatusReader::kMaxTries);
-        QCOMPARE(count(w, "81 09 7E 7E 00 FF"), StatusReader::kMaxTries);
+        QCOMPARE(w.size(), CameraSession::kMaxTries);
+        QCOMPARE(count(w, "81 09 7E 7E 00 FF"), CameraSession::kMaxTries);
         QCOMPARE(r.messages.boxes.size(), 1);
         QCOMPARE(slider(r, "ZoomSliderShort")->value(), zoom);
         // line noise before every answer is skipped
         r.chain.faults.garbled = false;
         r.chain.faults.junk = bytes("12 A0 FF 34");  // another camera's source, a terminator
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         QCOMPARE(slider(r, "ZoomSliderShort")->value(), 0x3000);
     }
 
     void skipCountAndDelayedRead()
     {
         AppRig r;
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         r.takeWrites();
-        RefreshController& refresh = r.main->refresh();
-        refresh.skipTicks(2);
-        QVERIFY(!r.main->ReadCameraStatus());
-        QVERIFY(!r.main->ReadCameraStatus());
+        RefreshMachine& refresh = r.refresh();
+        refresh.presetEnded();   // two reads skipped
+        QVERIFY(!r.session.readStatus());
+        QVERIFY(!r.session.readStatus());
         QVERIFY(r.takeWrites().isEmpty());
-        QVERIFY(r.main->ReadCameraStatus());
+        QVERIFY(r.session.readStatus());
         QCOMPARE(r.takeWrites().size(), 4 + 3);  // four blocks, then the pan-tilt window's three
 
         // a preset in progress holds reads off; Refresh Once adds one skip
-        r.state.presetBusy = true;
+        QVERIFY(r.session.startPreset(PresetOperation::Kind::Set, 2));
+        r.takeWrites();
         r.main->refreshOnce->click();
         QCOMPARE(refresh.skipCount(), 1);
         QVERIFY(r.takeWrites().isEmpty());
-        r.state.presetBusy = false;
-        refresh.skipTicks(0);
+        PanelRig::pump();   // the preset ends: two more skipped
+        QVERIFY(!r.session.runningPreset());
+        QCOMPARE(refresh.skipCount(), 2);
+        QVERIFY(!refresh.admitRead() && !refresh.admitRead());
 
         // the one delayed read: the timer runs once, then stops at 2000 ms
-        refresh.readOnceAfterCommand(6000);
-        refresh.resumeAfterCommand();
+        refresh.readOnceAfter(6000);
+        refresh.commandFinished();
         QVERIFY(r.main->timer1->isActive());
         QCOMPARE(r.main->timer1->interval(), 6000);
-        QVERIFY(r.main->ReadCameraStatus());
+        QVERIFY(r.session.readStatus());
         QVERIFY(!r.main->timer1->isActive());
         QCOMPARE(r.main->timer1->interval(), 2000);
         QVERIFY(!refresh.delayedReadArmed());
@@ -443,16 +445,16 @@ private Q_SLOTS:
         QMetaObject::invokeMethod(r.main->timer1, "timeout", Qt::DirectConnection);
         QCOMPARE(r.takeWrites().size(), 1 + 4 + 3);
         // a command suspends, its completion resumes
-        r.link().SD(bytes("81 01 04 07 02 FF"), 1);
+        r.link().SD(Packet::fromBytes(bytes("81 01 04 07 02 FF")), SendMode::Command);
         QVERIFY(!r.main->timer1->isActive() && !autoBtn->isEnabled());
         PanelRig::pump();
         QVERIFY(r.main->timer1->isActive() && autoBtn->isEnabled());
         QCOMPARE(r.main->timer1->interval(), 2000);
         // while a read runs, commands are refused
-        r.state.statusReadBusy = true;
-        QCOMPARE(r.link().SD(bytes("81 01 04 07 02 FF"), 1), QStringLiteral("NG"));
-        r.state.statusReadBusy = false;
-        r.main->refresh().resumeAfterCommand();  // as the next command's completion would
+        r.link().setExchangeRunning(true);
+        QCOMPARE(r.link().SD(Packet::fromBytes(bytes("81 01 04 07 02 FF")), SendMode::Command), SendResult::RefusedBusy);
+        r.link().setExchangeRunning(false);
+        r.refresh().commandFinished();  // as the next command's completion would
         autoBtn->click();
         QCOMPARE(autoBtn->text(), QStringLiteral("Stop"));
         QVERIFY(!r.main->timer1->isActive());
@@ -461,8 +463,8 @@ private Q_SLOTS:
         // a camera reporting its alarm on stops auto refresh
         autoBtn->click();
         r.chain.camera(1).state.alarmOn = true;
-        r.main->ReadCameraStatus();
-        QVERIFY(r.state.alarmOn);
+        r.session.readStatus();
+        QVERIFY(r.session.alarm().on);
         QCOMPARE(autoBtn->text(), QStringLiteral("Stop"));
         QVERIFY(!r.main->timer1->isActive() && r.main->refreshOnce->isEnabled());
     }
@@ -474,7 +476,6 @@ private Q_SLOTS:
             for (int i = 0; i < cameras; ++i)
                 chain << QStringLiteral("tamiro-j1a");
             AppRig r(chain);
-            r.state.modelIdentified = true;
             r.main->tick(QStringLiteral("CameraSel_2"))->trigger();  // camera 2 addressed (a read follows)
             r.takeWrites();
             r.main->action(QStringLiteral("AddressSet"))->trigger();
@@ -485,12 +486,12 @@ private Q_SLOTS:
             QVERIFY(r.main->recvText->text().contains(QStringLiteral("88 30 %1 FF").arg(cameras + 1, 2, 10, QLatin1Char('0'))));
             QCOMPARE(r.port.rThreshold(), 1);
             if (cameras == 1) {
-                QCOMPARE(r.state.cameraAddress, 1);
+                QCOMPARE(r.session.address(), 1);
                 QCOMPARE(r.main->active->text(), QStringLiteral("1"));
                 QVERIFY(r.main->action(QStringLiteral("CameraSel_1"))->isChecked());
                 QCOMPARE(count(w, "81 09 7E 7E 00 FF"), 1);  // a status read followed
             } else {
-                QCOMPARE(r.state.cameraAddress, 2);
+                QCOMPARE(r.session.address(), 2);
                 QCOMPARE(w.size(), 1);
             }
         }
@@ -506,10 +507,10 @@ private Q_SLOTS:
     {
         AppRig r({QStringLiteral("quorin-p3"), QStringLiteral("quorin-p2"), QStringLiteral("tamiro-j1a"),
                   QStringLiteral("quorin-p3")});
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         r.takeWrites();
         r.main->tick(QStringLiteral("CameraSel_2"))->trigger();
-        QCOMPARE(r.state.cameraAddress, 2);
+        QCOMPARE(r.session.address(), 2);
         QCOMPARE(r.main->active->text(), QStringLiteral("2"));
         for (int i = 1; i <= 7; ++i)
             QCOMPARE(r.main->action(QStringLiteral("CameraSel_%1").arg(i))->isChecked(), i == 2);
@@ -529,23 +530,23 @@ private Q_SLOTS:
         AppRig r({QStringLiteral("tamiro-j1a"), QStringLiteral("quorin-p3")});
         r.identify();
         r.main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(r.main.get()));
-        r.app.panTilt->DspPTW();
-        QWidget* window = r.app.panTilt->window();
+        QVERIFY(QTest::qWaitForWindowExposed(r.main));
+        r.app->panTilt().DspPTW();
+        QWidget* window = r.app->panTilt().window();
         QVERIFY(window->isHidden());
         r.main->tick(QStringLiteral("CameraSel_2"))->trigger();
-        QVERIFY(r.state.panTiltFamily && window->isVisible());
+        QVERIFY(r.session.panTiltFamily() && window->isVisible());
         QCOMPARE(r.main->control<QPushButton>(QStringLiteral("PTWCloseM"))->text(), QStringLiteral("CLOSE"));
         r.main->tick(QStringLiteral("CameraSel_1"))->trigger();
-        QVERIFY(!r.state.panTiltFamily && window->isHidden());
-        QVERIFY(r.state.ptwShown);
+        QVERIFY(!r.session.panTiltFamily() && window->isHidden());
+        QVERIFY(r.app->panTiltFlags.shown);
     }
 
     // Values from another camera are never passed off as the addressed one's.
     void silentCameraIsNamedWhereTheModelStands()
     {
         AppRig r({QStringLiteral("quorin-p3"), QStringLiteral("tamiro-j1a"), QStringLiteral("tamiro-k3bce")});
-        r.main->ReadCameraStatus();
+        r.session.readStatus();
         QCOMPARE(r.main->modelVersion->text(), QStringLiteral("QUORIN-P3"));
         r.chain.faults.silent.insert(2);
         r.main->tick(QStringLiteral("CameraSel_2"))->trigger();
@@ -565,7 +566,7 @@ private Q_SLOTS:
     {
         {   // auto refresh off, QUORIN-P3: one read six seconds after the completion
             AppRig r;
-            r.main->ReadCameraStatus();
+            r.session.readStatus();
             r.takeWrites();
             r.chain.camera(1).state.power = false;
             r.main->action(QStringLiteral("Power"))->setChecked(false);
@@ -573,8 +574,8 @@ private Q_SLOTS:
             QCOMPARE(hex(r.takeWrites().value(0)), QStringLiteral("81 01 04 00 02 FF"));
             QVERIFY(ticked(r, "Power"));
             QCOMPARE(r.main->timer1->interval(), 6000);
-            QVERIFY(r.main->refresh().delayedReadArmed());
-            QVERIFY(!r.state.modelIdentified);
+            QVERIFY(r.refresh().delayedReadArmed());
+            QVERIFY(!r.session.modelIdentified());
             QVERIFY(!r.main->timer1->isActive());
             PanelRig::pump();  // completion arrives
             QVERIFY(r.main->timer1->isActive());
@@ -588,8 +589,8 @@ private Q_SLOTS:
             r.main->autoRefreshed->click();
             r.main->tick(QStringLiteral("Power"))->trigger();
             QVERIFY(!r.main->timer1->isActive() && !r.main->autoRefreshed->isEnabled());
-            QCOMPARE(r.main->refresh().skipCount(), 1);
-            QVERIFY(!r.main->refresh().delayedReadArmed());
+            QCOMPARE(r.refresh().skipCount(), 1);
+            QVERIFY(!r.refresh().delayedReadArmed());
             // power off leaves auto refresh alone
             r.takeWrites();
             r.main->tick(QStringLiteral("Power"))->trigger();
@@ -598,7 +599,7 @@ private Q_SLOTS:
         }
         {   // refused during a read: the tick stays
             AppRig r;
-            r.state.statusReadBusy = true;
+            r.link().setExchangeRunning(true);
             r.main->tick(QStringLiteral("Power"))->trigger();
             QVERIFY(!ticked(r, "Power"));
             QVERIFY(r.takeWrites().isEmpty());
@@ -608,7 +609,7 @@ private Q_SLOTS:
     void interfaceClears()
     {
         AppRig r({QStringLiteral("quorin-p3"), QStringLiteral("quorin-p3"), QStringLiteral("quorin-p3")});
-        r.state.cameraAddress = 3;
+        r.session.setAddress(3);
         r.main->action(QStringLiteral("IFClear"))->trigger();
         r.main->action(QStringLiteral("IFClearB"))->trigger();
         const QList<QByteArray> w = r.takeWrites();
