@@ -137,4 +137,38 @@ std::optional<NewestReply> newestReply(const QString& window)
     }
 }
 
+std::optional<ReplyPacket> classifyReply(const QByteArray& packet)
+{
+    const auto at = [&packet](qsizetype i) { return i < packet.size() ? int(quint8(packet.at(i))) : -1; };
+    const qsizetype n = packet.size();
+    if (n < 3 || at(n - 1) != 0xFF)
+        return std::nullopt;
+    const int header = at(0);
+    if (header == 0x88) {
+        if (n == 5 && at(1) == 0x01 && at(2) == 0x00 && at(3) == 0x01)
+            return ReplyPacket{ReplyKind::InterfaceClearReturned};
+        // Each camera passed the address set on with one more.
+        if (n == 4 && at(1) == 0x30 && at(2) >= 0x01 && at(2) <= 0x0F)
+            return ReplyPacket{ReplyKind::AddressSetReturned, 0, -1, -1, at(2) - 1};
+        return std::nullopt;
+    }
+    if (header < 0x90 || (header & 0x0F) != 0)
+        return std::nullopt;
+    const int camera = (header >> 4) - 8;
+    const int second = at(1);
+    if (n == 3) {
+        if (second == 0x38)
+            return ReplyPacket{ReplyKind::NetworkChange, camera};
+        if ((second & 0xF0) == 0x40)
+            return ReplyPacket{ReplyKind::Acknowledge, camera, second & 0x0F};
+        if ((second & 0xF0) == 0x50)
+            return ReplyPacket{ReplyKind::Completion, camera, second & 0x0F};
+    }
+    if (n == 4 && (second & 0xF0) == 0x60)
+        return ReplyPacket{ReplyKind::Error, camera, second & 0x0F, at(2)};
+    if (n >= 4 && second == 0x50)
+        return ReplyPacket{ReplyKind::InquiryAnswer, camera};
+    return std::nullopt;
+}
+
 } // namespace peltro

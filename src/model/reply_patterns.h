@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <optional>
 
@@ -35,5 +36,19 @@ struct NewestReply {
     int socket = -1;
 };
 std::optional<NewestReply> newestReply(const QString& window);
+
+// One whole reply packet from the chain, read by its bytes: its kind, the
+// camera that sent it (0 for a returned broadcast), the socket of an
+// acknowledge, completion or error, the error code, and the camera count a
+// returned address set carries. None for bytes that are no reply the
+// cameras send.
+struct ReplyPacket {
+    ReplyKind kind;
+    int camera = 0;
+    int socket = -1;
+    int errorCode = -1;
+    int cameraCount = -1;
+};
+std::optional<ReplyPacket> classifyReply(const QByteArray& packet);
 
 } // namespace peltro
