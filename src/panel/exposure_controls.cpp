@@ -31,7 +31,7 @@ void sendMode(FrmMain& main, int command, int code)
 
 void onAEMode(FrmMain& main, int code)
 {
-    if (statusReadRunning(main) || main.recordedAEMode == code)
+    if (statusReadRunning(main) || main.recordedAEMode == code || refusedForLostLink(main))
         return;
     if (code == AEBright) {
         // Bright is reached from full auto or shutter priority only: from any
@@ -52,7 +52,7 @@ void onAEMode(FrmMain& main, int code)
 
 void onWBMode(FrmMain& main, int code)
 {
-    if (statusReadRunning(main) || main.recordedWBMode == code)
+    if (statusReadRunning(main) || main.recordedWBMode == code || refusedForLostLink(main))
         return;
     main.recordedWBMode = code;
     sendMode(main, 0x35, code);
@@ -65,6 +65,11 @@ void onExposureSwitch(FrmMain& main, const ExposureSwitch& sw, bool on)
 {
     if (statusReadRunning(main))
         return;
+    // The click has ticked the box already: it goes back when nothing can go out.
+    if (refusedForLostLink(main)) {
+        main.control<QCheckBox>(QString::fromLatin1(sw.name))->setChecked(!on);
+        return;
+    }
     sendMode(main, sw.command, on ? 0x02 : 0x03);
     if (sw.gatesExpCompGroup)
         enable(main, {"ExpCompUp", "ExpCompDown", "ExpCompSlider"}, on);

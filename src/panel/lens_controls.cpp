@@ -57,6 +57,10 @@ void onDigitalZoomSwitch(FrmMain& main, bool on)
 {
     if (statusReadRunning(main))
         return;
+    if (refusedForLostLink(main)) {
+        checkBox(main, "DZoom")->setChecked(!on);
+        return;
+    }
     const Packet packet = panelPacket(address(main), on ? PanelCommand::DZoomOn : PanelCommand::DZoomOff);
     showFullZoomSlider(main, on);
     sendCommand(main, packet);
@@ -64,7 +68,7 @@ void onDigitalZoomSwitch(FrmMain& main, bool on)
 
 void onDigitalZoomMode(FrmMain& main, int index)
 {
-    if (statusReadRunning(main) || (index != 0 && index != 1))
+    if (statusReadRunning(main) || (index != 0 && index != 1) || refusedForLostLink(main))
         return;
     sendCommand(main, panelPacket(address(main), index == 1 ? PanelCommand::DZoomSeparate : PanelCommand::DZoomCombine));
     const bool separate = index == 1;
@@ -86,6 +90,8 @@ void onDigitalZoomMode(FrmMain& main, int index)
 
 void onDigitalZoomMax(FrmMain& main)
 {
+    if (refusedForLostLink(main))
+        return;
     sendCommand(main, panelPacket(address(main), PanelCommand::DZoomMax));
     // The camera toggles between 1x and maximum; the caption follows the presses.
     QPushButton* b = button(main, "DZoomX");
@@ -95,6 +101,8 @@ void onDigitalZoomMax(FrmMain& main)
 
 void onFocusMode(FrmMain& main, int index)
 {
+    if (refusedForLostLink(main))
+        return;
     if (index == 0) {
         const Packet packet = panelPacket(address(main), PanelCommand::AutoFocus);
         applyFocusPattern(main, FocusPattern::Auto, main.session().afSubMode());
@@ -111,6 +119,8 @@ void onFocusMode(FrmMain& main, int index)
 
 void onManualFocus(FrmMain& main)
 {
+    if (refusedForLostLink(main))
+        return;
     const Packet packet = panelPacket(address(main), PanelCommand::ManualFocus);
     applyFocusPattern(main, FocusPattern::Manual, main.session().afSubMode());
     sendCommand(main, packet);
@@ -118,6 +128,8 @@ void onManualFocus(FrmMain& main)
 
 void onAFTimes(FrmMain& main)
 {
+    if (refusedForLostLink(main))
+        return;
     const Packet packet = afTimesPacket(address(main),
                                             main.control<QLineEdit>(QStringLiteral("AFacttime"))->text(),
                                             main.control<QLineEdit>(QStringLiteral("AFintTime"))->text());
@@ -129,6 +141,10 @@ void onAFSensitivity(FrmMain& main, bool low)
 {
     if (statusReadRunning(main))
         return;
+    if (refusedForLostLink(main)) {
+        checkBox(main, "AF_Sens")->setChecked(!low);
+        return;
+    }
     sendCommand(main, panelPacket(address(main), low ? PanelCommand::AFSensLow : PanelCommand::AFSensNormal));
 }
 

@@ -29,6 +29,11 @@ void onPreset(FrmMain& main, int kind, int index)
     // Refused while a status read runs: nothing happens at all.
     if (!session.link().RefreshNotGoCheck())
         return;
+    // Nothing goes to a lost link: the button the click selected goes back.
+    if (refusedForLostLink(main)) {
+        group(main, presetArray(kind))->setSelected(index, false);
+        return;
+    }
     if (!session.startPreset(presetKind(kind), index)) {
         // One operation at a time. The running one is left alone: its button
         // stays selected even when the click was in its own row.
@@ -65,6 +70,10 @@ void installMemoryControls(FrmMain& main)
 
     for (MemoryOp op : {MemoryOp::Set, MemoryOp::Recall, MemoryOp::Reset}) {
         QObject::connect(group(main, memoryArray(op)), &OptionGroup::selected, m, [m, op](int number) {
+            if (refusedForLostLink(*m)) {
+                group(*m, memoryArray(op))->setSelected(number, false);
+                return;
+            }
             m->session().memory(op == MemoryOp::Set      ? PresetOperation::Kind::Set
                                 : op == MemoryOp::Recall ? PresetOperation::Kind::Recall
                                                          : PresetOperation::Kind::Reset,

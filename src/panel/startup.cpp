@@ -5,6 +5,7 @@
 #include "startup_windows.h"
 #include "twips.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEventLoop>
 #include <QLabel>
@@ -20,6 +21,7 @@ Startup::Startup(FrmMain& main, PanelSettings& settings, PanTiltFlags& panTilt, 
     : QObject(parent), m_main(main), m_settings(settings), m_panTilt(panTilt)
 {
     connect(&m_main, &FrmMain::unloading, this, &Startup::saveAndEnd);
+    connect(m_main.action(QStringLiteral("ComSetting")), &QAction::triggered, this, &Startup::openComSetting);
 }
 
 Startup::~Startup()
@@ -224,6 +226,30 @@ bool Startup::run()
     m_main.show();
     Q_EMIT mainShown();
     return true;
+}
+
+void Startup::openComSetting()
+{
+    if (m_open) {   // open already (or still in start-up's hands)
+        m_open->raise();
+        m_open->activateWindow();
+        return;
+    }
+    Link& link = m_main.session().link();
+    auto* dialog = new FrmOpen([&link](int com) { return link.describe(com); }, &m_main);
+    m_open = dialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->offerCancel(link.commPort(), link.baudRate());
+    connect(dialog, &FrmOpen::confirmed, this, [this, dialog] {
+        m_com = {dialog->selectedPort(), dialog->selectedSpeed()};
+        dialog->close();
+        CameraSession& session = m_main.session();
+        session.changePort(m_com.portNumber, m_com.speedText);
+        m_main.baudRateText->setText(QString::number(session.link().baudRate()));
+    });
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 void Startup::saveAndEnd()

@@ -31,6 +31,10 @@ public:
     FrmOpen* comSetting() const { return m_open; }
 
     void saveAndEnd();
+    // Tools > "Com Setting...": the same dialog once the panel runs. OK
+    // reopens the link on the port and speed chosen, as after a
+    // reconnection; Cancel changes nothing.
+    void openComSetting();
     // The Com and speed chosen in the Com Setting dialog.
     const ComChoice& comChoice() const { return m_com; }
 

@@ -165,6 +165,19 @@ FrmOpen::FrmOpen(std::function<ComDescription(int)> describe, QWidget* parent)
     refreshDevices();
 }
 
+void FrmOpen::offerCancel(int comPort, int baudRate)
+{
+    if (!cancel) {
+        cancel = new QPushButton(QStringLiteral("Cancel"), this);
+        cancel->setObjectName(QStringLiteral("Cancel"));
+        static_cast<QGridLayout*>(layout())->addWidget(cancel, 4, 1, Qt::AlignRight);
+        connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    }
+    comList1->setCurrentIndex(qBound(1, comPort, 6) - 1);
+    obRate[baudRate == 38400 ? 1 : 0]->setChecked(true);
+    lblDBG0->clear();
+}
+
 void FrmOpen::refreshDevices()
 {
     for (int com = 1; com <= 6; ++com) {

@@ -50,6 +50,11 @@ public:
     // describe tells what a Com number (1..6) opens and what is known of it.
     explicit FrmOpen(std::function<ComDescription(int)> describe, QWidget* parent = nullptr);
 
+    // Opened from the Tools menu once the panel runs: a Cancel button, the
+    // port and speed in use chosen to begin with.
+    void offerCancel(int comPort, int baudRate);
+    QPushButton* cancel = nullptr;
+
     QComboBox* comList1 = nullptr;
     QRadioButton* obRate[2] = {nullptr, nullptr};
     QPushButton* command1 = nullptr;

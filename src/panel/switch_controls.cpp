@@ -21,7 +21,7 @@ bool statusReadRunning(FrmMain& main)
 
 void onOnOffItem(FrmMain& main, const OnOffItem& def)
 {
-    if (def.guarded && statusReadRunning(main))
+    if ((def.guarded && statusReadRunning(main)) || refusedForLostLink(main))
         return;
     TickAction* item = main.tick(QString::fromLatin1(def.item));
     const bool on = !item->isChecked();
@@ -35,7 +35,7 @@ void onOnOffItem(FrmMain& main, const OnOffItem& def)
 
 void onChoice(FrmMain& main, const ChoiceGroup& group, int index)
 {
-    if (group.guarded && statusReadRunning(main))
+    if ((group.guarded && statusReadRunning(main)) || refusedForLostLink(main))
         return;
     auto tick = [&] {
         for (int i = 0; i < group.items.size(); ++i)
@@ -52,7 +52,7 @@ void onCaptionToggle(FrmMain& main, const CaptionToggle& toggle)
 {
     auto* button = main.control<QPushButton>(QString::fromLatin1(toggle.button));
     const CaptionRule* rule = ruleFor(toggle, button->text());
-    if (!rule)
+    if (!rule || refusedForLostLink(main))
         return;
     if (toggle.captionFirst)
         button->setText(QString::fromLatin1(rule->captionAfter));

@@ -90,6 +90,11 @@ void stepShutterLocally(FrmMain& main)
 
 } // namespace
 
+bool refusedForLostLink(FrmMain& main)
+{
+    return main.session().refuseIfLinkLost();
+}
+
 void sendCommand(FrmMain& main, const Packet& packet)
 {
     main.session().command(packet);

@@ -139,8 +139,9 @@ std::optional<QByteArray> CameraSession::inquire(const Packet& packet, int count
 
 PresetOperation* CameraSession::startPreset(PresetOperation::Kind kind, int index, int address)
 {
-    // Refused while a status read runs: nothing happens at all.
-    if (!m_link.RefreshNotGoCheck())
+    // Refused while a status read runs: nothing happens at all; on a lost
+    // link the operator is told.
+    if (!m_link.RefreshNotGoCheck() || m_link.refuseIfLost())
         return nullptr;
     if (m_preset)
         m_preset->expireIfOverdue();
@@ -417,6 +418,30 @@ void CameraSession::onMayBeBack()
                              .arg(m_link.portError())});
         return;
     }
+    startRecovery();
+}
+
+void CameraSession::changePort(int comPort, const QString& speedText)
+{
+    m_recovering = false;
+    m_recoveryClearWait.stop();
+    for (const auto& c : std::as_const(m_recoveryFinish))
+        disconnect(c);
+    m_recoveryFinish.clear();
+    m_link.closePort();
+    if (!m_link.openPort(comPort, speedText)) {
+        Q_EMIT linkNews({LinkNews::Tone::Alarm,
+                         QStringLiteral("Com %1 did not open: %2. Nothing is sent; choose another in Tools > Com "
+                                        "Setting.")
+                             .arg(comPort)
+                             .arg(m_link.portError())});
+        return;
+    }
+    startRecovery();
+}
+
+void CameraSession::startRecovery()
+{
     m_recovering = true;
     Q_EMIT linkNews({LinkNews::Tone::Busy,
                      QStringLiteral("Link reopened: %1. Clearing the cameras' interfaces and setting their addresses.")

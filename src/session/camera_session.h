@@ -163,6 +163,10 @@ public:
     // Powers the addressed camera on or off (refused during a status read
     // and on a lost link: false, nothing changes).
     bool setPowerOf(bool on);
+    // The operator chose another port or speed: the link is reopened on it
+    // and, as after a reconnection, the interfaces are cleared, the
+    // addresses set and the status read.
+    void changePort(int comPort, const QString& speedText);
     // The "Refresh Action Error" box was answered.
     void refreshErrorAnswered();
 
@@ -217,6 +221,7 @@ private:
     void onReplyEnded(const ReplyEnd& end);
     void onLost(const QString& reason);
     void onMayBeBack();
+    void startRecovery();
     void afterRecoveryClear(bool answered);
     bool lostAgain();
     bool identify();
