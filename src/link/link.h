@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace peltro {
@@ -60,11 +61,23 @@ public:
     // hexadecimal digits only.
     SendResult SendDirect(const QString& hexText);
 
-    // Waits at most one second, without returning to the event loop, for
-    // count bytes; a filler 00 01 02 ... when they do not come.
-    QByteArray WaitReply(int count);
-    // Whether the last WaitReply ran out of time and answered with the filler.
+    // Collects count bytes of the answer to the packet sent last (noise
+    // before its source byte skipped) for at most kReplyLimit seconds, and
+    // calls done once: with the answer, or with a filler 00 01 02 ... when it
+    // did not come. At once when the bytes are there already or the port is
+    // lost; otherwise from the event loop, which the wait never blocks.
+    void awaitReply(int count, std::function<void(const QByteArray&)> done);
+    // Gives a reply wait up without calling it back.
+    void cancelReply();
+    bool replyAwaited() const { return bool(m_reply.done); }
+    // Whether the last reply wait ran out of time and answered with the filler.
     bool lastWaitTimedOut() const { return m_lastWaitTimedOut; }
+    // Before a silent inquiry: calls done once an answer that missed an
+    // earlier inquiry's second can no longer be taken for this one's (at
+    // once when none may come), draining the input meanwhile.
+    void awaitClearFor(const Packet& next, std::function<void()> done);
+    void cancelClear();
+    static constexpr double kReplyLimit = 1.0;
     // One-shot stopwatch: arms on the first call, true once limit seconds
     // have passed (then disarmed); a limit <= 0 disarms.
     bool WaitCheck(double limit);
@@ -145,7 +158,10 @@ private:
     void echoSent(const QByteArray& packet);
     bool writePort(const QByteArray& bytes);
     QByteArray readPort();
-    void drainLateAnswers(const QByteArray& next);
+    void readLeftovers();
+    void collectReply();
+    void finishReply(bool answered);
+    void finishClear();
 
     PortObject& m_port;
     Clock& m_clock;
@@ -161,6 +177,16 @@ private:
     double m_stopwatchStart = 0.0;
     bool m_lastWaitTimedOut = false;
     int m_expectedSource = 0;       // first byte of the answer to the last packet; 0 unknown
+
+    struct ReplyWait {
+        int count = 0;
+        QByteArray got;
+        std::function<void(const QByteArray&)> done;
+    };
+    ReplyWait m_reply;
+    ClockTimer m_replyDeadline;
+    std::function<void()> m_clearDone;
+    ClockTimer m_clearDeadline;
 
     QByteArray m_lastSilent;        // the last silent packet and when it left
     double m_lastSilentAt = 0.0;

@@ -82,6 +82,9 @@ public:
 
 Q_SIGNALS:
     void comEvent(int code);
+    // Bytes are waiting in the input buffer, whatever the receive threshold
+    // (for a reader that collects an answer without the receive handler).
+    void bytesWaiting();
     // The port failed while open; once per loss.
     void lost(const QString& reason);
     // While lost: the device may be back (it appeared again under its name,
@@ -112,6 +115,7 @@ private:
     int m_rThreshold = 0;
     int m_sThreshold = 0;
     bool m_receivePosted = false;
+    bool m_waitingPosted = false;
     bool m_lost = false;
     bool m_lostPosted = false;
     bool m_backPosted = false;

@@ -35,6 +35,22 @@ QList<QByteArray> ChainRig::takeWrites()
     return w;
 }
 
+void ChainRig::settle(double limit)
+{
+    const double until = clock.now() + limit;
+    for (int turn = 0; turn < 1000000; ++turn) {
+        pump();
+        double next = clock.nextDue();
+        const double arrival = port.nextArrival();
+        if (arrival >= 0 && (next < 0 || arrival < next))
+            next = arrival;
+        if (next < 0 || next > until)
+            return;
+        clock.advance(std::max(0.0, next - clock.now()));
+        port.deliverDue();
+    }
+}
+
 QStringList ChainRig::sent()
 {
     QStringList out;
@@ -47,8 +63,8 @@ SessionRig::SessionRig(const QStringList& names) : ChainRig(names), session(port
 
 void SessionRig::startUp()
 {
-    session.assignAddresses([] {});
-    session.checkVersion([] {});
+    finish(*this, session.assignAddresses([] {}));
+    finish(*this, session.checkVersion([] {}));
     takeWrites();
 }
 

@@ -17,6 +17,10 @@ QString hex(const QByteArray& bytes);
 // "81 01 04 07 02 FF" -> bytes
 QByteArray bytes(const char* hexText);
 
+// Runs a task of the session's to its end on the rig's chain (the event
+// loop and virtual time going on meanwhile) and gives its result.
+template <typename Rig, typename T> T finish(Rig& rig, Task<T> task);
+
 // A simulated chain on a simulated port in virtual time.
 struct ChainRig {
     explicit ChainRig(const QStringList& names = {QStringLiteral("quorin-p3")});
@@ -30,6 +34,11 @@ struct ChainRig {
     QStringList sent();
     // Delivers queued port notifications.
     static void pump() { QCoreApplication::processEvents(); QCoreApplication::processEvents(); }
+    // Runs the event loop and virtual time until nothing is left to do: no
+    // notification queued, no byte on its way and no deadline due, within
+    // `limit` seconds of virtual time from now. Exchanges waiting for the
+    // cameras end here.
+    void settle(double limit = 60.0);
 };
 
 // The camera session on the simulated chain, without any widget.
@@ -45,5 +54,24 @@ struct SessionRig : ChainRig {
     // forgets what went over the line.
     void startUp();
 };
+
+namespace detail {
+struct TestJobs : JobOwner {};
+template <typename T> Job runTask(TestJobs&, Task<T> task, std::optional<T>& out)
+{
+    out = co_await task;
+}
+} // namespace detail
+
+template <typename Rig, typename T> T finish(Rig& rig, Task<T> task)
+{
+    detail::TestJobs jobs;
+    std::optional<T> out;
+    detail::runTask(jobs, std::move(task), out);
+    rig.settle();
+    if (!out)
+        qFatal("A task of the session did not end");
+    return *out;
+}
 
 } // namespace peltro::test

@@ -2,6 +2,8 @@
 
 #include "privacy_packets.h"
 
+#include "job.h"
+
 #include <QWidget>
 #include <array>
 
@@ -30,7 +32,7 @@ protected:
 // window opens, once per second on its Timer2; SettingMode switches that
 // timer. Sets go out as operator commands of the main window; privacy on,
 // off and clear as commands of the window's own.
-class FrmPrivacyA final : public QWidget {
+class FrmPrivacyA final : public QWidget, public JobOwner {
     Q_OBJECT
 public:
     static constexpr int kAutoInterval = 1000;   // ms between automatic runs
@@ -45,8 +47,9 @@ public:
     // operator (one notice at a time, so the automatic run cannot pile them).
     void cmdPZMset(int set);
     // The three sets in a row with a short pause between them.
+    // The three sets of zones, a short pause between them; a run that is
+    // still going when the next is due lets that one pass.
     void PrivacySet();
-    void WaitAuto();
     void SettingMode();
     void CmdPrivacyOn();
     void CmdPrivacyoff();
@@ -59,6 +62,8 @@ private:
     std::array<QLineEdit*, 4 * privacy::kZoneCount> m_zones{};
     QPushButton* m_settingMode = nullptr;
     QTimer* m_timer2 = nullptr;
+    Job privacySetRun();
+    bool m_setRunning = false;
     bool m_noticeOpen = false;
 };
 
