@@ -11,8 +11,10 @@
 namespace peltro {
 
 CameraSession::CameraSession(PortObject& port, Clock& clock, QObject* parent)
-    : CameraOperations(parent), m_clock(clock), m_link(port, clock, this), m_refresh(this)
+    : CameraOperations(parent), m_clock(clock), m_link(port, clock, this), m_refresh(this), m_answerDeadline(clock, this)
 {
+    connect(&m_answerDeadline, &ClockTimer::timeout, this, &CameraSession::readAfterFailedCommand);
+    connect(this, &CameraSession::lineFree, this, &CameraSession::readOwed, Qt::QueuedConnection);
     for (auto& row : m_titles)
         row.fill(27);
     connect(&m_link, &Link::commandGoing, &m_refresh, &RefreshMachine::commandGoing);
@@ -76,6 +78,7 @@ void CameraSession::onReplyEnded(const ReplyEnd& end)
             m_refresh.commandGoing();
         return;
     }
+    watchReply(end);
     if (end.finishing) {
         m_refresh.commandFinished();
         Q_EMIT commandEnded();
@@ -90,13 +93,64 @@ void CameraSession::onReplyEnded(const ReplyEnd& end)
 
 SendResult CameraSession::command(const Packet& packet)
 {
-    return m_link.SD(packet, SendMode::Command);
+    const SendResult result = m_link.SD(packet, SendMode::Command);
+    // The addressed camera is to answer within a second: a command it
+    // refuses or leaves unanswered is followed by one read of its state, so
+    // that the panel shows what the camera has, not what was asked.
+    if (result == SendResult::Sent && packet.address() == m_address && !packet.isInquiry()) {
+        m_awaitedAnswer = m_address;
+        m_answerDeadline.start(Link::kReplyLimit + m_link.lineTime(packet.size()));
+    }
+    return result;
+}
+
+void CameraSession::watchReply(const ReplyEnd& end)
+{
+    if (m_awaitedAnswer == 0 || !end.newest)
+        return;
+    switch (end.newest->kind) {
+    case ReplyKind::Acknowledge:   // answered; an error may still follow it
+        m_answerDeadline.stop();
+        break;
+    case ReplyKind::Completion:
+        m_answerDeadline.stop();
+        m_awaitedAnswer = 0;
+        break;
+    case ReplyKind::Error:
+        m_answerDeadline.stop();
+        m_awaitedAnswer = 0;
+        readAfterFailedCommand();
+        break;
+    default:
+        break;
+    }
+}
+
+void CameraSession::readAfterFailedCommand()
+{
+    m_awaitedAnswer = 0;
+    // Only a camera with status blocks shows its state in a read; a lost
+    // link reads nothing.
+    if (!m_modelIdentified || (m_panTiltFamily && m_panTiltModel == kModelP1) || m_link.portLost())
+        return;
+    m_readOwed = true;
+    QMetaObject::invokeMethod(this, &CameraSession::readOwed, Qt::QueuedConnection);
+}
+
+void CameraSession::readOwed()
+{
+    // After the exchange or preset that holds the line.
+    if (!m_readOwed || busy() || m_reading || m_startup || (m_preset && !m_preset->ended()))
+        return;
+    m_readOwed = false;
+    readJob();
 }
 
 void CameraSession::writeCameraId(int id)
 {
-    command(cameraIdPacket(m_address, id));
-    Q_EMIT cameraIdWritten(id);
+    // Shown only when it went out; a camera that refuses it is read again.
+    if (command(cameraIdPacket(m_address, id)) == SendResult::Sent)
+        Q_EMIT cameraIdWritten(id);
 }
 
 void CameraSession::commandsApart(Packet first, double seconds, Packet second)
@@ -158,6 +212,7 @@ PresetOperation* CameraSession::startPreset(PresetOperation::Kind kind, int inde
     connect(op, &PresetOperation::finished, this, [this, op] {
         m_refresh.presetEnded();
         Q_EMIT commandEnded();
+        QMetaObject::invokeMethod(this, &CameraSession::readOwed, Qt::QueuedConnection);
         op->deleteLater();
     });
     Q_EMIT presetStarted(op);

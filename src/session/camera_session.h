@@ -261,6 +261,9 @@ private:
     void readFailed();
     void applyIdentity(const Identity& id);
     void clearNotBack();
+    void watchReply(const ReplyEnd& end);
+    void readAfterFailedCommand();
+    void readOwed();
     Outcome checkTarget(int address, bool needsHead) const;
     Outcome sendTo(int address, const Packet& packet, Surface from);
     static Outcome outcomeOf(SendResult result);
@@ -301,6 +304,12 @@ private:
     bool m_noAnswer = false;
 
     QPointer<PresetOperation> m_preset;
+
+    // A command to the addressed camera waiting for its first answer, and
+    // the one read owed when it got an error or none.
+    int m_awaitedAnswer = 0;
+    ClockTimer m_answerDeadline;
+    bool m_readOwed = false;
 
     QTimer m_clearWatch;
     QByteArray m_clearSeen;
