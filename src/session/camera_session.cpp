@@ -65,6 +65,7 @@ TitleRow& CameraSession::titleRow(int address)
 
 void CameraSession::onReplyEnded(const ReplyEnd& end)
 {
+    watchReply(end);
     // A running preset looks at each reply as it ends, not at the whole
     // window: an earlier command's completion may still stand in it.
     if (m_preset && !m_preset->ended()) {
@@ -78,7 +79,6 @@ void CameraSession::onReplyEnded(const ReplyEnd& end)
             m_refresh.commandGoing();
         return;
     }
-    watchReply(end);
     if (end.finishing) {
         m_refresh.commandFinished();
         Q_EMIT commandEnded();
