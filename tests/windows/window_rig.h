@@ -3,8 +3,11 @@
 // The assembled panel with start-up's state, for the tests of the modal
 // windows that open from the main window's menus.
 #include "app_rig.h"
+#include "packet.h"
+#include "traffic_text.h"
 
 #include <QAbstractButton>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -26,20 +29,25 @@ struct WindowRig : AppRig {
     {
         QTest::mouseClick(requireChild<QAbstractButton>(w, QString::fromLatin1(name)), Qt::LeftButton);
     }
-    void autoOn() { main->refresh().toggleAuto(); }
+    void autoOn() { refresh().toggleAuto(); }
     void showMain()
     {
         main->move(40, 30);
         main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(main));
     }
 
-    // The packets written since the last look, as hex text.
+    // The packets written since the last look, as hex text. Whatever a
+    // window writes is one whole packet: anything else fails the test here.
     QStringList sent()
     {
         QStringList out;
-        for (const QByteArray& w : takeWrites())
+        for (const QByteArray& w : takeWrites()) {
+            QTest::qVerify(Packet::fromBytes(w).isValid(), "Packet::fromBytes(w).isValid()",
+                           qPrintable(QStringLiteral("not one whole packet on the line: %1").arg(hex(w))), __FILE__,
+                           __LINE__);
             out << hex(w);
+        }
         return out;
     }
     // "Auto 1 1 1 0": caption, Timer1 running, AutoRefreshed enabled,
