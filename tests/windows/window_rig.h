@@ -51,9 +51,15 @@ struct WindowRig : AppRig {
         return out;
     }
     // "Auto 1 1 1 0": caption, Timer1 running, AutoRefreshed enabled,
-    // Timer2 running, RefreshOnce enabled.
-    QString timers() const
+    // Timer2 running, RefreshOnce enabled. The buttons are a view of auto
+    // refresh: where they say otherwise than it does, the test fails here.
+    QString timers()
     {
+        const RefreshMachine& m = refresh();
+        const bool agree = main->autoRefreshed->text() == m.caption()
+                           && main->autoRefreshed->isEnabled() == m.toggleEnabled()
+                           && main->refreshOnce->isEnabled() == m.refreshOnceEnabled();
+        QTest::qVerify(agree, "agree", "the refresh buttons do not show auto refresh's state", __FILE__, __LINE__);
         return QStringLiteral("%1 %2 %3 %4 %5")
             .arg(main->autoRefreshed->text())
             .arg(int(main->timer1->isActive()))
