@@ -76,7 +76,10 @@ private Q_SLOTS:
         QAction* item = r.main->action(QStringLiteral("TrafficView"));
         QCOMPARE(item->text(), QStringLiteral("Decoded Traffic..."));
         QCOMPARE(item->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
-        QCOMPARE(r.main->menu(QStringLiteral("M_Tools"))->actions(), QList<QAction*>{item});
+        const QList<QAction*> tools = r.main->menu(QStringLiteral("M_Tools"))->actions();
+        QCOMPARE(tools.value(0), item);
+        QCOMPARE(tools.value(1), r.main->action(QStringLiteral("ComSetting")));
+        QCOMPARE(tools.value(1)->text(), QStringLiteral("Com Setting..."));
 
         FrmTraffic& w = r.open();
         QCOMPARE(w.windowTitle(), QStringLiteral("Decoded Traffic"));
