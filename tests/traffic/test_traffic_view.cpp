@@ -6,6 +6,7 @@
 #include "frm_traffic.h"
 #include "hold_button.h"
 #include "tick_action.h"
+#include "traffic_text.h"
 #include "traffic_session.h"
 
 #include <QCheckBox>
@@ -75,7 +76,10 @@ private Q_SLOTS:
         QAction* item = r.main->action(QStringLiteral("TrafficView"));
         QCOMPARE(item->text(), QStringLiteral("Decoded Traffic..."));
         QCOMPARE(item->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
-        QCOMPARE(r.main->menu(QStringLiteral("M_Tools"))->actions(), QList<QAction*>{item});
+        const QList<QAction*> tools = r.main->menu(QStringLiteral("M_Tools"))->actions();
+        QCOMPARE(tools.value(0), item);
+        QCOMPARE(tools.value(1), r.main->action(QStringLiteral("ComSetting")));
+        QCOMPARE(tools.value(1)->text(), QStringLiteral("Com Setting..."));
 
         FrmTraffic& w = r.open();
         QCOMPARE(w.windowTitle(), QStringLiteral("Decoded Traffic"));
@@ -123,7 +127,7 @@ private Q_SLOTS:
 
         // The status read's inquiries are there too, answered, though the
         // traffic boxes never show them.
-        r.main->ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         QCOMPARE(ViewRig::rowsFrom(w, QStringLiteral("81 09 7E 7E 00 FF"), 1),
                  QStringList{"Sent|1|81 09 7E 7E 00 FF|Inquiry|Lens block inquiry"});
         const QStringList answer = ViewRig::rowsFrom(w, QStringLiteral("81 09 7E 7E 00 FF"), 2);
@@ -139,7 +143,7 @@ private Q_SLOTS:
         ViewRig r({QStringLiteral("quorin-p3")});
         FrmTraffic& w = r.open();
         r.chain.faults.junk = QByteArray("\x12\x34\x56", 3);
-        r.main->link().SD(Link::VarArrayToBytes({0x81, 0x01, 0x04, 0x5B, 0x02, 0xFF}), 1);   // not a command it knows
+        QCOMPARE(r.link().SD(Packet{0x81, 0x01, 0x04, 0x5B, 0x02, 0xFF}, SendMode::Command), SendResult::Sent);   // not a command it knows
         ChainRig::pump();
         QCOMPARE(ViewRig::rowsFrom(w, QStringLiteral("81 01 04 5B 02 FF"), 3),
                  (QStringList{"Sent|1|81 01 04 5B 02 FF|Command|Command 01 04 5B",
@@ -202,8 +206,12 @@ private Q_SLOTS:
         QString error;
         const auto loaded = Session::load(path, &error);
         QVERIFY2(loaded, qPrintable(error));
-        QCOMPARE(*loaded, r.app.decodedTraffic->records());
-        QCOMPARE(loaded->size(), 3);   // the command and its two replies
+        QCOMPARE(*loaded, r.app->decodedTraffic->records());
+        // Identification's version exchange, then the command and its two replies.
+        QStringList kinds;
+        for (const traffic::Record& rec : *loaded)
+            kinds << traffic::kindText(rec.kind);
+        QCOMPARE(kinds, (QStringList{"Inquiry", "Inquiry answer", "Command", "Acknowledge", "Completion"}));
         QVERIFY(r.messages.boxes.isEmpty());
 
         QVERIFY(!w.saveTo(dir.filePath(QStringLiteral("no/such/folder/traffic.txt"))));

@@ -1,12 +1,14 @@
-#include "app_rig.h"
 #include "frm_pan_tilt.h"
 #include "pan_tilt_controller.h"
 #include "rigs.h"
 #include "speed_box.h"
 #include "twips.h"
+#include "traffic_text.h"
+#include "window_rig.h"
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace peltro;
@@ -14,14 +16,23 @@ using namespace peltro::test;
 
 namespace {
 
-// The main window over a simulated camera chain with the pan-tilt window
-// wired to it, as start-up leaves them.
-struct PanTiltRig : PanelRig {
-    explicit PanTiltRig(const QStringList& names = {QStringLiteral("quorin-p3")}) : PanelRig(names), ptc(*main)
+// The four status block inquiries of a camera.
+QStringList blockInquiries(int address)
+{
+    QStringList out;
+    for (int block = 0; block < 4; ++block)
+        out << QStringLiteral("8%1 09 7E 7E 0%2 FF").arg(address).arg(block);
+    return out;
+}
+
+// The assembled panel as start-up leaves it, with its pan-tilt window.
+struct PanTiltRig : WindowRig {
+    explicit PanTiltRig(const QStringList& names = {QStringLiteral("quorin-p3")})
+        : WindowRig(names), ptc(app->panTilt()), flags(app->panTiltFlags)
     {
-        state.panTiltFamily = true;  // as identifying a pan/tilt camera leaves it
     }
-    PanTiltController ptc;
+    PanTiltController& ptc;
+    PanTiltFlags& flags;
 
     FrmPanTilt& w() { return *ptc.window(); }
     QPushButton* mainButton(const char* name) { return main->control<QPushButton>(QString::fromLatin1(name)); }
@@ -34,7 +45,7 @@ struct PanTiltRig : PanelRig {
         main->resize(640, 480);
         main->move(40, 30);
         main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(main));
         ptc.DspPTW();
     }
 
@@ -43,7 +54,7 @@ struct PanTiltRig : PanelRig {
     // Left and bottom edges shared with the main window.
     QPoint bottomLeftAligned() { return belowMain() - QPoint(0, w().frameGeometry().height()); }
 
-    QString sent() { return hex(takeWrites().join()); }
+    QString sentJoined() { return sent().join(QLatin1Char(' ')); }
 
     // "PTWSizeM/PTWSizeS PTWDockingM/PTWDockingS PTWCloseM"
     QString captions()
@@ -69,10 +80,10 @@ private Q_SLOTS:
 
     void designedContent()
     {
-        PanTiltRig r;
-        FrmPanTilt& w = r.w();
+        AppRig r;   // as designed: no camera identified yet
+        FrmPanTilt& w = *r.app->panTilt().window();
         QCOMPARE(w.objectName(), QStringLiteral("FrmPanTilt"));
-        QVERIFY(w.isWindow() && w.parentWidget() == r.main.get());
+        QVERIFY(w.isWindow() && w.parentWidget() == r.main);
         QStringList titles;
         for (const char* name : {"FmInfo", "FmMaxSpeed", "FmPanSpeed", "FmPanTilt"}) {
             auto* frame = w.findChild<QGroupBox*>(QString::fromLatin1(name));
@@ -88,6 +99,14 @@ private Q_SLOTS:
         auto* ts = w.findChild<UpDown*>(QStringLiteral("TSUpDown"));
         QCOMPARE(std::tuple(ps->minimum(), ps->maximum(), ps->buddy()), std::tuple(1, 24, w.panSpeed));
         QCOMPARE(std::tuple(ts->minimum(), ts->maximum(), ts->buddy()), std::tuple(1, 23, w.tiltSpeed));
+
+        // A pan/tilt camera identified: its mounting is not known until a
+        // status read tells it.
+        r.identify();
+        QCOMPARE(w.lbMount->text(), QString());
+        r.chain.camera(1).state.ceilingMount = true;
+        QVERIFY(r.session.readStatus());
+        QCOMPARE(w.lbMount->text(), QStringLiteral("Ceiling Mount"));
     }
 
     void defaultsThenSizeButtons()
@@ -106,13 +125,13 @@ private Q_SLOTS:
         const int height = r.w().frameGeometry().height();
 
         r.click(r.ownButton("PTWSizeS"));
-        QVERIFY(!r.state.ptwLarge && r.w().fmInfo->isHidden());
+        QVERIFY(!r.flags.large && r.w().fmInfo->isHidden());
         QCOMPARE(r.captions(), QStringLiteral("Large/Large Release/Release CLOSE"));
         QCOMPARE(r.w().frameGeometry().size(), QSize(twips::toPixels(FrmPanTilt::kSmallWidth), height));
         QCOMPARE(r.ptPos(), r.belowMain());
 
         r.click(r.mainButton("PTWSizeM"));
-        QVERIFY(r.state.ptwLarge && !r.w().fmInfo->isHidden());
+        QVERIFY(r.flags.large && !r.w().fmInfo->isHidden());
         QCOMPARE(r.w().frameGeometry().size(), QSize(twips::toPixels(FrmPanTilt::kLargeWidth), height));
     }
 
@@ -121,7 +140,7 @@ private Q_SLOTS:
         PanTiltRig r;
         r.start();
         r.click(r.mainButton("PTWDockingM"));
-        QVERIFY(!r.state.ptwDocked && r.state.ptwPlaced);
+        QVERIFY(!r.flags.docked && r.flags.placed);
         QCOMPARE(r.captions(), QStringLiteral("Small/Small Docking/Docking CLOSE"));
         QCOMPARE(r.ptPos(), r.bottomLeftAligned());
 
@@ -134,7 +153,7 @@ private Q_SLOTS:
         QCOMPARE(r.ptPos(), dragged);
 
         r.click(r.ownButton("PTWDockingS"));
-        QVERIFY(r.state.ptwDocked);
+        QVERIFY(r.flags.docked);
         QCOMPARE(r.captions(), QStringLiteral("Large/Large Release/Release CLOSE"));
         QCOMPARE(r.ptPos(), r.belowMain());
 
@@ -170,14 +189,14 @@ private Q_SLOTS:
         PanTiltRig r;
         r.start();
         auto closed = [&r] {
-            return !r.state.ptwShown && r.w().isHidden() && r.mainButton("PTWCloseM")->text() == QLatin1String("OPEN");
+            return !r.flags.shown && r.w().isHidden() && r.mainButton("PTWCloseM")->text() == QLatin1String("OPEN");
         };
         r.click(r.mainButton("PTWCloseM"));
         QVERIFY(closed());
         r.ownButton("PTWCloseS")->click();  // never opens it
         QVERIFY(closed());
         r.click(r.mainButton("PTWCloseM"));
-        QVERIFY(r.state.ptwShown && r.w().isVisible() && r.mainButton("PTWCloseM")->text() == QLatin1String("CLOSE"));
+        QVERIFY(r.flags.shown && r.w().isVisible() && r.mainButton("PTWCloseM")->text() == QLatin1String("CLOSE"));
         r.click(r.ownButton("PTWCloseS"));
         QVERIFY(closed());
 
@@ -188,20 +207,20 @@ private Q_SLOTS:
 
         // ... and while the main window unloads, the flag records the open window
         r.click(r.mainButton("PTWCloseM"));
-        r.state.mainClosing = true;
+        r.flags.mainClosing = true;
         QVERIFY(r.w().close());
-        QVERIFY(r.state.ptwShown && r.w().isHidden());
+        QVERIFY(r.flags.shown && r.w().isHidden());
     }
 
     void blockCameraKeepsWindowClosed()
     {
         PanTiltRig r({QStringLiteral("tamiro-j1a")});
-        r.state.panTiltFamily = false;
+        QVERIFY(!r.session.panTiltFamily());
         r.start();
         QVERIFY(!r.w().isVisible());
         r.ptc.check_DspPTW();
         QVERIFY(!r.w().isVisible());
-        QVERIFY(r.state.ptwShown);  // kept for the next pan/tilt camera
+        QVERIFY(r.flags.shown);  // kept for the next pan/tilt camera
     }
 
     // Pan speed box at 9 and tilt at 4; the full-speed buttons ignore them.
@@ -228,7 +247,7 @@ private Q_SLOTS:
             QPushButton* b = r.ownButton(qPrintable(QStringLiteral("Pan_Tilt_") + QLatin1String(button)));
             QCOMPARE(b->text(), QString::fromLatin1(caption));
             r.click(b);
-            QCOMPARE(r.sent(), QStringLiteral("81 01 06 %1 FF").arg(QLatin1String(packet)));
+            QCOMPARE(r.sentJoined(), QStringLiteral("81 01 06 %1 FF").arg(QLatin1String(packet)));
             PanelRig::pump();
         }
         // the camera accepts every one: acknowledge and completion, no error
@@ -249,10 +268,12 @@ private Q_SLOTS:
             r.w().panSpeed->setText(QString::fromLatin1(pan));
             r.w().tiltSpeed->setText(QString::fromLatin1(tilt));
             r.click(r.ownButton("Pan_Tilt_Stop_8"));
-            QCOMPARE(r.sent(), QStringLiteral("81 01 06 01 %1 02 02 FF").arg(QLatin1String(speeds)));
+            QCOMPARE(r.sentJoined(), QStringLiteral("81 01 06 01 %1 02 02 FF").arg(QLatin1String(speeds)));
         }
     }
 
+    // The head's position, status and maximum speeds come with the status
+    // read while the large window shows them.
     void statusReadFillsTheInformation()
     {
         PanTiltRig r({QStringLiteral("quorin-p3"), QStringLiteral("quorin-p3")});
@@ -267,8 +288,11 @@ private Q_SLOTS:
         w.tiltSpeed->setText(QStringLiteral("12"));
         r.takeWrites();
 
-        QVERIFY(r.ptc.ReadPanTiltStatusCore());
-        QCOMPARE(r.sent(), QStringLiteral("81 09 06 12 FF 81 09 06 10 FF 81 09 06 11 FF"));
+        QVERIFY(r.session.readStatus());
+        const QStringList read = r.sent();
+        QCOMPARE(read.mid(read.size() - 3), QStringList({"81 09 06 12 FF", "81 09 06 10 FF", "81 09 06 11 FF"}));
+        // The first read after start-up identifies the camera before its blocks.
+        QCOMPARE(read.mid(0, read.size() - 3), QStringList{"81 09 00 02 FF"} + blockInquiries(1));
         auto labels = [&w] {
             return QStringList({w.lbPanPos->text(), w.lbTiltPos->text(), w.lbPTS->text(), w.lbMPS->text(),
                                 w.lbMTS->text()});
@@ -281,22 +305,43 @@ private Q_SLOTS:
         // the new maxima bound what the speed buttons send
         w.tiltSpeed->setText(QStringLiteral("22"));
         r.click(r.ownButton("Pan_Tilt_Stop_5"));
-        QCOMPARE(r.sent(), QStringLiteral("81 01 06 01 12 14 01 01 FF"));
+        QCOMPARE(r.sentJoined(), QStringLiteral("81 01 06 01 12 14 01 01 FF"));
         PanelRig::pump();
 
         // another camera of the chain: no padding on a zero, the outer status bits
-        r.state.cameraAddress = 2;
+        r.session.setAddress(2);
         r.chain.camera(2).state.tilt = 0x1000;
         r.chain.camera(2).state.panTiltStatus = 0x8001;
-        QVERIFY(r.ptc.ReadPanTiltStatusCore());
-        QCOMPARE(r.takeWrites().first(), bytes("82 09 06 12 FF"));
+        QVERIFY(r.session.readStatus());
+        QCOMPARE(r.sent(), blockInquiries(2) + QStringList({"82 09 06 12 FF", "82 09 06 10 FF", "82 09 06 11 FF"}));
         QCOMPARE(labels().mid(0, 4), QStringList({"0x0", "0x1000", "1000000000000001", " 24"}));
         QCOMPARE(w.panSpeed->text(), QStringLiteral(" 18"));  // below the new maximum: kept
 
         // the pad speaks to the addressed camera
         w.panSpeed->setText(QStringLiteral("5"));
         r.click(r.ownButton("Pan_Tilt_Stop_3"));
-        QCOMPARE(r.sent(), QStringLiteral("82 01 06 01 05 16 02 03 FF"));
+        QCOMPARE(r.sentJoined(), QStringLiteral("82 01 06 01 05 16 02 03 FF"));
+    }
+
+    // Only the large window shows the head's status: small or closed, the
+    // status read leaves the head alone.
+    void headReadOnlyForTheLargeWindow()
+    {
+        PanTiltRig r;
+        r.start();
+        QVERIFY(r.session.readStatus());
+        QCOMPARE(r.sent().size(), 1 + 4 + 3);
+        const QStringList blocksOnly = blockInquiries(1);
+        r.click(r.ownButton("PTWSizeS"));
+        QVERIFY(r.session.readStatus());
+        QCOMPARE(r.sent(), blocksOnly);
+        r.click(r.mainButton("PTWSizeM"));
+        r.click(r.mainButton("PTWCloseM"));
+        QVERIFY(r.session.readStatus());
+        QCOMPARE(r.sent(), blocksOnly);
+        r.click(r.mainButton("PTWCloseM"));
+        QVERIFY(r.session.readStatus());
+        QCOMPARE(r.sent(), blocksOnly + QStringList({"81 09 06 12 FF", "81 09 06 10 FF", "81 09 06 11 FF"}));
     }
 
     void silentCameraEndsInWarningWithLabelsUntouched()
@@ -306,15 +351,19 @@ private Q_SLOTS:
         sim::CameraState& cam = r.chain.camera(1).state;
         cam.pan = 0x123;
         cam.panMaxSpeed = 20;
-        QVERIFY(r.ptc.ReadPanTiltStatusCore());
+        QVERIFY(r.session.readStatus());
         r.takeWrites();
         QVERIFY(r.messages.boxes.isEmpty());
 
+        // The camera answers the status blocks, then falls silent.
         cam.pan = 0x456;
         cam.panMaxSpeed = 10;
-        r.chain.faults.silent = {1};
-        QVERIFY(!r.ptc.ReadPanTiltStatusCore());
-        QCOMPARE(r.takeWrites(), QList<QByteArray>(7, bytes("81 09 06 12 FF")));  // seven tries, then give up
+        QObject::connect(&r.link(), &Link::wrote, &r.link(), [&r](const QByteArray& bytes) {
+            if (bytes == test::bytes("81 09 06 12 FF"))
+                r.chain.faults.silent = {1};
+        });
+        QVERIFY(r.session.readStatus());
+        QCOMPARE(r.sent(), blockInquiries(1) + QStringList(7, QStringLiteral("81 09 06 12 FF")));  // seven tries, then give up
         QCOMPARE(r.messages.boxes.size(), 1);
         QCOMPARE(r.w().lbPanPos->text(), QStringLiteral("0x123"));
         QCOMPARE(r.w().lbMPS->text(), QStringLiteral(" 20"));

@@ -185,7 +185,8 @@ private Q_SLOTS:
         if (autoOn)
             r.autoOn();
         FrmAES& w = r.openSpot();
-        const QString resting = QStringLiteral("%1 0 0 0 %2").arg(autoOn ? "Auto" : "Stop").arg(int(!autoOn));
+        // Both timers stop; the toggle is left as it was, behind the modal window.
+        const QString resting = QStringLiteral("%1 0 1 0 %2").arg(autoOn ? "Auto" : "Stop").arg(int(!autoOn));
         QCOMPARE(r.timers(), resting);
         SpotRig::click(&w, "AESpotON");
         ChainRig::pump();   // its completion does not wake the timer
@@ -283,7 +284,7 @@ private Q_SLOTS:
         QFETCH(QStringList, packets);
         QFETCH(QString, texts);
         SpotRig r({model});
-        r.main->ReadCameraStatus();   // identifies the camera, its ROM version included
+        QVERIFY(r.session.readStatus());   // identifies the camera, its ROM version included
         r.takeWrites();
         sim::CameraState& camera = r.chain.camera(1).state;
         if (fault == QLatin1String("silent"))
@@ -302,7 +303,7 @@ private Q_SLOTS:
     void moreInfoCannotCloseWhileReading()
     {
         SpotRig r;
-        r.main->ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         r.chain.faults.replyDelay = 0.5;
         SpotRig::click(&r.openAbout(), "more");
         Frmmoreinfo* w = r.window<Frmmoreinfo>("Frmmoreinfo");
@@ -330,11 +331,12 @@ private Q_SLOTS:
         QFETCH(bool, autoOn);
         QFETCH(QString, afterClose);
         SpotRig r;
-        r.main->ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         if (autoOn)
             r.autoOn();
         Frmmoreinfo& w = r.openInfo();
-        QCOMPARE(r.timers(), QStringLiteral("%1 0 0 0 %2").arg(autoOn ? "Auto" : "Stop").arg(int(!autoOn)));
+        // Both timers stop; the toggle is left as it was, behind the modal window.
+        QCOMPARE(r.timers(), QStringLiteral("%1 0 1 0 %2").arg(autoOn ? "Auto" : "Stop").arg(int(!autoOn)));
         SpotRig::click(&w, "OKButton");
         QCOMPARE(r.timers(), afterClose);
         QCOMPARE(r.main->timer1->interval(), 2000);
