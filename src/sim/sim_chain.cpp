@@ -114,6 +114,11 @@ QList<Emission> SimChain::packet(const QByteArray& packet)
             continue;
         if (faults.silent.contains(position))
             return {};
+        if (faults.refusing.contains(position)) {
+            const char bytes[] = {char(0x80 + 16 * address), char(0x60), char(0x02), char(0xFF)};
+            const QByteArray error(bytes, sizeof bytes);
+            return {{takeReplyDelay(), withJunk(error)}};
+        }
         const QList<QByteArray> replies = cam.handle(packet);
         const double late = replies.isEmpty() ? 0.0 : takeReplyDelay();
         QList<Emission> out;
