@@ -132,12 +132,13 @@ FrmPrivacyA::FrmPrivacyA(FrmMain& main) : QWidget(&main, Qt::Window), m_main(mai
     switches->addWidget(clear);
     outer->addLayout(switches);
 
-    // The automatic sets run from the moment the window opens.
+    // The automatic sets wait for the operator's SettingMode: running from
+    // the opening they would overwrite the camera's masks with the zeros of
+    // the boxes before anything was typed.
     m_timer2 = new QTimer(this);
     m_timer2->setObjectName(QStringLiteral("Timer2"));
     m_timer2->setInterval(kAutoInterval);
     connect(m_timer2, &QTimer::timeout, this, &FrmPrivacyA::PrivacySet);
-    m_timer2->start();
 }
 
 void FrmPrivacyA::cmdPZMset(int set)
@@ -185,8 +186,7 @@ void FrmPrivacyA::WaitAuto()
 void FrmPrivacyA::SettingMode()
 {
     if (m_settingMode->text() != QLatin1String("ON")) {
-        if (!m_timer2->isActive())   // a running timer keeps its beat
-            m_timer2->start();
+        m_timer2->start();
         m_settingMode->setText(QStringLiteral("ON"));
     } else {
         m_timer2->stop();
