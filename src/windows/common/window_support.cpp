@@ -4,9 +4,41 @@
 #include "link.h"
 #include "traffic_log.h"
 
+#include <QKeyEvent>
 #include <QTimer>
+#include <QWidget>
 
 namespace peltro {
+
+namespace {
+
+class EscapeCloser final : public QObject {
+public:
+    explicit EscapeCloser(QWidget& window) : QObject(&window), m_window(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &m_window && event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+                m_window.close();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget& m_window;
+};
+
+} // namespace
+
+void closeOnEscape(QWidget& window)
+{
+    window.installEventFilter(new EscapeCloser(window));
+}
 
 WindowHold::WindowHold(FrmMain& main, bool stopDocking) : m_main(main)
 {

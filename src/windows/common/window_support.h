@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+class QWidget;
+
 namespace peltro {
 
 class FrmMain;
@@ -32,6 +34,10 @@ private:
     bool m_dockingWasActive = false;
     bool m_released = false;
 };
+
+// Escape closes the window as it closes a dialog: the key reaches the window
+// when the control that has the focus makes no use of it.
+void closeOnEscape(QWidget& window);
 
 // Appends a packet to a window's own log in the format of the command history.
 void logPacket(TrafficLog& log, const QByteArray& packet);

@@ -2,6 +2,7 @@
 
 #include "speed_box.h"
 #include "twips.h"
+#include "window_support.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -52,6 +53,8 @@ FrmPanTilt::FrmPanTilt(QWidget* owner) : QWidget(owner, Qt::Tool)
     setWindowTitle(QStringLiteral("Pan/Tilt"));
     // Showing or raising the window must never take the focus from the main window.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Escape closes it like its close box: the main window's OPEN brings it back.
+    closeOnEscape(*this);
 
     buildPad();
     buildWindowButtons();

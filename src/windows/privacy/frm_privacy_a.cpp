@@ -3,6 +3,7 @@
 #include "frm_main.h"
 #include "link.h"
 #include "message_service.h"
+#include "window_support.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -71,6 +72,7 @@ FrmPrivacyA::FrmPrivacyA(FrmMain& main) : QWidget(&main, Qt::Window), m_main(mai
     setObjectName(QStringLiteral("PrivacyA"));
     setWindowTitle(QStringLiteral("PrivacyZone Setting"));
     setAttribute(Qt::WA_DeleteOnClose);
+    closeOnEscape(*this);
 
     auto* outer = new QVBoxLayout(this);
     auto* heading = new QLabel(QStringLiteral("Privacy Zone SET "), this);

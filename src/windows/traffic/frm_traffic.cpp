@@ -2,6 +2,7 @@
 
 #include "frm_main.h"
 #include "message_service.h"
+#include "window_support.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,6 +27,7 @@ FrmTraffic::FrmTraffic(FrmMain& main, Session& session)
 {
     setObjectName(QStringLiteral("FrmTraffic"));
     setWindowTitle(QStringLiteral("Decoded Traffic"));
+    closeOnEscape(*this);
 
     cameraFilter = new QComboBox(this);
     cameraFilter->setObjectName(QStringLiteral("TrafficCamera"));
