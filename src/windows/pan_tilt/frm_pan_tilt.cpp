@@ -1,5 +1,6 @@
 #include "frm_pan_tilt.h"
 
+#include "caption_fit.h"
 #include "speed_box.h"
 #include "twips.h"
 #include "window_support.h"
@@ -38,7 +39,7 @@ constexpr double kPadLeft = 120;
 constexpr double kPadTop = 270;
 constexpr double kPadPitchX = 1110;
 constexpr double kPadPitchY = 450;
-constexpr double kPadButtonWidth = 1050;
+constexpr double kPadButtonWidth = 1080;
 constexpr double kPadButtonHeight = 405;
 
 constexpr double kRightColumn = 5940;
@@ -65,6 +66,7 @@ FrmPanTilt::FrmPanTilt(QWidget* owner) : QWidget(owner, Qt::Tool)
     buildInformation();
 
     setFixedSize(clientSizeFor(kLargeWidth));
+    fitCaptions(this);
 }
 
 QSize FrmPanTilt::clientSizeFor(double widthTwips) const

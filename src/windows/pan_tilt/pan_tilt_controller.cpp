@@ -1,5 +1,6 @@
 #include "pan_tilt_controller.h"
 
+#include "caption_fit.h"
 #include "frm_main.h"
 #include "frm_pan_tilt.h"
 #include "link.h"
@@ -188,8 +189,10 @@ PanTiltController::~PanTiltController() = default;
 
 void PanTiltController::setCaption(QPushButton* button, const QString& caption)
 {
-    if (button)
+    if (button) {
         button->setText(caption);
+        fitCaption(button);
+    }
 }
 
 void PanTiltController::DspPTW()
