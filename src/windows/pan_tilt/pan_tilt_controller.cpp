@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStringList>
 #include <QTimer>
 #include <climits>
@@ -129,6 +130,28 @@ int decodeTiltMax(const QByteArray& a)
     return at(a, 3);
 }
 
+QPoint keptInside(const QRect& frame, const QRect& area)
+{
+    QPoint at = frame.topLeft();
+    at.setX(qMax(area.left(), qMin(at.x(), area.right() + 1 - frame.width())));
+    at.setY(qMax(area.top(), qMin(at.y(), area.bottom() + 1 - frame.height())));
+    return at;
+}
+
+QPoint dockedPosition(const QRect& mainFrame, const QSize& frame, const QRect& area)
+{
+    const QRect below(mainFrame.bottomLeft() + QPoint(0, 1), frame);
+    if (below.bottom() <= area.bottom())
+        return keptInside(below, area);
+    const int top = mainFrame.bottom() + 1 - frame.height();
+    const int roomRight = area.right() - mainFrame.right();
+    const int roomLeft = mainFrame.left() - area.left();
+    QRect beside(QPoint(mainFrame.right() + 1, top), frame);
+    if (roomRight < frame.width() && (roomLeft >= frame.width() || roomLeft > roomRight))
+        beside.moveLeft(mainFrame.left() - frame.width());
+    return keptInside(beside, area);
+}
+
 QString positionText(int value)
 {
     return QStringLiteral("0x") + QString::number(value, 16).toUpper();
@@ -231,22 +254,34 @@ void PanTiltController::DspPTW()
                                                        : FrmPanTilt::kSmallWidth));
     }
 
-    // Docking
+    // Docking. No placement leaves part of the window off the screen.
     const QRect mainFrame = m_main.frameGeometry();
+    const QRect area = availableArea();
+    const QPoint docked = pantilt::dockedPosition(mainFrame, w.frameGeometry().size(), area);
     if (!m_state.ptwDocked) {
         setCaption(w.ptwDockingS, QStringLiteral("Docking"));
         setCaption(m_dockingM, QStringLiteral("Docking"));
         if (!m_state.ptwPlaced) {
-            // Left and bottom edges shared with the main window.
-            w.move(mainFrame.left(),
-                   mainFrame.top() + mainFrame.height() - w.frameGeometry().height());
+            // Released while it was not on the screen (or never shown): it
+            // goes where a docked one would, off the main window where the
+            // screen has room.
+            w.move(docked);
             m_state.ptwPlaced = true;
+        } else if (!area.contains(w.frameGeometry())) {
+            // Grown to its large size near the edge of the screen, say.
+            w.move(pantilt::keptInside(w.frameGeometry(), area));
         }
     } else {
         setCaption(w.ptwDockingS, QStringLiteral("Release"));
         setCaption(m_dockingM, QStringLiteral("Release"));
-        w.move(mainFrame.left(), mainFrame.top() + mainFrame.height());
+        w.move(docked);
     }
+}
+
+QRect PanTiltController::availableArea() const
+{
+    const QScreen* screen = m_main.screen();
+    return screen ? screen->availableGeometry() : QRect(QPoint(0, 0), QSize(INT_MAX / 2, INT_MAX / 2));
 }
 
 void PanTiltController::check_DspPTW()
@@ -277,8 +312,10 @@ void PanTiltController::toggleDocking()
     if (!m_state.ptwDocked) {
         m_state.ptwDocked = true;
     } else {
+        // A released window stays where it is; one not on the screen now is
+        // placed when it is laid out.
         m_state.ptwDocked = false;
-        m_state.ptwPlaced = false;
+        m_state.ptwPlaced = m_window && m_window->isVisible();
     }
     DspPTW();
 }

@@ -61,6 +61,16 @@ int decodeStatusWord(const QByteArray& answer);
 int decodePanMax(const QByteArray& answer);
 int decodeTiltMax(const QByteArray& answer);
 
+// Where the docked window's frame (of the given size) goes beside the main
+// window's frame, within the screen's available area: directly below the
+// main window where that fits; otherwise at its side (right, then left),
+// the two bottom edges level; where neither side has room, at the edge of
+// the roomier side. Always within the area, as far as the window fits.
+QPoint dockedPosition(const QRect& mainFrame, const QSize& frame, const QRect& area);
+// A frame moved back into the area as far as it fits, its top left corner
+// in sight when it is larger.
+QPoint keptInside(const QRect& frame, const QRect& area);
+
 QString positionText(int value);    // "0x" and upper-case hexadecimal, no leading zeros
 QString statusBits(int word);       // 16 characters, bit 15 first
 QString signedDecimal(int value);   // " 18": a space where a minus sign would go
@@ -111,6 +121,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The main window's screen, less its panels and docks.
+    QRect availableArea() const;
     void send(const QList<int>& packet);
     bool exchange(const QList<int>& inquiry, int count, QByteArray& answer);
     static void setCaption(QPushButton* button, const QString& caption);
