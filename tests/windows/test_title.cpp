@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
 #include <QTimer>
 #include <QtTest>
@@ -514,13 +515,13 @@ private Q_SLOTS:
             labels << l->text();
         QVERIFY(labels.contains(QStringLiteral("Holizontal Position")));
 
-        m.move(260, 210);
+        m.move(60, 40);   // where the keyboard editor fits on the screen too
         TitleRig::click(m, QStringLiteral("Keyboard"));
         FrmTitleK& k = *r.app.titles->keyboardEditor();
         QVERIFY(!m.isVisible() && k.isVisible() && !r.app.titles->mouseEditor());
         QCOMPARE(k.windowModality(), Qt::ApplicationModal);
         QCOMPARE(k.windowTitle(), QStringLiteral("Title Set"));
-        QCOMPARE(k.pos(), QPoint(260, 210));
+        QCOMPARE(k.pos(), QPoint(60, 40));
         QCOMPARE(TitleRig::in<QLineEdit>(k, QStringLiteral("Text1"))->maxLength(), 20);
         QCOMPARE(TitleRig::in<UpDown>(k, QStringLiteral("UpDown1"))->maximum(), 19);
         QCOMPARE(TitleRig::in<QLineEdit>(k, QStringLiteral("HPos"))->text(), QStringLiteral("0"));
@@ -534,10 +535,16 @@ private Q_SLOTS:
                               "Caracter Code List"})
             QVERIFY2(labels.contains(QString::fromLatin1(t)), t);
 
-        k.move(300, 250);
+        k.move(90, 50);
         TitleRig::click(k, QStringLiteral("Mouse"));
         QVERIFY(r.app.titles->mouseEditor() && !r.app.titles->keyboardEditor());
-        QCOMPARE(r.app.titles->mouseEditor()->pos(), QPoint(300, 250));
+        QCOMPARE(r.app.titles->mouseEditor()->pos(), QPoint(90, 50));
+        // Where the editor would not fit, it stays on the screen.
+        FrmTitleM& again = *r.app.titles->mouseEditor();
+        again.move(790, 590);
+        TitleRig::click(again, QStringLiteral("Keyboard"));
+        FrmTitleK& inside = *r.app.titles->keyboardEditor();
+        QVERIFY(inside.screen()->availableGeometry().contains(inside.frameGeometry()));
     }
 
     void refreshRestsWhileOpen_data()

@@ -4,6 +4,7 @@
 #include "link.h"
 #include "program_info.h"
 #include "twips.h"
+#include "window_support.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -67,7 +68,7 @@ FrmAbout::FrmAbout(FrmMain& main) : QDialog(&main), m_main(main)
     connect(okButton, &QPushButton::clicked, this, &QDialog::close);
     connect(more, &QPushButton::clicked, this, [this] {
         auto* info = new Frmmoreinfo(m_main, this);
-        info->move(pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+        placeOnScreen(*info, pos() + QPoint(twips::toPixels(100), twips::toPixels(100)), *this);
         info->start();
     });
 }
@@ -169,7 +170,7 @@ void Frmmoreinfo::closeEvent(QCloseEvent* event)
 void openVersionWindow(FrmMain& main)
 {
     auto* about = new FrmAbout(main);
-    about->move(main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+    placeOnScreen(*about, main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)), main);
     about->show();
 }
 

@@ -5,6 +5,7 @@
 #include "message_service.h"
 #include "traffic_text.h"
 #include "twips.h"
+#include "window_support.h"
 
 #include <QAction>
 #include <QLabel>
@@ -134,7 +135,7 @@ void FrmAES::AESpotSet_Click()
 void openAESpotWindow(FrmMain& main)
 {
     auto* window = new FrmAES(main);
-    window->move(main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+    placeOnScreen(*window, main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)), main);
     window->show();
 }
 

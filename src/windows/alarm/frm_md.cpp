@@ -7,6 +7,7 @@
 #include "message_service.h"
 #include "traffic_text.h"
 #include "twips.h"
+#include "window_support.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -163,7 +164,7 @@ void FrmMD::load()
     txtMDnightR->setText(alarm::levelText(st.alarmNightLevel));
     txtMDc->setText(alarm::levelText(st.alarmCurrentLevel));
     m_detect.setSelected(st.alarmOn ? 0 : 1, true);
-    move(m_main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+    placeOnScreen(*this, m_main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)), m_main);
     show();
 }
 

@@ -4,7 +4,9 @@
 #include "link.h"
 #include "traffic_log.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
@@ -34,6 +36,34 @@ private:
 };
 
 } // namespace
+
+QMargins frameMargins(const QWidget& window)
+{
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+void placeOnScreen(QWidget& window, const QPoint& at, const QWidget& beside)
+{
+    const QScreen* screen = QGuiApplication::screenAt(at);
+    if (!screen)
+        screen = beside.screen();
+    if (!screen) {
+        window.move(at);
+        return;
+    }
+    const QMargins frame = window.frameGeometry() != window.geometry() ? frameMargins(window) : frameMargins(beside);
+    // A window never resized takes its size hint when it shows.
+    const QSize client = window.testAttribute(Qt::WA_Resized)
+        ? window.size()
+        : window.sizeHint().expandedTo(window.minimumSize()).boundedTo(window.maximumSize());
+    const QSize outer = client.grownBy(frame);
+    const QRect area = screen->availableGeometry();
+    window.move(qMax(area.left(), qMin(at.x(), area.right() + 1 - outer.width())),
+                qMax(area.top(), qMin(at.y(), area.bottom() + 1 - outer.height())));
+}
 
 void closeOnEscape(QWidget& window)
 {

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMargins>
+#include <QPoint>
 #include <QString>
 
 class QWidget;
@@ -34,6 +36,16 @@ private:
     bool m_dockingWasActive = false;
     bool m_released = false;
 };
+
+// The window system's frame around a window, as far as it is known (none
+// before the window is first shown).
+QMargins frameMargins(const QWidget& window);
+
+// Moves a window of the panel so that its frame's corner is at at, or as
+// near as keeps the whole window on the free area of the screen there. The
+// window system's frame of a window not shown yet is taken to be like that
+// of the window beside it (the main window, usually).
+void placeOnScreen(QWidget& window, const QPoint& at, const QWidget& beside);
 
 // Escape closes the window as it closes a dialog: the key reaches the window
 // when the control that has the focus makes no use of it.

@@ -6,6 +6,7 @@
 #include "link.h"
 #include "message_service.h"
 #include "twips.h"
+#include "window_support.h"
 
 #include <QAction>
 #include <QLabel>
@@ -51,7 +52,7 @@ FrmPowerOff::FrmPowerOff(FrmMain& main, poweroff::Timer timer)
 void FrmPowerOff::load()
 {
     readTimer();
-    move(m_main.pos() + QPoint(twips::toPixels(500), twips::toPixels(1000)));
+    placeOnScreen(*this, m_main.pos() + QPoint(twips::toPixels(500), twips::toPixels(1000)), m_main);
     show();
 }
 

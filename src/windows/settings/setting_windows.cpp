@@ -7,6 +7,7 @@
 #include "fset.h"
 #include "refresh_controller.h"
 #include "twips.h"
+#include "window_support.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -27,7 +28,7 @@ SettingWindows::~SettingWindows() = default;
 
 void SettingWindows::placeBesideMain(QWidget* window)
 {
-    window->move(m.pos() + QPoint(twips::toPixels(500), twips::toPixels(1000)));
+    placeOnScreen(*window, m.pos() + QPoint(twips::toPixels(500), twips::toPixels(1000)), m);
 }
 
 void SettingWindows::closeAll()

@@ -8,6 +8,7 @@
 #include "refresh_controller.h"
 #include "tick_action.h"
 #include "twips.h"
+#include "window_support.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,7 +40,7 @@ void TitleEditors::TitleSet()
     auto* mouse = new FrmTitleM(&m_main, m_main.state());
     m_mouse = mouse;
     load(mouse);
-    mouse->move(m_main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+    placeOnScreen(*mouse, m_main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)), m_main);
     mouse->show();
 }
 
@@ -53,7 +54,7 @@ void TitleEditors::switchToKeyboard()
     auto* keyboard = new FrmTitleK(&m_main);
     m_keyboard = keyboard;
     load(keyboard);
-    keyboard->move(mouse->pos());
+    placeOnScreen(*keyboard, mouse->pos(), *mouse);
     mouse->close();
     keyboard->show();
 }
@@ -66,7 +67,7 @@ void TitleEditors::switchToMouse()
     auto* mouse = new FrmTitleM(&m_main, m_main.state());
     m_mouse = mouse;
     load(mouse);
-    mouse->move(keyboard->pos());
+    placeOnScreen(*mouse, keyboard->pos(), *keyboard);
     keyboard->close();
     mouse->show();
 }
