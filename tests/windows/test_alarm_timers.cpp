@@ -290,7 +290,7 @@ private Q_SLOTS:
         auto retype = [](QLineEdit* box, const QString& text) {
             box->setFocus();
             box->end(false);
-            while (!box->text().isEmpty() && box->cursorPosition() > 0)
+            for (qsizetype n = box->text().size(); n > 0; --n)
                 QTest::keyClick(box, Qt::Key_Backspace);
             QTest::keyClicks(box, text);
         };

@@ -284,17 +284,16 @@ private Q_SLOTS:
         QCOMPARE(w->frameGeometry().right(), area.right());
     }
 
-    // With the main window in the screen's far corner, the windows that open
-    // at an offset from it stay inside the screen.
+    // With the main window dragged half off the screen's far corner, the
+    // windows that open at an offset from it stay inside the screen.
     void dialogsInsideTheScreen()
     {
         ScreenRig r(QStringLiteral("tamiro-k9b"));
         r.start();
         const QRect area = r.area();
-        const QSize mainSize = r.main->frameGeometry().size();
-        r.main->move(area.right() + 1 - mainSize.width(), area.bottom() + 1 - mainSize.height());
+        r.main->move(area.right() - 300, area.bottom() - 200);
         r.settle();
-        QCOMPARE(r.main->frameGeometry().bottomRight(), area.bottomRight());
+        QVERIFY(!area.contains(r.main->frameGeometry()));
         const struct {
             const char* item;
             const char* window;
