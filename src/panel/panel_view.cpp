@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QStatusBar>
 
@@ -120,8 +121,17 @@ void PanelView::fitBar(bool shown)
     }
     // The panel's controls keep their room: the window grows and shrinks by
     // the line instead of hiding part of them behind scroll bars.
-    if (after != before)
+    if (after != before) {
         m.resize(m.width(), m.height() + after - before);
+        // Grown at the foot of the screen, the window rises rather than put
+        // its last row out of sight.
+        if (const QScreen* screen = m.screen()) {
+            const QRect area = screen->availableGeometry();
+            const QRect frame = m.frameGeometry();
+            if (frame.bottom() > area.bottom())
+                m.move(frame.left(), qMax(area.top(), frame.top() - (frame.bottom() - area.bottom())));
+        }
+    }
 }
 
 // --- a camera that does not answer -------------------------------------------

@@ -541,8 +541,9 @@ private Q_SLOTS:
             {5, "1A", timer, {}},       {5, "65536", {}, {QStringLiteral("81 01 04 40 0F 0F 0F 0F FF")}},
             // An empty position is the first one.
             {6, "", {}, {QStringLiteral("81 01 04 29 00 00 00 08 FF")}},
-            {6, "-1", spot, {}},         {6, "xyz", spot, {}},
-            {6, "10", spot, {}},        {6, "G", spot, {}},
+            {6, "-1", spot, {}},         {6, "xyz", spot, {}},       {6, "G", spot, {}},
+            // The box holds one character: of "10" the 1.
+            {6, "10", {}, {QStringLiteral("81 01 04 29 00 01 00 08 FF")}},
             {7, "", zone, {}},          {7, "-1", zone, {}},         {7, "FF", zone, {}},
             {7, "100", zone, {}},       {7, "G", zone, {}},
             {8, "", vertical, {}},      {8, "-1", vertical, {}},     {8, "top", vertical, {}},

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -26,6 +27,7 @@ FrmTraffic::FrmTraffic(WindowContext& context, Session& session)
 {
     setObjectName(QStringLiteral("FrmTraffic"));
     setWindowTitle(QStringLiteral("Decoded Traffic"));
+    closeOnEscape(*this);
 
     cameraFilter = new QComboBox(this);
     cameraFilter->setObjectName(QStringLiteral("TrafficCamera"));
@@ -83,12 +85,16 @@ FrmTraffic::FrmTraffic(WindowContext& context, Session& session)
     bar->addSpacing(12);
     bar->addWidget(follow);
     bar->addStretch();
-    bar->addWidget(count);
-    bar->addSpacing(12);
-    bar->addWidget(save);
+    // The count and the save below the list: the filters' row alone stays
+    // narrow enough for the room beside the main window on a small screen.
+    auto* foot = new QHBoxLayout;
+    foot->addWidget(count);
+    foot->addStretch();
+    foot->addWidget(save);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(list);
+    layout->addLayout(foot);
     resize(width, 34 * list->verticalHeader()->defaultSectionSize());
 
     connect(cameraFilter, &QComboBox::currentIndexChanged, this, [this] {
@@ -147,21 +153,55 @@ bool FrmTraffic::saveTo(const QString& path)
     return false;
 }
 
+QRect trafficPlace(const QRect& mainFrame, int menuBottom, const QSize& wanted, const QSize& least,
+                   const QRect& area)
+{
+    auto fits = [&least](const QRect& room) {
+        return room.width() >= least.width() && room.height() >= least.height();
+    };
+    const QRect right(QPoint(mainFrame.right() + 1, area.top()), area.bottomRight());
+    const QRect left(area.topLeft(), QPoint(mainFrame.left() - 1, area.bottom()));
+    const QRect below(QPoint(area.left(), mainFrame.bottom() + 1), area.bottomRight());
+    QRect place(QPoint(), wanted);
+    if (fits(right) || fits(left)) {
+        // The roomier side where both would do: the wider the more columns show.
+        const QRect& side = fits(right) && (!fits(left) || right.width() >= left.width()) ? right : left;
+        place.setSize(wanted.boundedTo(side.size()));
+        place.moveTop(qMax(side.top(), qMin(mainFrame.top(), side.bottom() + 1 - place.height())));
+        place.moveLeft(&side == &right ? side.left() : side.right() + 1 - place.width());
+    } else if (fits(below)) {
+        place.setSize(wanted.boundedTo(below.size()));
+        place.moveTop(below.top());
+        place.moveLeft(qMax(below.left(), qMin(mainFrame.left(), below.right() + 1 - place.width())));
+    } else {
+        // No room beside it: over the main window, below its menu bar.
+        const QRect under(QPoint(area.left(), qMax(area.top(), menuBottom + 1)), area.bottomRight());
+        place.setSize(wanted.boundedTo(under.size()));
+        place.moveTopLeft(QPoint(under.right() + 1 - place.width(), under.top()));
+    }
+    return place;
+}
+
 FrmTraffic* openTrafficView(WindowContext& context, Session& session)
 {
     QWidget& main = context.main;
     auto* window = main.findChild<FrmTraffic*>(QStringLiteral("FrmTraffic"), Qt::FindDirectChildrenOnly);
     if (!window) {
         window = new FrmTraffic(context, session);
-        // Beside the main window, as far as the screen lets it.
-        QPoint at = main.frameGeometry().topRight() + QPoint(8, 0);
         if (const QScreen* screen = main.screen()) {
-            const QRect room = screen->availableGeometry();
-            window->resize(qMin(window->width(), room.width()), qMin(window->height(), room.height()));
-            at.setX(qMax(room.left(), qMin(at.x(), room.right() - window->width())));
-            at.setY(qMax(room.top(), qMin(at.y(), room.bottom() - window->height())));
+            // The frame the window system will put around it, as around the
+            // main window: it is not known before the window is shown.
+            const QMargins frame = frameMargins(main);
+            const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+            const QMenuBar* menuBar = main.findChild<QMenuBar*>();
+            const int menuBottom = menuBar ? menuBar->mapToGlobal(QPoint(0, menuBar->height() - 1)).y()
+                                           : main.frameGeometry().top();
+            const QRect place = trafficPlace(main.frameGeometry(), menuBottom, window->size() + extra,
+                                             window->minimumSizeHint().expandedTo(FrmTraffic::kLeastSize) + extra,
+                                             screen->availableGeometry());
+            window->resize(place.size() - extra);
+            window->move(place.topLeft());
         }
-        window->move(at);
     }
     window->show();
     window->raise();

@@ -22,6 +22,10 @@ class FrmTraffic final : public QWidget {
 public:
     FrmTraffic(WindowContext& context, traffic::Session& session);
 
+    // The smallest size it is placed at beside the main window: enough for
+    // the filters and a dozen rows.
+    static constexpr QSize kLeastSize{420, 260};
+
     QComboBox* cameraFilter = nullptr;   // TrafficCamera: "All", "1" .. "7"
     QComboBox* kindFilter = nullptr;     // TrafficKind: the categories
     QCheckBox* follow = nullptr;         // TrafficFollow: keep the newest row in view
@@ -43,6 +47,13 @@ private:
     traffic::Session& m_session;
     traffic::Filter m_filter;
 };
+
+// Where the window's frame goes, as large as wanted where the screen has
+// room: beside the main window's frame (the roomier side where both have at
+// least the least size), else below it, else over it below its menu bar
+// (whose last row on the screen is menuBottom). Always within area.
+QRect trafficPlace(const QRect& mainFrame, int menuBottom, const QSize& wanted, const QSize& least,
+                   const QRect& area);
 
 // The Tools menu's "Decoded Traffic..." opens the window (or brings it up).
 FrmTraffic* openTrafficView(WindowContext& context, traffic::Session& session);
