@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace peltro::traffic {
 
@@ -80,15 +81,13 @@ QDateTime parseTime(const QString& text)
     };
     thread_local QString lastDateText;
     thread_local QDate lastDate;
+    thread_local LocalTime local;
     const QStringView dateText = QStringView(text).left(10);
     if (dateText != lastDateText) {
         lastDate = QDate(number(0, 4), number(5, 2), number(8, 2));
         lastDateText = dateText.toString();
     }
-    const QTime time(number(11, 2), number(14, 2), number(17, 2), number(20, 3));
-    if (!lastDate.isValid() || !time.isValid())
-        return {};
-    return QDateTime(lastDate, time);
+    return local.fromLocal(lastDate, QTime(number(11, 2), number(14, 2), number(17, 2), number(20, 3)));
 }
 
 void appendTwoDigits(QByteArray& out, int n)
@@ -162,6 +161,50 @@ std::optional<QList<Record>> readAll(QIODevice& device, QString* error)
 }
 
 } // namespace
+
+// --- LocalTime --------------------------------------------------------------------
+
+void LocalTime::learn(qint64 msecs)
+{
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+    m_offset = m_zone.offsetFromUtc(at);
+    m_from = std::numeric_limits<qint64>::min();
+    m_until = std::numeric_limits<qint64>::max();
+    if (!m_zone.hasTransitions())
+        return;
+    const QTimeZone::OffsetData next = m_zone.nextTransition(at);
+    if (next.atUtc.isValid())
+        m_until = next.atUtc.toMSecsSinceEpoch();
+    // Just after the one before, or at it: its own instant belongs to the span.
+    const QTimeZone::OffsetData previous = m_zone.previousTransition(at.addMSecs(1));
+    if (previous.atUtc.isValid())
+        m_from = previous.atUtc.toMSecsSinceEpoch();
+}
+
+QDateTime LocalTime::fromUtc(qint64 msecs)
+{
+    if (!m_zone.isValid())
+        return QDateTime::fromMSecsSinceEpoch(msecs);   // the C library's local time
+    if (!covers(msecs))
+        learn(msecs);
+    return QDateTime::fromMSecsSinceEpoch(msecs, Qt::OffsetFromUTC, m_offset);
+}
+
+QDateTime LocalTime::fromLocal(QDate date, QTime time)
+{
+    if (!date.isValid() || !time.isValid())
+        return {};
+    if (!m_zone.isValid())
+        return QDateTime(date, time);
+    const qint64 wall = QDateTime(date, time, Qt::UTC).toMSecsSinceEpoch();
+    if (!covers(wall - m_offset * 1000LL))
+        learn(wall - m_offset * 1000LL);
+    // The offset found must hold at the instant it gives; else the time is
+    // within an hour of a change of offset, where the general way decides.
+    if (!covers(wall - m_offset * 1000LL))
+        return QDateTime(date, time, m_zone);
+    return QDateTime::fromMSecsSinceEpoch(wall - m_offset * 1000LL, Qt::OffsetFromUTC, m_offset);
+}
 
 QString directionText(Direction direction)
 {
@@ -282,7 +325,7 @@ std::optional<Record> RecordReader::next(QString* error)
 
 Session::Session(Clock& clock, const PacketNames* names, QObject* parent)
     : QAbstractTableModel(parent), m_clock(clock), m_startClock(clock.now()),
-      m_startWall(QDateTime::currentDateTime()), m_decoder(names)
+      m_startMs(QDateTime::currentMSecsSinceEpoch()), m_decoder(names)
 {
 }
 
@@ -292,9 +335,9 @@ void Session::attach(Link& link)
     connect(&link, &Link::received, this, &Session::recordReceived);
 }
 
-QDateTime Session::timeAt(double clockReading) const
+QDateTime Session::timeAt(double clockReading)
 {
-    return m_startWall.addMSecs(std::llround((clockReading - m_startClock) * 1000.0));
+    return m_local.fromUtc(m_startMs + std::llround((clockReading - m_startClock) * 1000.0));
 }
 
 void Session::recordSent(const QByteArray& bytes)

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QTimeZone>
 #include <deque>
 #include <optional>
 
@@ -33,6 +34,28 @@ struct Record {
     QString surface;        // "Remote control", "Gamepad" ... for a surface event; else empty
 
     bool operator==(const Record&) const = default;
+};
+
+// Local times without asking the C library for each one (tens of
+// microseconds a time): the system zone's offset from UTC holds from one of
+// its transitions to the next, so it is looked up once for each such span.
+// The times carry that offset; they compare equal to local times of the
+// same instant.
+class LocalTime {
+public:
+    explicit LocalTime(const QTimeZone& zone = QTimeZone::systemTimeZone()) : m_zone(zone) {}
+    QDateTime fromUtc(qint64 msecsSinceEpoch);
+    // The local wall time date, time; invalid when either is.
+    QDateTime fromLocal(QDate date, QTime time);
+
+private:
+    bool covers(qint64 msecsSinceEpoch) const { return msecsSinceEpoch >= m_from && msecsSinceEpoch < m_until; }
+    void learn(qint64 msecsSinceEpoch);
+
+    QTimeZone m_zone;
+    int m_offset = 0;        // seconds
+    qint64 m_from = 0;       // the span the offset holds for, in ms since the epoch
+    qint64 m_until = 0;
 };
 
 QString directionText(Direction direction);
@@ -68,7 +91,7 @@ public:
     // Times are the clock's readings placed after the wall time the session
     // started at (now, unless a test says otherwise).
     Session(Clock& clock, const PacketNames* names, QObject* parent = nullptr);
-    void setStartTime(const QDateTime& wallTime) { m_startWall = wallTime; }
+    void setStartTime(const QDateTime& wallTime) { m_startMs = wallTime.toMSecsSinceEpoch(); }
 
     // Records every byte the link writes or takes from the port.
     void attach(Link& link);
@@ -125,11 +148,12 @@ private:
     // Drops the oldest rows so that room more fit within the limit, as far
     // as the holds allow.
     void makeRoom(qint64 room);
-    QDateTime timeAt(double clockReading) const;
+    QDateTime timeAt(double clockReading);
 
     Clock& m_clock;
     double m_startClock;
-    QDateTime m_startWall;
+    qint64 m_startMs;   // the wall time at m_startClock
+    LocalTime m_local;
     Framer m_sent{true};
     Framer m_received;
     Decoder m_decoder;

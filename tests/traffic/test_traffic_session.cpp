@@ -386,6 +386,46 @@ private Q_SLOTS:
         }
     }
 
+    // Local times from the zone's offsets agree with the zone itself, across
+    // both changes of summer time, each way.
+    void localTimesAcrossSummerTime_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDateTime>("from");   // UTC; six hours on from there, a minute at a time
+        QTest::newRow("Berlin, spring") << QByteArray("Europe/Berlin") << QDateTime(QDate(2024, 3, 30), QTime(22, 0), Qt::UTC);
+        QTest::newRow("Berlin, autumn") << QByteArray("Europe/Berlin") << QDateTime(QDate(2024, 10, 26), QTime(22, 0), Qt::UTC);
+        QTest::newRow("Sydney, autumn") << QByteArray("Australia/Sydney") << QDateTime(QDate(2024, 4, 6), QTime(13, 0), Qt::UTC);
+        QTest::newRow("UTC") << QByteArray("UTC") << QDateTime(QDate(2024, 3, 30), QTime(22, 0), Qt::UTC);
+    }
+    void localTimesAcrossSummerTime()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDateTime, from);
+        const QTimeZone tz(zone);
+        if (!tz.isValid())
+            QSKIP("no such time zone on this machine");
+        LocalTime local(tz);
+        LocalTime back(tz);
+        for (int minute = 0; minute < 6 * 60; ++minute) {
+            const QDateTime at = from.addSecs(60 * minute + 7);
+            const QDateTime expected = at.toTimeZone(tz);
+            const QDateTime got = local.fromUtc(at.toMSecsSinceEpoch());
+            QCOMPARE(got, at);
+            QCOMPARE(got.date(), expected.date());
+            QCOMPARE(got.time(), expected.time());
+            // And read back from its wall time: an instant with that wall
+            // time in the zone (the same one, but in the hour that repeats,
+            // where either instant has it).
+            const QDateTime read = back.fromLocal(expected.date(), expected.time());
+            QCOMPARE(read.toTimeZone(tz).date(), expected.date());
+            QCOMPARE(read.toTimeZone(tz).time(), expected.time());
+            QCOMPARE(read.date(), expected.date());
+            QCOMPARE(read.time(), expected.time());
+            if (read != at)
+                QCOMPARE(qAbs(read.secsTo(at)), qint64(3600));
+        }
+    }
+
     // --- daily log files ---------------------------------------------------------
 
     // Rows go to the file of their own day; the day turns at midnight on the
