@@ -1,5 +1,6 @@
 // peltro-panel: the control panel.
 #include "clock.h"
+#include "daily_log.h"
 #include "frm_main.h"
 #include "message_service.h"
 #include "panel_app.h"
@@ -9,6 +10,7 @@
 #include "sim_chain.h"
 #include "sim_port.h"
 #include "startup.h"
+#include "traffic_session.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,7 +54,28 @@ int main(int argc, char* argv[])
                                                  "N-th serial device of the system."),
                                   QStringLiteral("DEVICE"));
     parser.addOption(portOption);
+    QCommandLineOption trafficLogOption(QStringLiteral("traffic-log"),
+                                        QStringLiteral("Writes every row of the decoded traffic to one file a "
+                                                       "day in DIR (traffic-YYYY-MM-DD.txt)."),
+                                        QStringLiteral("DIR"));
+    QCommandLineOption trafficRowsOption(QStringLiteral("traffic-rows"),
+                                         QStringLiteral("Rows the decoded traffic keeps, the oldest dropped first "
+                                                        "(default %1).").arg(traffic::Session::kDefaultLimit),
+                                         QStringLiteral("N"));
+    parser.addOptions({trafficLogOption, trafficRowsOption});
     parser.process(args);
+    bool rowsOk = true;
+    const int trafficRows = parser.isSet(trafficRowsOption) ? parser.value(trafficRowsOption).toInt(&rowsOk)
+                                                            : traffic::Session::kDefaultLimit;
+    if (!rowsOk || trafficRows < 1) {
+        std::fprintf(stderr, "peltro-panel: --traffic-rows takes a whole number of rows from 1 up, not \"%s\"\n",
+                     qPrintable(parser.value(trafficRowsOption)));
+        return 2;
+    }
+    if (parser.isSet(trafficLogOption) && parser.value(trafficLogOption).isEmpty()) {
+        std::fprintf(stderr, "peltro-panel: --traffic-log takes a directory\n");
+        return 2;
+    }
 
     PanelState state;
     SteadyClock clock;
@@ -76,6 +99,12 @@ int main(int argc, char* argv[])
     FrmMain main(state, *port, clock, messages);
     PanelSettings settings;
     PanelApp panel(main);
+    panel.decodedTraffic->setLimit(trafficRows);
+    std::unique_ptr<traffic::DailyLog> trafficLog;
+    if (parser.isSet(trafficLogOption)) {
+        trafficLog = std::make_unique<traffic::DailyLog>(*panel.decodedTraffic, parser.value(trafficLogOption));
+        trafficLog->setReport([](const QString& text) { std::fprintf(stderr, "peltro-panel: %s\n", qPrintable(text)); });
+    }
     StartupHooks hooks = panel.startupHooks();
     hooks.endProgram = [] { QCoreApplication::exit(0); };
     Startup startup(main, settings, hooks);
