@@ -83,7 +83,7 @@ public:
     enum Column { TimeColumn, DirectionColumn, CameraColumn, BytesColumn, KindColumn, WhatColumn, ColumnCount };
     enum Role { KindRole = Qt::UserRole + 1, CameraRole };
 
-    // About 10 rows a second with auto refresh: five and a half hours.
+    // Six to eight hours of auto refresh (7 to 10 rows a second).
     static constexpr int kDefaultLimit = 200000;
     // Longer texts of a surface event are cut: a remote sender decides their size.
     static constexpr int kSurfaceTextLimit = 240;
