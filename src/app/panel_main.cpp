@@ -1,5 +1,6 @@
 // peltro-panel: the control panel.
 #include "clock.h"
+#include "daily_log.h"
 #include "message_service.h"
 #include "panel_app.h"
 #include "panel_settings.h"
@@ -8,6 +9,7 @@
 #include "sim_chain.h"
 #include "sim_port.h"
 #include "startup.h"
+#include "traffic_session.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -25,6 +27,8 @@ struct Options {
     bool simulate = false;
     QStringList models{QStringLiteral("quorin-p3")};
     QStringList ports;
+    QString trafficLog;                                // a directory for the daily traffic files
+    int trafficRows = traffic::Session::kDefaultLimit;
 };
 
 // The parser of the panel's own options; --simulate takes an optional value,
@@ -51,6 +55,7 @@ public:
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOption(m_port);
+        parser.addOptions({m_trafficLog, m_trafficRows});
     }
 
     // Before the display is opened: --help and --version print and end the
@@ -84,6 +89,19 @@ public:
         });
         parser.process(args);
         options.ports = parser.values(m_port);
+        bool rowsOk = true;
+        if (parser.isSet(m_trafficRows))
+            options.trafficRows = parser.value(m_trafficRows).toInt(&rowsOk);
+        if (!rowsOk || options.trafficRows < 1) {
+            std::fprintf(stderr, "peltro-panel: --traffic-rows takes a whole number of rows from 1 up, not \"%s\"\n",
+                         qPrintable(parser.value(m_trafficRows)));
+            std::exit(2);
+        }
+        if (parser.isSet(m_trafficLog) && parser.value(m_trafficLog).isEmpty()) {
+            std::fprintf(stderr, "peltro-panel: --traffic-log takes a directory\n");
+            std::exit(2);
+        }
+        options.trafficLog = parser.value(m_trafficLog);
     }
 
     Options options;
@@ -109,6 +127,15 @@ private:
                                              "second Com 2, ... Without it, Com N is the N-th serial device of "
                                              "the system."),
                               QStringLiteral("DEVICE")};
+    QCommandLineOption m_trafficLog{QStringLiteral("traffic-log"),
+                                    QStringLiteral("Writes every row of the decoded traffic to one file a day in "
+                                                   "DIR (traffic-YYYY-MM-DD.txt)."),
+                                    QStringLiteral("DIR")};
+    QCommandLineOption m_trafficRows{QStringLiteral("traffic-rows"),
+                                     QStringLiteral("Rows the decoded traffic keeps, the oldest dropped first "
+                                                    "(default %1).")
+                                         .arg(traffic::Session::kDefaultLimit),
+                                     QStringLiteral("N")};
 };
 
 } // namespace
@@ -153,6 +180,12 @@ int main(int argc, char* argv[])
 
     PanelSettings settings;
     PanelApp panel(*port, clock, messages, settings);
+    panel.decodedTraffic->setLimit(commandLine->options.trafficRows);
+    std::unique_ptr<traffic::DailyLog> trafficLog;
+    if (!commandLine->options.trafficLog.isEmpty()) {
+        trafficLog = std::make_unique<traffic::DailyLog>(*panel.decodedTraffic, commandLine->options.trafficLog);
+        trafficLog->setReport([](const QString& text) { std::fprintf(stderr, "peltro-panel: %s\n", qPrintable(text)); });
+    }
     QObject::connect(&panel.startup, &Startup::ended, &app, [] { QCoreApplication::exit(0); });
     if (!panel.startup.run())
         return 0;

@@ -4,6 +4,8 @@
 #include "message_service.h"
 
 #include <QAction>
+#include <QDir>
+#include <QProgressDialog>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -43,6 +45,8 @@ FrmTraffic::FrmTraffic(WindowContext& context, Session& session)
     follow->setChecked(true);
     count = new QLabel(this);
     count->setObjectName(QStringLiteral("TrafficCount"));
+    dropped = new QLabel(this);
+    dropped->setObjectName(QStringLiteral("TrafficDropped"));
     save = new QPushButton(QStringLiteral("Save As..."), this);
     save->setObjectName(QStringLiteral("TrafficSave"));
 
@@ -89,6 +93,8 @@ FrmTraffic::FrmTraffic(WindowContext& context, Session& session)
     // narrow enough for the room beside the main window on a small screen.
     auto* foot = new QHBoxLayout;
     foot->addWidget(count);
+    foot->addSpacing(12);
+    foot->addWidget(dropped);
     foot->addStretch();
     foot->addWidget(save);
     auto* layout = new QVBoxLayout(this);
@@ -114,9 +120,22 @@ FrmTraffic::FrmTraffic(WindowContext& context, Session& session)
         if (on)
             list->scrollToBottom();
     });
+    // Rows dropped above the ones in sight: what is in sight stays there,
+    // unless the list follows the newest row anyway.
+    connect(&m_filter, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex&, int first, int last) { m_leavingView = first == 0 ? last + 1 : 0; });
+    connect(&m_filter, &QAbstractItemModel::rowsRemoved, this, [this] {
+        QScrollBar* bar = list->verticalScrollBar();
+        if (!follow->isChecked() && list->verticalScrollMode() == QAbstractItemView::ScrollPerItem)
+            bar->setValue(qMax(0, bar->value() - m_leavingView));
+        m_leavingView = 0;
+    });
     connect(&m_session, &QAbstractItemModel::rowsInserted, this, [this] { showCount(); });
+    connect(&m_session, &QAbstractItemModel::rowsRemoved, this, [this] { showCount(); });
+    connect(&m_session, &Session::droppedChanged, this, [this] { showDropped(); });
     connect(save, &QPushButton::clicked, this, &FrmTraffic::askWhereToSave);
     showCount();
+    showDropped();
     list->scrollToBottom();
 }
 
@@ -124,8 +143,17 @@ void FrmTraffic::showCount()
 {
     const int all = m_session.rowCount();
     const int shown = m_filter.rowCount();
-    count->setText(shown == all ? QStringLiteral("%1 packets").arg(all)
-                                : QStringLiteral("%1 of %2 packets").arg(shown).arg(all));
+    const QString rows = all == 1 ? QStringLiteral("row") : QStringLiteral("rows");
+    count->setText(shown == all ? QStringLiteral("%1 %2").arg(all).arg(rows)
+                                : QStringLiteral("%1 of %2 %3").arg(shown).arg(all).arg(rows));
+}
+
+void FrmTraffic::showDropped()
+{
+    const qint64 n = m_session.dropped();
+    dropped->setText(n == 1 ? QStringLiteral("1 older row dropped") : QStringLiteral("%1 older rows dropped").arg(n));
+    dropped->setToolTip(QStringLiteral("Only the newest %1 rows are kept.").arg(m_session.limit()));
+    dropped->setHidden(n == 0);
 }
 
 void FrmTraffic::askWhereToSave()
@@ -142,15 +170,44 @@ void FrmTraffic::askWhereToSave()
     dialog->open();
 }
 
-bool FrmTraffic::saveTo(const QString& path)
+SaveJob* FrmTraffic::saveTo(const QString& path)
 {
-    QString error;
-    if (m_session.saveTo(path, &error))
-        return true;
-    m_ctx.messages.notify(QStringLiteral("Warning"),
-                             QStringLiteral("The traffic could not be saved to %1:\n%2").arg(path, error),
-                             QMessageBox::Warning);
-    return false;
+    if (m_saving)
+        return nullptr;
+    auto* job = new SaveJob(m_session, path, this);
+    m_saving = job;
+    save->setEnabled(false);
+
+    auto* progress = new QProgressDialog(
+        QStringLiteral("Saving the traffic to %1...").arg(QDir::toNativeSeparators(path)), QStringLiteral("Cancel"),
+        0, 1, this);
+    progress->setObjectName(QStringLiteral("TrafficSaveProgress"));
+    progress->setWindowTitle(QStringLiteral("Save As"));
+    // Not modal: a modal progress dialog runs the event loop inside every
+    // update, and the rest of the panel stays usable meanwhile anyway.
+    progress->setWindowModality(Qt::NonModal);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setMinimumDuration(400);
+    connect(progress, &QProgressDialog::canceled, job, &SaveJob::cancel);
+    connect(job, &SaveJob::progress, progress, [progress](qint64 done, qint64 total) {
+        progress->setMaximum(int(qMax<qint64>(total, 1)));
+        progress->setValue(int(done));
+    });
+    connect(job, &SaveJob::finished, this, [this, job, progress, path](bool saved, const QString& error) {
+        progress->deleteLater();
+        job->deleteLater();
+        m_saving = nullptr;
+        save->setEnabled(true);
+        if (!saved && !error.isEmpty()) {
+            m_ctx.messages.notify(QStringLiteral("Warning"),
+                                     QStringLiteral("The traffic could not be saved to %1:\n%2").arg(path, error),
+                                     QMessageBox::Warning);
+        }
+    });
+    progress->setValue(0);
+    job->start();
+    return job;
 }
 
 QRect trafficPlace(const QRect& mainFrame, int menuBottom, const QSize& wanted, const QSize& least,
