@@ -60,7 +60,6 @@ struct ConfigRig : PanelRig {
         takeWrites();
         return id;
     }
-    PanelView& view() { return app->view; }
 };
 
 // What the operator can see of a widget: its rectangle on the canvas, cut by
@@ -337,8 +336,12 @@ private Q_SLOTS:
         const std::optional<Identity> id = identityOf(version(0x90, 0x01, model));
         QVERIFY(id);
         auto run = [&] { r.app->view.applyProfile(id); };
+        // after a block camera of the chain had its panel up
+        r.app->view.applyProfile(identityOf(version(0x90, 0x20, 0x2B)));
+        QVERIFY(!shown(m, "FmWB"));
         run();
         run();  // idempotent: a second run changes nothing
+        QVERIFY(shown(m, "FmWB") && m.action(QStringLiteral("WBMode"))->isVisible() && enabled(m, "Freese"));
 
         auto slider = [&](const char* n) { return m.control<QSlider>(QString::fromLatin1(n))->maximum(); };
         auto height = [&](const char* n) { return twips::fromPixels(m.control<QWidget>(QString::fromLatin1(n))->height()); };
