@@ -39,8 +39,18 @@ PanelView::PanelView(FrmMain& main, QObject* parent) : QObject(parent), m(main),
     connect(&m_session, &CameraSession::warning, this,
             [this](const QString& text) { m.messages().notify(QStringLiteral("Warning"), text, QMessageBox::Warning); });
 
-    connect(&m_session, &CameraSession::identified, this,
-            [this](int, const Identity& identity) { applyProfile(identity); });
+    connect(&m_session, &CameraSession::identified, this, [this](int, const Identity& identity) {
+        // Start-up takes no more than the family of the first two pan/tilt
+        // models: their panel comes with the status read that follows.
+        if (m_session.startupRunning() && identity.panTilt() && identity.model != kModelP3) {
+            Identity family = identity;
+            family.model = 0;
+            family.name.clear();
+            applyProfile(family);
+            return;
+        }
+        applyProfile(identity);
+    });
     connect(&m_session, &CameraSession::statusRead, this, &PanelView::applyStatus);
     connect(&m_session, &CameraSession::noAnswer, this, &PanelView::onNoAnswer);
     connect(&m_session, &CameraSession::answeredAgain, this, &PanelView::onAnsweredAgain);
