@@ -31,12 +31,12 @@ inline constexpr Rect kFmPTWindowM{kColumnC, 5640, 3780, 660};
 
 // Below the exposure and right-hand frames: the status boxes, then the two
 // traffic boxes; the direct command box and the refresh buttons sit below
-// the focus frame. All of it fits the window's default size.
+// the focus frame, the buttons' row last, with a margin under it.
 inline constexpr double kStatusRow = 6380;
 inline constexpr double kTrafficTop = 6960;
 inline constexpr double kTrafficHeight = 615;
 inline constexpr double kConsoleTop = 6860;
 inline constexpr double kCanvasWidth = 11760;
-inline constexpr double kCanvasHeight = 7845;
+inline constexpr double kCanvasHeight = 7925;
 
 } // namespace peltro::layout

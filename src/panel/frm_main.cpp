@@ -1,6 +1,7 @@
 #include "frm_main.h"
 
 #include "camera_controls.h"
+#include "caption_fit.h"
 #include "direct_console.h"
 #include "main_layout.h"
 #include "message_service.h"
@@ -54,6 +55,7 @@ FrmMain::FrmMain(CameraSession& session, MessageService& messages, QWidget* pare
     });
     connect(cmdClearTxt, &QPushButton::clicked, this, [this] { m_session.link().traffic().clear(); });
     new DirectConsole(directText, m_session.link(), this);
+    fitCaptions(m_canvas);
 }
 
 FrmMain::~FrmMain() = default;
@@ -121,10 +123,10 @@ void FrmMain::buildStatusArea()
 
     // Refresh buttons beside the console's clear button, below the focus frame.
     constexpr double buttons = layout::kConsoleTop + 660;
-    label(8, QStringLiteral("Refresh"), 1020, buttons + 45, 720);
+    label(8, QStringLiteral("Refresh"), 1080, buttons + 45, 750);
     autoRefreshed = new QPushButton(QStringLiteral("Stop"), m_canvas);
     autoRefreshed->setObjectName(QStringLiteral("AutoRefreshed"));
-    placeTwips(autoRefreshed, 1760, buttons, 660, 345);
+    placeTwips(autoRefreshed, 1860, buttons, 570, 345);
     refreshOnce = new QPushButton(QStringLiteral("Refresh Once"), m_canvas);
     refreshOnce->setObjectName(QStringLiteral("RefreshOnce"));
     placeTwips(refreshOnce, 2460, buttons, 1380, 345);
@@ -144,7 +146,7 @@ void FrmMain::buildTrafficArea()
     placeTwips(directText, 60, layout::kConsoleTop + 255, 3780, 315);
     cmdClearTxt = new QPushButton(QStringLiteral("Clear Txt"), m_canvas);
     cmdClearTxt->setObjectName(QStringLiteral("cmdClearTxt"));
-    placeTwips(cmdClearTxt, 60, layout::kConsoleTop + 660, 900, 345);
+    placeTwips(cmdClearTxt, 60, layout::kConsoleTop + 660, 960, 345);
 
     label(6, QStringLiteral("Command History"), 3960, top, 2000);
     sendText = new TrafficText(m_session.link().traffic(), TrafficLog::Sent, m_canvas);

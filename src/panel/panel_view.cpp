@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QStatusBar>
 
@@ -38,8 +39,18 @@ PanelView::PanelView(FrmMain& main, QObject* parent) : QObject(parent), m(main),
     connect(&m_session, &CameraSession::warning, this,
             [this](const QString& text) { m.messages().notify(QStringLiteral("Warning"), text, QMessageBox::Warning); });
 
-    connect(&m_session, &CameraSession::identified, this,
-            [this](int, const Identity& identity) { applyProfile(identity); });
+    connect(&m_session, &CameraSession::identified, this, [this](int, const Identity& identity) {
+        // Start-up takes no more than the family of the first two pan/tilt
+        // models: their panel comes with the status read that follows.
+        if (m_session.startupRunning() && identity.panTilt() && identity.model != kModelP3) {
+            Identity family = identity;
+            family.model = 0;
+            family.name.clear();
+            applyProfile(family);
+            return;
+        }
+        applyProfile(identity);
+    });
     connect(&m_session, &CameraSession::statusRead, this, &PanelView::applyStatus);
     connect(&m_session, &CameraSession::noAnswer, this, &PanelView::onNoAnswer);
     connect(&m_session, &CameraSession::answeredAgain, this, &PanelView::onAnsweredAgain);
@@ -120,8 +131,17 @@ void PanelView::fitBar(bool shown)
     }
     // The panel's controls keep their room: the window grows and shrinks by
     // the line instead of hiding part of them behind scroll bars.
-    if (after != before)
+    if (after != before) {
         m.resize(m.width(), m.height() + after - before);
+        // Grown at the foot of the screen, the window rises rather than put
+        // its last row out of sight.
+        if (const QScreen* screen = m.screen()) {
+            const QRect area = screen->availableGeometry();
+            const QRect frame = m.frameGeometry();
+            if (frame.bottom() > area.bottom())
+                m.move(frame.left(), qMax(area.top(), frame.top() - (frame.bottom() - area.bottom())));
+        }
+    }
 }
 
 // --- a camera that does not answer -------------------------------------------

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QMenuBar>
 #include <QScreen>
 #include <QPushButton>
 #include <QTimer>
@@ -177,14 +178,32 @@ Task<void> Startup::versionCheck()
 
 void Startup::applyPlacement(const Placement& p)
 {
+    // The saved place is the frame's corner and the size the client's.
     QRect placed = twips::toRect(p.left, p.top, p.width, p.height);
-    // A placement made on a screen that is gone (or nonsense in the settings
-    // file) would put the panel out of reach: it is kept to the screens.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect desktop = screen->availableVirtualGeometry();
-        placed.setSize(placed.size().boundedTo(desktop.size()));
-        if (!desktop.intersects(placed))
-            placed.moveTopLeft(desktop.topLeft());
+    // Never less than the whole panel: its menu bar and every frame.
+    placed.setSize(placed.size().expandedTo(
+        QSize(m_main.canvas()->width(), m_main.menuBar()->sizeHint().height() + m_main.canvas()->height())));
+    // The main window has not been shown yet: the window system's frame is
+    // taken to be that of the progress window, which it has shown.
+    QMargins frame;
+    if (m_info && m_info->isVisible()) {
+        const QRect outer = m_info->frameGeometry();
+        const QRect inner = m_info->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
+    }
+    // A placement made on a larger screen, or one that is gone (or nonsense
+    // in the settings file), would put part of the panel out of reach: the
+    // whole window is kept on the screen's free area.
+    const QScreen* screen = QGuiApplication::screenAt(placed.topLeft());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        QRect outer(placed.topLeft(), placed.size().grownBy(frame).boundedTo(area.size()));
+        outer.moveLeft(qMax(area.left(), qMin(outer.left(), area.right() + 1 - outer.width())));
+        outer.moveTop(qMax(area.top(), qMin(outer.top(), area.bottom() + 1 - outer.height())));
+        placed = QRect(outer.topLeft(), outer.size().shrunkBy(frame));
     }
     m_main.move(placed.topLeft());
     m_main.resize(placed.size());

@@ -62,6 +62,7 @@ QString kindText(Kind kind)
     case Kind::NetworkChange: return QStringLiteral("Network change");
     case Kind::Unknown: return QStringLiteral("Unknown");
     case Kind::Junk: return QStringLiteral("Junk");
+    case Kind::Surface: return QStringLiteral("Control surface");
     }
     return {};
 }

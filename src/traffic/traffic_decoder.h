@@ -15,7 +15,9 @@
 
 namespace peltro::traffic {
 
-enum class Direction { Sent, Received };
+// Surface: an event of a control surface (remote control, gamepad,
+// keyboard) that the panel acts on; no bytes of its own.
+enum class Direction { Sent, Received, Surface };
 
 enum class Kind {
     Command,            // 8x 01 ...
@@ -29,6 +31,7 @@ enum class Kind {
     NetworkChange,      // y0 38 FF
     Unknown,            // ends with FF, starts with a header, but reads as none of the above
     Junk,               // bytes that form no packet
+    Surface,            // a control surface's event, not a packet
 };
 QString kindText(Kind kind);
 

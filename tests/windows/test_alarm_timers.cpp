@@ -280,17 +280,30 @@ private Q_SLOTS:
         QVERIFY(!r.session.alarm().dayKnown && !r.session.alarm().nightKnown);
     }
 
+    // The operator types into the read-back boxes: "Now" emptied, or a
+    // level of his own, is what "Now Value Set" takes.
     void nowValueSet()
     {
         AlarmRig r;
         FrmMD& w = r.openAlarm();
-        w.txtMDc->clear();
+        auto retype = [](QLineEdit* box, const QString& text) {
+            box->setFocus();
+            box->end(false);
+            for (qsizetype n = box->text().size(); n > 0; --n)
+                QTest::keyClick(box, Qt::Key_Backspace);
+            QTest::keyClicks(box, text);
+        };
+        retype(w.txtMDc, {});
+        QCOMPARE(w.txtMDc->text(), QString());
         AlarmRig::click(&w, "Command1_0");   // an empty "Now" changes nothing
         QCOMPARE(w.txtMDday->text(), QStringLiteral("000"));
-        w.txtMDc->setText(QStringLiteral("789"));
+        retype(w.txtMDc, QStringLiteral("789"));
         AlarmRig::click(&w, "Command1_0");
         AlarmRig::click(&w, "Command1_1");
         QCOMPARE(QStringList({w.txtMDday->text(), w.txtMDnight->text()}), QStringList({"789", "789"}));
+        retype(w.txtMDdayR, QStringLiteral("ABC"));
+        retype(w.txtMDnightR, QStringLiteral("12"));
+        QCOMPARE(QStringList({w.txtMDdayR->text(), w.txtMDnightR->text()}), QStringList({"ABC", "12"}));
         QVERIFY(r.sent().isEmpty());
     }
 

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 using namespace peltro;
@@ -39,11 +40,13 @@ struct PanTiltRig : WindowRig {
     QPushButton* ownButton(const char* name) { return w().findChild<QPushButton*>(QString::fromLatin1(name)); }
     void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 
-    // Shows the main window where start-up would and lays the pan-tilt window out.
+    // Shows the main window where start-up would and lays the pan-tilt window
+    // out. The offscreen screen is 800 x 600: room below the main window for
+    // the docked one, which is nearly as wide as the screen.
     void start()
     {
-        main->resize(640, 480);
-        main->move(40, 30);
+        main->resize(480, 240);
+        main->move(0, 30);
         main->show();
         QVERIFY(QTest::qWaitForWindowExposed(main));
         ptc.DspPTW();
@@ -51,8 +54,6 @@ struct PanTiltRig : WindowRig {
 
     QPoint ptPos() { return w().frameGeometry().topLeft(); }
     QPoint belowMain() { return main->frameGeometry().bottomLeft() + QPoint(0, 1); }
-    // Left and bottom edges shared with the main window.
-    QPoint bottomLeftAligned() { return belowMain() - QPoint(0, w().frameGeometry().height()); }
 
     QString sentJoined() { return sent().join(QLatin1Char(' ')); }
 
@@ -135,20 +136,24 @@ private Q_SLOTS:
         QCOMPARE(r.w().frameGeometry().size(), QSize(twips::toPixels(FrmPanTilt::kLargeWidth), height));
     }
 
-    void releasePlacesOnceUntilTheNextCycle()
+    // Released, the window stays where it was; dragged, it stays there
+    // through later layouts; docked again, it goes back below the main window.
+    void releaseLeavesTheWindowWhereItIs()
     {
         PanTiltRig r;
         r.start();
+        const QPoint docked = r.ptPos();
+        QCOMPARE(docked, r.belowMain());
         r.click(r.mainButton("PTWDockingM"));
         QVERIFY(!r.flags.docked && r.flags.placed);
         QCOMPARE(r.captions(), QStringLiteral("Small/Small Docking/Docking CLOSE"));
-        QCOMPARE(r.ptPos(), r.bottomLeftAligned());
+        QCOMPARE(r.ptPos(), docked);
 
         // dragged away, it stays put through later layouts and timer ticks
-        const QPoint dragged(300, 200);
+        const QPoint dragged(5, 200);
         r.w().move(dragged);
         r.click(r.ownButton("PTWSizeS"));
-        r.main->move(90, 60);
+        r.main->move(0, 60);
         r.ptc.check_DspPTW();
         QCOMPARE(r.ptPos(), dragged);
 
@@ -157,9 +162,67 @@ private Q_SLOTS:
         QCOMPARE(r.captions(), QStringLiteral("Large/Large Release/Release CLOSE"));
         QCOMPARE(r.ptPos(), r.belowMain());
 
-        // released again: placed afresh, now with the small window's height
+        // released again: still where it was docked
         r.click(r.ownButton("PTWDockingS"));
-        QCOMPARE(r.ptPos(), r.bottomLeftAligned());
+        QCOMPARE(r.ptPos(), r.belowMain());
+
+        // released while closed, it is placed where a docked one would be,
+        // not left where it was last hidden
+        r.click(r.mainButton("PTWDockingM"));
+        r.click(r.mainButton("PTWCloseM"));
+        r.w().move(300, 500);
+        r.click(r.mainButton("PTWDockingM"));
+        QVERIFY(!r.flags.docked && !r.flags.shown);
+        r.click(r.mainButton("PTWCloseM"));
+        QCOMPARE(r.ptPos(), r.belowMain());
+    }
+
+    // Grown near the edge of the screen, a released window comes back on it.
+    void releasedWindowKeptOnTheScreen()
+    {
+        PanTiltRig r;
+        r.start();
+        r.click(r.ownButton("PTWSizeS"));
+        r.click(r.ownButton("PTWDockingS"));
+        const QRect screen = r.main->screen()->availableGeometry();
+        r.w().move(screen.right() + 1 - r.w().frameGeometry().width(), 300);
+        r.click(r.ownButton("PTWSizeS"));   // large: wider than the room left
+        QVERIFY(r.flags.large);
+        QVERIFY(screen.contains(r.w().frameGeometry()));
+        QCOMPARE(r.w().frameGeometry().right(), screen.right());
+        QCOMPARE(r.ptPos().y(), 300);
+    }
+
+    // Where the docked window goes: below the main window where it fits,
+    // else beside it with the bottom edges level, on the roomier side when
+    // neither fits, always inside the screen.
+    void dockedPositions_data()
+    {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<QPoint>("expected");
+        const QRect area(0, 0, 1366, 768);
+        const QSize large(791, 263);
+        QTest::newRow("room below") << QRect(0, 0, 795, 500) << large << QPoint(0, 500);
+        QTest::newRow("below, ends exactly at the foot") << QRect(0, 0, 795, 505) << large << QPoint(0, 505);
+        QTest::newRow("below, shifted in from the right") << QRect(700, 0, 600, 400) << large << QPoint(575, 400);
+        QTest::newRow("right side") << QRect(0, 0, 500, 600) << large << QPoint(500, 337);
+        QTest::newRow("left side") << QRect(866, 0, 500, 600) << large << QPoint(75, 337);
+        QTest::newRow("neither side: right is roomier") << QRect(0, 0, 795, 575) << large << QPoint(575, 312);
+        QTest::newRow("neither side: left is roomier") << QRect(571, 0, 795, 575) << large << QPoint(0, 312);
+        QTest::newRow("main window taller than the window") << QRect(0, 0, 795, 768) << large << QPoint(575, 505);
+        QTest::newRow("main window above the screen") << QRect(0, -700, 795, 800) << large << QPoint(0, 100);
+        QTest::newRow("main window below the screen") << QRect(0, 700, 500, 300) << large << QPoint(500, 505);
+    }
+    void dockedPositions()
+    {
+        QFETCH(QRect, main);
+        QFETCH(QSize, window);
+        QFETCH(QPoint, expected);
+        const QRect area(0, 0, 1366, 768);
+        const QPoint at = pantilt::dockedPosition(main, window, area);
+        QCOMPARE(at, expected);
+        QVERIFY(area.contains(QRect(at, window)));
     }
 
     void timerKeepsDockedWindowAttached()
@@ -168,7 +231,7 @@ private Q_SLOTS:
         r.start();
         r.main->timer2->setInterval(5);
         r.main->timer2->start();
-        r.main->move(120, 70);
+        r.main->move(6, 70);
         QTRY_COMPARE_WITH_TIMEOUT(r.ptPos(), r.belowMain(), 2000);
         r.w().move(400, 10);  // a docked window dragged away is pulled back
         QTRY_COMPARE_WITH_TIMEOUT(r.ptPos(), r.belowMain(), 2000);
@@ -177,7 +240,7 @@ private Q_SLOTS:
         // a closed window is left alone; opening it docks it again
         r.click(r.mainButton("PTWCloseM"));
         const QPoint before = r.ptPos();
-        r.main->move(10, 15);
+        r.main->move(2, 15);
         r.ptc.check_DspPTW();
         QCOMPARE(r.ptPos(), before);
         r.click(r.mainButton("PTWCloseM"));

@@ -424,7 +424,7 @@ private Q_SLOTS:
         QVERIFY(w.isWindow() && w.isVisible() && !w.isModal());
         QCOMPARE(w.windowTitle(), QStringLiteral("PrivacyZone Setting"));
         QTimer* timer = PrivacyRig::in<QTimer>(w, QStringLiteral("Timer2"));
-        QVERIFY(timer->isActive());
+        QVERIFY(!timer->isActive());
         QCOMPARE(timer->interval(), 1000);
         for (int i = 0; i < 24; ++i)
             QCOMPARE(PrivacyRig::in<QLineEdit>(w, QStringLiteral("Zones_%1").arg(i))->text(), QStringLiteral("0"));
@@ -480,6 +480,37 @@ private Q_SLOTS:
         QVERIFY(!r.chain.camera(address == 1 ? 2 : 1).state.zonesOn);
     }
 
+    // Opening the window leaves the camera's zones alone: the automatic sets
+    // wait for SettingMode, which then switches them on and off.
+    void openingKeepsTheCameraZones()
+    {
+        PrivacyRig r(QStringLiteral("tamiro-k5a"));
+        sim::CameraState& camera = r.chain.camera(1).state;
+        camera.zones[0] = {1, 2, 3, 4};
+        camera.zones[5] = {0xA, 0xB, 1, 1};
+        const auto before = camera.zones;
+        FrmPrivacyA& w = r.zones();
+        QTimer* timer = PrivacyRig::in<QTimer>(w, QStringLiteral("Timer2"));
+        auto* mode = PrivacyRig::in<QPushButton>(w, QStringLiteral("SettingMode"));
+        ChainRig::pump();
+        QVERIFY(!timer->isActive());
+        QCOMPARE(mode->text(), QString());
+        QCOMPARE(r.sent(), QStringList());
+        QCOMPARE(camera.zones, before);
+
+        QTest::mouseClick(mode, Qt::LeftButton);
+        QCOMPARE(mode->text(), QStringLiteral("ON"));
+        QVERIFY(timer->isActive());
+        QMetaObject::invokeMethod(timer, "timeout");
+        ChainRig::pump();
+        QCOMPARE(r.sent().size(), 3);
+        QCOMPARE(camera.zones, decltype(before){});   // what the boxes say: zeros
+
+        QTest::mouseClick(mode, Qt::LeftButton);
+        QCOMPARE(mode->text(), QStringLiteral("OFF"));
+        QVERIFY(!timer->isActive());
+    }
+
     void automaticSetsThreePerTick()
     {
         PrivacyRig r(QStringLiteral("tamiro-k5a"));
@@ -495,7 +526,7 @@ private Q_SLOTS:
         ChainRig::pump();
         QCOMPARE(r.main->recvText->text().count(QStringLiteral("51 FF")), 3);
 
-        // The switch: "ON" keeps the timer, "OFF" stops it, and so on.
+        // The switch: "ON" starts the timer, "OFF" stops it, and so on.
         auto* mode = PrivacyRig::in<QPushButton>(w, QStringLiteral("SettingMode"));
         QStringList seen;
         for (int i = 0; i < 3; ++i) {

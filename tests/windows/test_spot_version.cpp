@@ -87,6 +87,11 @@ private Q_SLOTS:
             labels << l->text();
         QCOMPARE(labels, QStringList({"q: 0 to F", "s: 0 to F"}));
         QVERIFY(w.aeSpotPosX->text().isEmpty() && w.aeSpotPosY->text().isEmpty());
+        // One character each: a second one typed is not taken.
+        QTest::keyClicks(w.aeSpotPosX, QStringLiteral("1F"));
+        QTest::keyClicks(w.aeSpotPosY, QStringLiteral("AB"));
+        QCOMPARE(QStringList({w.aeSpotPosX->text(), w.aeSpotPosY->text()}), QStringList({"1", "A"}));
+        QCOMPARE(std::pair(w.aeSpotPosX->maxLength(), w.aeSpotPosY->maxLength()), std::pair(1, 1));
     }
 
     void spotPackets_data()
@@ -129,12 +134,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("q");
         QTest::addColumn<QString>("s");
         QTest::addColumn<QString>("which");
-        QTest::newRow("two digits") << "10" << "0" << "q";
         QTest::newRow("not hexadecimal") << "G" << "0" << "q";
         QTest::newRow("blank") << " " << "0" << "q";
-        QTest::newRow("sign") << "-1" << "0" << "q";
+        QTest::newRow("sign") << "-" << "0" << "q";
         QTest::newRow("s") << "0" << "x" << "s";
-        QTest::newRow("s, two digits") << "" << "0F" << "s";
+        QTest::newRow("s, past F") << "" << "g" << "s";
     }
 
     void spotRefusals()

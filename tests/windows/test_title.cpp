@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
 #include <QTimer>
 #include <QtTest>
@@ -284,14 +285,26 @@ private Q_SLOTS:
         QTest::keyClicks(m.cell(0), QStringLiteral("Hi #1."));   // '#' has no glyph: ignored
         QCOMPARE(r.row(), QStringLiteral("07 30 1B 1E 4C ") + spaces(15));
         QCOMPARE(r.cursor(), 5);
-        // The cursor's cell is black, the glyph light on it; the others white.
-        const QImage cursorCell = m.cell(5)->grab().toImage();
-        const QImage otherCell = m.cell(0)->grab().toImage();
-        QCOMPARE(cursorCell.pixelColor(0, 0), QColor(Qt::black));
-        QCOMPARE(otherCell.pixelColor(0, 0), QColor(Qt::white));
-        // Cell 0 shows the glyph of H, copied from the picture.
-        const QImage h = m.picture()->picture().copy(7 * 25 + 1, 1, 23, 23);
-        QCOMPARE(otherCell.copy(1, 1, 23, 23).convertToFormat(h.format()), h);
+        // Every cell shows its glyph as the picture has it, in a white frame,
+        // or a black one at the cursor (cell 0 keeps the focus and its mark).
+        const QImage picture = m.picture()->picture();
+        auto glyph = [&picture](int code) { return picture.copy(25 * (code % 16) + 1, 25 * (code / 16) + 1, 23, 23); };
+        auto frameAndGlyph = [&](int cell) {
+            const QImage shot = m.cell(cell)->grab().toImage().convertToFormat(picture.format());
+            QSet<QRgb> frame;
+            for (int k = 0; k < 25; ++k)
+                frame << shot.pixel(k, 0) << shot.pixel(k, 24) << shot.pixel(0, k) << shot.pixel(24, k);
+            const QString colour = frame.size() == 1 ? QColor(*frame.begin()).name() : QStringLiteral("mixed");
+            return QStringLiteral("%1 %2").arg(colour).arg(shot.copy(1, 1, 23, 23) == glyph(r.session.titleRow(1)[cell]));
+        };
+        QCOMPARE(m.cell(0)->grab().toImage().convertToFormat(picture.format()).copy(1, 1, 23, 23), glyph(0x07));
+        QCOMPARE(frameAndGlyph(1), QStringLiteral("#ffffff 1"));
+        QCOMPARE(frameAndGlyph(5), QStringLiteral("#000000 1"));
+        for (int k = 0; k < 4; ++k)
+            QTest::keyClick(m.cell(0), Qt::Key_Left);
+        QCOMPARE(r.cursor(), 1);
+        QCOMPARE(frameAndGlyph(1), QStringLiteral("#000000 1"));   // the i, as drawn
+        QCOMPARE(frameAndGlyph(5), QStringLiteral("#ffffff 1"));
         // Clicking a cell moves the cursor there.
         QTest::mouseClick(m.cell(2), Qt::LeftButton);
         QCOMPARE(r.cursor(), 2);
@@ -502,13 +515,13 @@ private Q_SLOTS:
             labels << l->text();
         QVERIFY(labels.contains(QStringLiteral("Holizontal Position")));
 
-        m.move(260, 210);
+        m.move(60, 40);   // where the keyboard editor fits on the screen too
         TitleRig::click(m, QStringLiteral("Keyboard"));
         FrmTitleK& k = *r.app->titles().keyboardEditor();
         QVERIFY(!m.isVisible() && k.isVisible() && !r.app->titles().mouseEditor());
         QCOMPARE(k.windowModality(), Qt::ApplicationModal);
         QCOMPARE(k.windowTitle(), QStringLiteral("Title Set"));
-        QCOMPARE(k.pos(), QPoint(260, 210));
+        QCOMPARE(k.pos(), QPoint(60, 40));
         QCOMPARE(TitleRig::in<QLineEdit>(k, QStringLiteral("Text1"))->maxLength(), 20);
         QCOMPARE(TitleRig::in<UpDown>(k, QStringLiteral("UpDown1"))->maximum(), 19);
         QCOMPARE(TitleRig::in<QLineEdit>(k, QStringLiteral("HPos"))->text(), QStringLiteral("0"));
@@ -522,10 +535,16 @@ private Q_SLOTS:
                               "Caracter Code List"})
             QVERIFY2(labels.contains(QString::fromLatin1(t)), t);
 
-        k.move(300, 250);
+        k.move(90, 50);
         TitleRig::click(k, QStringLiteral("Mouse"));
         QVERIFY(r.app->titles().mouseEditor() && !r.app->titles().keyboardEditor());
-        QCOMPARE(r.app->titles().mouseEditor()->pos(), QPoint(300, 250));
+        QCOMPARE(r.app->titles().mouseEditor()->pos(), QPoint(90, 50));
+        // Where the editor would not fit, it stays on the screen.
+        FrmTitleM& again = *r.app->titles().mouseEditor();
+        again.move(790, 590);
+        TitleRig::click(again, QStringLiteral("Keyboard"));
+        FrmTitleK& inside = *r.app->titles().keyboardEditor();
+        QVERIFY(inside.screen()->availableGeometry().contains(inside.frameGeometry()));
     }
 
     void refreshRestsWhileOpen_data()

@@ -66,7 +66,7 @@ FrmAbout::FrmAbout(WindowContext& context) : QDialog(&context.main), m_ctx(conte
     connect(okButton, &QPushButton::clicked, this, &QDialog::close);
     connect(more, &QPushButton::clicked, this, [this] {
         auto* info = new Frmmoreinfo(m_ctx, this);
-        info->move(pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+        placeOnScreen(*info, pos() + QPoint(twips::toPixels(100), twips::toPixels(100)), *this);
         info->start();
     });
 }

@@ -91,6 +91,7 @@ FrmAES::FrmAES(WindowContext& context, HoldKind hold)
         label->setGeometry(twips::toRect(3900, top + 30, 1200, 255));
         auto* box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(name));
+        box->setMaxLength(1);   // one hexadecimal digit
         box->setGeometry(twips::toRect(5160, top, 540, 315));
         return box;
     };

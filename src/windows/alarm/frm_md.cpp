@@ -107,9 +107,9 @@ void FrmMD::build()
     label(level, "Night", 1020, 1260, 780);
     txtMDnightR = box(level, "txtMDnightR", "", 1020, 1530, 780);
     label(level, "Now", 1920, 1260, 780);
+    // The read-back boxes stay editable: the operator may put a level of his
+    // own (or nothing) into "Now" before "Now Value Set" copies it.
     txtMDc = box(level, "txtMDc", "", 1920, 1530, 780);
-    for (QLineEdit* readBack : {txtMDdayR, txtMDnightR, txtMDc})
-        readBack->setReadOnly(true);
     frame1 = new QGroupBox(QStringLiteral("Now Value Set"), level);
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setGeometry(twips::toRect(2880, 1020, 1560, 900));

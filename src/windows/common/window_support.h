@@ -5,6 +5,7 @@
 #include "refresh_machine.h"
 
 #include <QByteArray>
+#include <QMargins>
 #include <QPoint>
 #include <QPointer>
 #include <QTimer>
@@ -67,7 +68,22 @@ void logPacket(TrafficLog& log, const Packet& packet);
 // through the session, written into the log when it went out.
 SendResult sendLogged(CameraSession& session, TrafficLog& log, const Packet& packet);
 
-// Places a window at an offset in twips from the main window's top-left corner.
+// Places a window at an offset in twips from the main window's top-left
+// corner, as far as the screen there lets it (placeOnScreen).
 void placeBeside(QWidget& window, const QWidget& main, double leftTwips, double topTwips);
+
+// The window system's frame around a window, as far as it is known (none
+// before the window is first shown).
+QMargins frameMargins(const QWidget& window);
+
+// Moves a window of the panel so that its frame's corner is at at, or as
+// near as keeps the whole window on the free area of the screen there. The
+// window system's frame of a window not shown yet is taken to be like that
+// of the window beside it (the main window, usually).
+void placeOnScreen(QWidget& window, const QPoint& at, const QWidget& beside);
+
+// Escape closes the window as it closes a dialog: the key reaches the window
+// when the control that has the focus makes no use of it.
+void closeOnEscape(QWidget& window);
 
 } // namespace peltro

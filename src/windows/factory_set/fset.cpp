@@ -7,6 +7,7 @@
 #include "setting_packets.h"
 #include "traffic_text.h"
 #include "twips.h"
+#include "window_support.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -41,6 +42,7 @@ FSet::FSet(WindowContext& context) : QWidget(&context.main, Qt::Window), m_ctx(c
 {
     setObjectName(QStringLiteral("FSet"));
     setWindowTitle(QStringLiteral("Factory Set"));
+    closeOnEscape(*this);
 
     fmBaudRate = new QGroupBox(QStringLiteral("BaudRate Set"), this);
     fmBaudRate->setObjectName(QStringLiteral("FmBaudRate"));

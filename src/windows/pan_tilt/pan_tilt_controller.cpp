@@ -1,6 +1,7 @@
 #include "pan_tilt_controller.h"
 
 #include "window_support.h"
+#include "caption_fit.h"
 #include "frm_pan_tilt.h"
 #include "required_child.h"
 #include "speed_box.h"
@@ -10,11 +11,38 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStringList>
 #include <QTimer>
 #include <climits>
 
 namespace peltro {
+
+namespace pantilt {
+
+QPoint keptInside(const QRect& frame, const QRect& area)
+{
+    QPoint at = frame.topLeft();
+    at.setX(qMax(area.left(), qMin(at.x(), area.right() + 1 - frame.width())));
+    at.setY(qMax(area.top(), qMin(at.y(), area.bottom() + 1 - frame.height())));
+    return at;
+}
+
+QPoint dockedPosition(const QRect& mainFrame, const QSize& frame, const QRect& area)
+{
+    const QRect below(mainFrame.bottomLeft() + QPoint(0, 1), frame);
+    if (below.bottom() <= area.bottom())
+        return keptInside(below, area);
+    const int top = mainFrame.bottom() + 1 - frame.height();
+    const int roomRight = area.right() - mainFrame.right();
+    const int roomLeft = mainFrame.left() - area.left();
+    QRect beside(QPoint(mainFrame.right() + 1, top), frame);
+    if (roomRight < frame.width() && (roomLeft >= frame.width() || roomLeft > roomRight))
+        beside.moveLeft(mainFrame.left() - frame.width());
+    return keptInside(beside, area);
+}
+
+} // namespace pantilt
 
 
 PanTiltController::PanTiltController(WindowContext& context, PanTiltFlags& flags, QObject* parent)
@@ -68,8 +96,10 @@ PanTiltController::~PanTiltController() = default;
 
 void PanTiltController::setCaption(QPushButton* button, const QString& caption)
 {
-    if (button)
+    if (button) {
         button->setText(caption);
+        fitCaption(button);
+    }
 }
 
 void PanTiltController::wantStatus()
@@ -115,22 +145,34 @@ void PanTiltController::DspPTW()
                                                        : FrmPanTilt::kSmallWidth));
     }
 
-    // Docking
+    // Docking. No placement leaves part of the window off the screen.
     const QRect mainFrame = m_ctx.main.frameGeometry();
+    const QRect area = availableArea();
+    const QPoint docked = pantilt::dockedPosition(mainFrame, w.frameGeometry().size(), area);
     if (!m_flags.docked) {
         setCaption(w.ptwDockingS, QStringLiteral("Docking"));
         setCaption(m_dockingM, QStringLiteral("Docking"));
         if (!m_flags.placed) {
-            // Left and bottom edges shared with the main window.
-            w.move(mainFrame.left(),
-                   mainFrame.top() + mainFrame.height() - w.frameGeometry().height());
+            // Released while it was not on the screen (or never shown): it
+            // goes where a docked one would, off the main window where the
+            // screen has room.
+            w.move(docked);
             m_flags.placed = true;
+        } else if (!area.contains(w.frameGeometry())) {
+            // Grown to its large size near the edge of the screen, say.
+            w.move(pantilt::keptInside(w.frameGeometry(), area));
         }
     } else {
         setCaption(w.ptwDockingS, QStringLiteral("Release"));
         setCaption(m_dockingM, QStringLiteral("Release"));
-        w.move(mainFrame.left(), mainFrame.top() + mainFrame.height());
+        w.move(docked);
     }
+}
+
+QRect PanTiltController::availableArea() const
+{
+    const QScreen* screen = m_ctx.main.screen();
+    return screen ? screen->availableGeometry() : QRect(QPoint(0, 0), QSize(INT_MAX / 2, INT_MAX / 2));
 }
 
 void PanTiltController::check_DspPTW()
@@ -161,8 +203,10 @@ void PanTiltController::toggleDocking()
     if (!m_flags.docked) {
         m_flags.docked = true;
     } else {
+        // A released window stays where it is; one not on the screen now is
+        // placed when it is laid out.
         m_flags.docked = false;
-        m_flags.placed = false;
+        m_flags.placed = m_window && m_window->isVisible();
     }
     DspPTW();
 }

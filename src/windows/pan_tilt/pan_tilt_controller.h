@@ -21,6 +21,20 @@ namespace peltro {
 struct WindowContext;
 class FrmPanTilt;
 
+namespace pantilt {
+
+// Where the docked window's frame (of the given size) goes beside the main
+// window's frame, within the screen's available area: directly below the
+// main window where that fits; otherwise at its side (right, then left),
+// the two bottom edges level; where neither side has room, at the edge of
+// the roomier side. Always within the area, as far as the window fits.
+QPoint dockedPosition(const QRect& mainFrame, const QSize& frame, const QRect& area);
+// A frame moved back into the area as far as it fits, its top left corner
+// in sight when it is larger.
+QPoint keptInside(const QRect& frame, const QRect& area);
+
+} // namespace pantilt
+
 // Drives the pan-tilt window from the main window: lays it out from the three
 // flags of the panel state (shown, docked, large), keeps a docked window
 // attached below the main window, handles the window buttons of both windows,
@@ -66,6 +80,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The main window's screen, less its panels and docks.
+    QRect availableArea() const;
     void send(const Packet& packet);
     void wantStatus();
     static void setCaption(QPushButton* button, const QString& caption);

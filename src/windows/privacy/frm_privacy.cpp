@@ -5,6 +5,7 @@
 #include "message_service.h"
 #include "option_button.h"
 #include "traffic_text.h"
+#include "window_support.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -167,6 +168,7 @@ FrmPrivacy::FrmPrivacy(WindowContext& context) : QWidget(&context.main, Qt::Wind
     setObjectName(QStringLiteral("Privacy"));
     setWindowTitle(QStringLiteral("PrivacyZone Setting"));
     setAttribute(Qt::WA_DeleteOnClose);
+    closeOnEscape(*this);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(buildMaskSet(), 0, 0);

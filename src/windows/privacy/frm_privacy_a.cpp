@@ -3,6 +3,7 @@
 #include "window_support.h"
 #include "link.h"
 #include "message_service.h"
+#include "window_support.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -71,6 +72,7 @@ FrmPrivacyA::FrmPrivacyA(WindowContext& context) : QWidget(&context.main, Qt::Wi
     setObjectName(QStringLiteral("PrivacyA"));
     setWindowTitle(QStringLiteral("PrivacyZone Setting"));
     setAttribute(Qt::WA_DeleteOnClose);
+    closeOnEscape(*this);
 
     auto* outer = new QVBoxLayout(this);
     auto* heading = new QLabel(QStringLiteral("Privacy Zone SET "), this);
@@ -132,12 +134,13 @@ FrmPrivacyA::FrmPrivacyA(WindowContext& context) : QWidget(&context.main, Qt::Wi
     switches->addWidget(clear);
     outer->addLayout(switches);
 
-    // The automatic sets run from the moment the window opens.
+    // The automatic sets wait for the operator's SettingMode: running from
+    // the opening they would overwrite the camera's masks with the zeros of
+    // the boxes before anything was typed.
     m_timer2 = new QTimer(this);
     m_timer2->setObjectName(QStringLiteral("Timer2"));
     m_timer2->setInterval(kAutoInterval);
     connect(m_timer2, &QTimer::timeout, this, &FrmPrivacyA::PrivacySet);
-    m_timer2->start();
 }
 
 void FrmPrivacyA::cmdPZMset(int set)
@@ -187,8 +190,7 @@ Job FrmPrivacyA::privacySetRun()
 void FrmPrivacyA::SettingMode()
 {
     if (m_settingMode->text() != QLatin1String("ON")) {
-        if (!m_timer2->isActive())   // a running timer keeps its beat
-            m_timer2->start();
+        m_timer2->start();
         m_settingMode->setText(QStringLiteral("ON"));
     } else {
         m_timer2->stop();

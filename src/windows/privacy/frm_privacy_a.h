@@ -28,9 +28,9 @@ protected:
 };
 
 // "PrivacyZone Setting" for cameras with six zones on a 16 x 12 grid. The
-// three sets (two zones each) go out on demand or, from the moment the
-// window opens, once per second on its Timer2; SettingMode switches that
-// timer. Sets go out as operator commands of the main window; privacy on,
+// three sets (two zones each) go out on demand or, once SettingMode has
+// switched it on, once per second on its Timer2 (stopped when the window
+// opens). Sets go out as operator commands of the main window; privacy on,
 // off and clear as commands of the window's own.
 class FrmPrivacyA final : public QWidget, public JobOwner {
     Q_OBJECT
@@ -50,6 +50,7 @@ public:
     // The three sets of zones, a short pause between them; a run that is
     // still going when the next is due lets that one pass.
     void PrivacySet();
+    // First click: Timer2 runs, caption "ON"; next: stopped, "OFF"; and so on.
     void SettingMode();
     void CmdPrivacyOn();
     void CmdPrivacyoff();

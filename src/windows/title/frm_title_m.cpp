@@ -252,13 +252,11 @@ void FrmTitleM::ReDraw()
     for (int i = 0; i < kCellCount; ++i) {
         // Only codes of the set are ever stored; anything else shows blank.
         const int code = r[i] < title::kGlyphCount ? r[i] : title::kSpace;
-        QImage glyph = picture.copy(title::kCell * (code % title::kColumns) + 1,
-                                    title::kCell * (code / title::kColumns) + 1, kGlyphPart, kGlyphPart);
-        const bool atCursor = i == m_cursor;
-        // At the cursor the cell is black: the glyph shows light on it.
-        if (atCursor)
-            glyph.invertPixels();
-        m_cells[i]->setGlyph(glyph, atCursor);
+        const QImage glyph = picture.copy(title::kCell * (code % title::kColumns) + 1,
+                                          title::kCell * (code / title::kColumns) + 1, kGlyphPart, kGlyphPart);
+        // At the cursor the black background shows as a frame around the
+        // glyph, which is copied as it is.
+        m_cells[i]->setGlyph(glyph, i == m_cursor);
     }
 }
 

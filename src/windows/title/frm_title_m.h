@@ -44,8 +44,8 @@ private:
     std::optional<int> m_highlighted;
 };
 
-// One character cell of the title row: the glyph at its position, black
-// behind it at the cursor. It takes the keyboard focus for typing.
+// One character cell of the title row: the glyph at its position, framed
+// in black at the cursor. It takes the keyboard focus for typing.
 class TitleCell final : public QWidget {
     Q_OBJECT
 public:

@@ -54,7 +54,7 @@ void TitleEditors::switchToKeyboard()
     auto* keyboard = new FrmTitleK(&m_ctx.main);
     m_keyboard = keyboard;
     load(keyboard);
-    keyboard->move(mouse->pos());
+    placeOnScreen(*keyboard, mouse->pos(), *mouse);
     mouse->close();
     keyboard->show();
 }
@@ -67,7 +67,7 @@ void TitleEditors::switchToMouse()
     auto* mouse = new FrmTitleM(&m_ctx.main, m_ctx.session);
     m_mouse = mouse;
     load(mouse);
-    mouse->move(keyboard->pos());
+    placeOnScreen(*mouse, keyboard->pos(), *keyboard);
     keyboard->close();
     mouse->show();
 }
