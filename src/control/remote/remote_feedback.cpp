@@ -91,13 +91,14 @@ QList<RemoteFeedback::Item> RemoteFeedback::changes(const State& before, const S
 
 bool RemoteFeedback::subscribe(const OscPeer& peer)
 {
-    if (!m_subscribers.contains(peer)) {
-        if (m_subscribers.size() >= kMaxSubscribers)
-            return false;
-        m_subscribers.append(peer);
-    }
-    // What changed unannounced goes to the others first.
+    const bool known = m_subscribers.contains(peer);
+    if (!known && m_subscribers.size() >= kMaxSubscribers)
+        return false;
+    // What changed unannounced goes to those already there; the newcomer
+    // gets the whole state as it is now.
     publish();
+    if (!known)
+        m_subscribers.append(peer);
     sendTo(peer, items(m_state));
     return true;
 }
