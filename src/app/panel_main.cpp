@@ -5,6 +5,7 @@
 #include "panel_app.h"
 #include "panel_settings.h"
 #include "program_info.h"
+#include "remote_access.h"
 #include "serial_port_object.h"
 #include "sim_chain.h"
 #include "sim_port.h"
@@ -52,7 +53,16 @@ int main(int argc, char* argv[])
                                                  "N-th serial device of the system."),
                                   QStringLiteral("DEVICE"));
     parser.addOption(portOption);
+    RemoteOptions::addTo(parser);
     parser.process(args);
+    QString optionError;
+    // Handed to the remote control together with the saved access once the
+    // camera session runs the panel.
+    const std::optional<RemoteOptions> remoteOptions = RemoteOptions::read(parser, &optionError);
+    if (!remoteOptions) {
+        std::fprintf(stderr, "peltro-panel: %s\n", qPrintable(optionError));
+        return 2;
+    }
 
     PanelState state;
     SteadyClock clock;

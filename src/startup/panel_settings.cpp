@@ -104,4 +104,39 @@ void PanelSettings::save(const std::optional<Placement>& placement, const PanelS
     m_settings->sync();
 }
 
+RemoteAccess PanelSettings::readRemoteAccess() const
+{
+    RemoteAccess access;
+    auto text = [this](const char* key) { return m_settings->value(kGroup + '/' + QLatin1String(key)).toString().trimmed(); };
+    if (auto on = parseBool(text("RemoteControl")))
+        access.on = *on;
+    bool ok = false;
+    const uint port = text("RemotePort").toUInt(&ok);
+    if (ok && port >= 1 && port <= 65535)
+        access.port = quint16(port);
+    const QHostAddress bind(text("RemoteBind"));
+    if (!bind.isNull())
+        access.bind = bind.toString();
+    // Written by hand with commas, the INI store reads the line as a list.
+    const QVariant allowed = m_settings->value(kGroup + QStringLiteral("/RemoteAllowed"));
+    const QString allowedText = allowed.typeId() == QMetaType::QStringList ? allowed.toStringList().join(QLatin1Char(' '))
+                                                                             : allowed.toString();
+    for (const QString& entry : splitAllowed(allowedText)) {
+        if (!allowedEntryError(entry))
+            access.allowed << entry;
+    }
+    return access;
+}
+
+void PanelSettings::saveRemoteAccess(const RemoteAccess& access)
+{
+    m_settings->beginGroup(kGroup);
+    m_settings->setValue(QStringLiteral("RemoteControl"), boolText(access.on));
+    m_settings->setValue(QStringLiteral("RemotePort"), QString::number(access.port));
+    m_settings->setValue(QStringLiteral("RemoteBind"), access.bind);
+    m_settings->setValue(QStringLiteral("RemoteAllowed"), access.allowed.join(QLatin1Char(' ')));
+    m_settings->endGroup();
+    m_settings->sync();
+}
+
 } // namespace peltro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panel_state.h"
+#include "remote_access.h"
 
 #include <QSettings>
 #include <memory>
@@ -29,6 +30,10 @@ public:
     void readPanTiltFlags(PanelState& state) const;
     // placement is absent when the main window is minimised at shutdown.
     void save(const std::optional<Placement>& placement, const PanelState& state);
+    // Remote control: "RemoteControl", "RemotePort", "RemoteBind" and
+    // "RemoteAllowed"; written when the operator changes it.
+    RemoteAccess readRemoteAccess() const;
+    void saveRemoteAccess(const RemoteAccess& access);
 
 
     static QString boolText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }

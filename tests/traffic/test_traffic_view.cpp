@@ -75,7 +75,8 @@ private Q_SLOTS:
         QAction* item = r.main->action(QStringLiteral("TrafficView"));
         QCOMPARE(item->text(), QStringLiteral("Decoded Traffic..."));
         QCOMPARE(item->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
-        QCOMPARE(r.main->menu(QStringLiteral("M_Tools"))->actions(), QList<QAction*>{item});
+        QCOMPARE(r.main->menu(QStringLiteral("M_Tools"))->actions(),
+                 (QList<QAction*>{item, r.main->action(QStringLiteral("RemoteControl"))}));
 
         FrmTraffic& w = r.open();
         QCOMPARE(w.windowTitle(), QStringLiteral("Decoded Traffic"));
