@@ -152,7 +152,9 @@ private Q_SLOTS:
             "/peltro/cam/2/preset/set: 6 is out of range (0 to 5).");
         row("half a preset", "/peltro/cam/1/preset/set", {f(2.5)}, "/peltro/cam/1/preset/set: 2.5 is not a whole number.");
         row("huge preset", "/peltro/cam/1/preset/reset", {f(1e12)},
-            "/peltro/cam/1/preset/reset: 1000000000000.0 is out of range (any preset).");
+            "/peltro/cam/1/preset/reset: 1000000000000.0 is out of range (1 to 6).");
+        row("preset not a number", "/peltro/cam/2/preset/recall", {f(std::nan(""))},
+            "/peltro/cam/2/preset/recall: nan is out of range (0 to 5).");
         row("auto focus 2", "/peltro/cam/1/focus/auto", {i(2)}, "/peltro/cam/1/focus/auto: 2 is out of range (0 or 1).");
         row("power in words", "/peltro/cam/1/power", {s("on")}, "/peltro/cam/1/power needs 1 (on) or 0 (off).");
         row("stop with two values", "/peltro/cam/1/stop", {f(1), f(1)},

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <cmath>
+#include <cstring>
 
 namespace peltro {
 
@@ -48,6 +49,20 @@ QString OscMessage::toString() const
     return text;
 }
 
+namespace {
+
+// OSC aligns arguments to 4 bytes, liblo's lo_arg union wants 8: copied out
+// rather than read through a misaligned pointer.
+template <typename T>
+T argValue(const lo_arg* arg)
+{
+    T value;
+    std::memcpy(&value, reinterpret_cast<const char*>(arg), sizeof value);
+    return value;
+}
+
+} // namespace
+
 QList<OscArg> oscArgs(const char* types, lo_arg** argv, int argc)
 {
     QList<OscArg> out;
@@ -61,19 +76,19 @@ QList<OscArg> oscArgs(const char* types, lo_arg** argv, int argc)
         switch (t) {
         case LO_INT32:
             a.kind = OscArg::Kind::Int;
-            a.number = argv[i]->i;
+            a.number = argValue<qint32>(argv[i]);
             break;
         case LO_INT64:
             a.kind = OscArg::Kind::Int;
-            a.number = double(argv[i]->h);
+            a.number = double(argValue<qint64>(argv[i]));
             break;
         case LO_FLOAT:
             a.kind = OscArg::Kind::Float;
-            a.number = argv[i]->f;
+            a.number = argValue<float>(argv[i]);
             break;
         case LO_DOUBLE:
             a.kind = OscArg::Kind::Float;
-            a.number = argv[i]->d;
+            a.number = argValue<double>(argv[i]);
             break;
         case LO_TRUE:
         case LO_FALSE:
@@ -84,7 +99,7 @@ QList<OscArg> oscArgs(const char* types, lo_arg** argv, int argc)
         case LO_STRING:
         case LO_SYMBOL:
             a.kind = OscArg::Kind::Text;
-            a.text = QString::fromUtf8(&argv[i]->s);
+            a.text = QString::fromUtf8(reinterpret_cast<const char*>(argv[i]));
             break;
         default:
             a.kind = OscArg::Kind::Other;

@@ -128,8 +128,9 @@ std::optional<Parsed> parsePath(const QString& path)
 // The arguments of one message, read against its entry.
 struct Values {
     double speed[2] = {0, 0};
-    double whole = 0;        // an integral value, range not yet checked against the camera
+    double whole = 0;        // an integral value within int, range not yet checked against the camera
     bool hasWhole = false;
+    bool released = false;   // a button's value 0
 };
 
 bool isSpeed(const OscArg& a)
@@ -171,8 +172,7 @@ std::optional<QString> readArgs(const QString& path, Args kind, const QList<OscA
             return std::nullopt;
         if (n > 1 || !args[0].isNumber() || !std::isfinite(args[0].number))
             return usageText(path, kind);
-        v.whole = args[0].number;
-        v.hasWhole = true;
+        v.released = args[0].number == 0;
         return std::nullopt;
     case Args::Speed:
         if (n != 1 || !isSpeed(args[0]))
@@ -193,8 +193,12 @@ std::optional<QString> readArgs(const QString& path, Args kind, const QList<OscA
         if (n != 1 || !args[0].isNumber())
             return usageText(path, kind);
         v.hasWhole = true;
-        // The camera's own range is checked once the camera is known.
-        return readWhole(path, args[0], -1e6, 1e6, QStringLiteral("any preset"), v.whole);
+        // The camera's own range is checked once the camera is known; what
+        // lies far outside any stays far outside.
+        if (std::isfinite(args[0].number) && args[0].number != std::round(args[0].number))
+            return QStringLiteral("%1: %2 is not a whole number.").arg(path, args[0].toString());
+        v.whole = std::isfinite(args[0].number) ? std::clamp(args[0].number, -1e6, 1e6) : 1e6;
+        return std::nullopt;
     case Args::OnOff:
         if (n != 1 || !args[0].isNumber())
             return usageText(path, kind);
@@ -264,7 +268,7 @@ RemoteDispatcher::Result RemoteDispatcher::dispatch(const OscMessage& m)
     Values v;
     if (auto error = readArgs(path, entry.args, m.args, v))
         return refuse(*error);
-    if (entry.args == Args::Trigger && v.hasWhole && v.whole == 0)
+    if (v.released)
         return {Result::Ignored, {}, 0};
 
     if (entry.command == Command::Subscribe || entry.command == Command::Unsubscribe) {
