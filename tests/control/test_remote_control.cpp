@@ -210,6 +210,15 @@ private Q_SLOTS:
                               QStringLiteral("/peltro/error \"Camera 2 (TAMIRO-J1A) has no pan-tilt head.\""),
                               QStringLiteral("/peltro/error \"/peltro/cam/1/zoom: 3.0 is out of range (-1 to 1).\""),
                               QStringLiteral("/peltro/error \"Unknown address /peltro/kam/1/zoom.\"")}));
+        // Datagrams that are no OSC are counted and leave the socket working.
+        QUdpSocket junk;
+        junk.writeDatagram(QByteArray("\x81\x01\x04\x07\x02\xff"), QHostAddress::LocalHost, r.port());
+        junk.writeDatagram(QByteArray("/peltro/select\0\0,i\0\0\0\0", 20), QHostAddress::LocalHost, r.port());
+        QTRY_COMPARE(r.remote->malformedCount(), 2);
+        r.controller.sendFloats(r.port(), "/peltro/cam/1/focus", {-1.0f});
+        QVERIFY(r.operationsReach(1));
+        QCOMPARE(r.ops.operations(), QStringList{QStringLiteral("focus 1 -7")});
+
         r.ops.setLink(false);
         r.ops.takeCalls();
         r.controller.sendFloats(r.port(), "/peltro/cam/1/home", {});

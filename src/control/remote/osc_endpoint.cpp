@@ -16,24 +16,14 @@ namespace peltro {
 
 namespace {
 
-// liblo's error callback carries no context: the endpoint that is receiving
-// (or being made) at the moment counts what it reports.
-thread_local OscEndpoint* t_current = nullptr;
+// liblo's error callback carries no context: what it reports while an
+// endpoint receives (or is made) is counted where that endpoint says.
 thread_local int* t_errors = nullptr;
 
-struct CurrentEndpoint {
-    CurrentEndpoint(OscEndpoint* endpoint, int* errors) : m_previous(t_current), m_previousErrors(t_errors)
-    {
-        t_current = endpoint;
-        t_errors = errors;
-    }
-    ~CurrentEndpoint()
-    {
-        t_current = m_previous;
-        t_errors = m_previousErrors;
-    }
-    OscEndpoint* m_previous;
-    int* m_previousErrors;
+struct CountErrors {
+    explicit CountErrors(int* errors) : m_previous(std::exchange(t_errors, errors)) {}
+    ~CountErrors() { t_errors = m_previous; }
+    int* m_previous;
 };
 
 QString whyNot(int error, const QHostAddress& address, quint16 port)
@@ -117,7 +107,7 @@ bool OscEndpoint::open(const QHostAddress& address, quint16 port, QString* why)
     int errors = 0;
     lo_server server = nullptr;
     {
-        CurrentEndpoint current(this, &errors);
+        CountErrors counting(&errors);
         server = lo_server_new_with_proto("0", LO_UDP, &OscEndpoint::onError);
     }
     const int loFd = server ? lo_server_get_socket_fd(server) : -1;
@@ -172,7 +162,7 @@ void OscEndpoint::readPending()
     void* const server = m_server;
     m_receiving = true;
     {
-        CurrentEndpoint current(this, &m_malformed);
+        CountErrors counting(&m_malformed);
         // Stops early when a handler closed the endpoint.
         for (int i = 0; i < kBatch && m_server == server; ++i) {
             if (lo_server_recv_noblock(static_cast<lo_server>(server), 0) <= 0)
@@ -239,7 +229,7 @@ bool OscEndpoint::send(const OscPeer& to, const QString& path, const QList<OscAr
     int sent = -1;
     if (target) {
         int errors = 0;
-        CurrentEndpoint current(this, &errors);
+        CountErrors counting(&errors);
         sent = lo_send_message_from(target, static_cast<lo_server>(m_server), path.toUtf8().constData(), message);
         lo_address_free(target);
     }

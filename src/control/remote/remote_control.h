@@ -38,6 +38,8 @@ public:
     // (this computer only).", or why it is off.
     QString stateText() const { return m_state; }
     int droppedCount() const { return m_dropped; }
+    // Datagrams that were no OSC at all (nobody to answer: liblo names no sender).
+    int malformedCount() const { return m_endpoint.malformedCount(); }
     QList<OscPeer> subscribers() const { return m_feedback.subscribers(); }
     RemoteDispatcher& dispatcher() { return m_dispatcher; }
 
