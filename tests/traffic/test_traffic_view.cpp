@@ -94,6 +94,8 @@ private Q_SLOTS:
         QCOMPARE(tools.value(0), item);
         QCOMPARE(tools.value(1), r.main->action(QStringLiteral("ComSetting")));
         QCOMPARE(tools.value(1)->text(), QStringLiteral("Com Setting..."));
+        QCOMPARE(tools.value(2), r.main->action(QStringLiteral("RemoteControl")));
+        QCOMPARE(tools.value(2)->text(), QStringLiteral("Remote Control..."));
 
         FrmTraffic& w = r.open();
         QCOMPARE(w.windowTitle(), QStringLiteral("Decoded Traffic"));
