@@ -31,10 +31,18 @@ MotionPacer::MotionPacer(int address, MotionLine& line, Clock& clock, QObject* p
     connect(&m_timer, &ClockTimer::timeout, this, &MotionPacer::pump);
 }
 
-void MotionPacer::drive(MotionKind kind, const MotionPacket& packet, const MotionPacket& stopPacket)
+bool MotionPacer::wellFormed(const MotionPacket& packet)
 {
-    if (m_linkDown || !kind.isDrive())
-        return;
+    if (packet.size() < 3 || packet.size() > 16)
+        return false;
+    const int header = quint8(packet.front());
+    return header >= 0x81 && header <= 0x87 && packet.indexOf(char(0xFF)) == packet.size() - 1;
+}
+
+bool MotionPacer::drive(MotionKind kind, const MotionPacket& packet, const MotionPacket& stopPacket)
+{
+    if (m_linkDown || !kind.isDrive() || !wellFormed(packet) || !wellFormed(stopPacket))
+        return false;
     // A stop already sent must not be sent again after this drive: it would
     // stop what the operator has just started. One not yet sent still goes
     // first.
@@ -46,25 +54,30 @@ void MotionPacer::drive(MotionKind kind, const MotionPacket& packet, const Motio
     else
         m_values.append(Value{kind, packet, stopPacket});
     pump();
+    return true;
 }
 
-void MotionPacer::setPosition(MotionKind kind, const MotionPacket& packet)
+bool MotionPacer::setPosition(MotionKind kind, const MotionPacket& packet)
 {
-    if (m_linkDown || kind.isDrive())
-        return;
+    if (m_linkDown || kind.isDrive() || !wellFormed(packet))
+        return false;
     auto it = std::find_if(m_values.begin(), m_values.end(), [&](const Value& v) { return v.kind == kind; });
     if (it != m_values.end())
         it->packet = packet;
     else
         m_values.append(Value{kind, packet, {}});
     pump();
+    return true;
 }
 
-void MotionPacer::stop(MotionKind kind, const MotionPacket& packet)
+bool MotionPacer::stop(MotionKind kind, const MotionPacket& packet)
 {
+    if (!wellFormed(packet))
+        return false;
     m_values.removeIf([&](const Value& v) { return v.kind == kind; });
     owe(kind, packet);
     pump();
+    return true;
 }
 
 void MotionPacer::owe(MotionKind kind, const MotionPacket& packet)

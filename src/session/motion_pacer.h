@@ -83,14 +83,17 @@ public:
 
     int address() const { return m_address; }
 
+    // Each takes only a whole packet for one camera (header 81..87, one FF
+    // at its end) and answers false, taking nothing, for anything else.
     // A drive at a new speed; stopPacket is what stops it, kept in case the
-    // link is lost while it runs.
-    void drive(MotionKind kind, const MotionPacket& packet, const MotionPacket& stopPacket);
+    // link is lost while it runs. Not taken while the link is down.
+    bool drive(MotionKind kind, const MotionPacket& packet, const MotionPacket& stopPacket);
     // A position; sent even when it equals the value sent last (the final
-    // value of a drag is sent again on release).
-    void setPosition(MotionKind kind, const MotionPacket& packet);
+    // value of a drag is sent again on release). Not taken while the link is down.
+    bool setPosition(MotionKind kind, const MotionPacket& packet);
     // Stops a drive. A waiting drive of the same kind is dropped.
-    void stop(MotionKind kind, const MotionPacket& packet);
+    bool stop(MotionKind kind, const MotionPacket& packet);
+    static bool wellFormed(const MotionPacket& packet);
 
     // Replies and line events, from the session.
     void acknowledged();

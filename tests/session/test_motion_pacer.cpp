@@ -381,6 +381,22 @@ private Q_SLOTS:
         QCOMPARE(rig.sent().size(), 1 + MotionPacer::kStopResends);
         for (const auto& e : rig.events)
             QVERIFY(e.what != 'A');
+
+        // What is no whole packet for one camera is refused and never sent.
+        rig.events.clear();
+        const QList<QByteArray> malformed{{}, packet({0x81, 0xFF}), packet({0x81, 0x01, 0x04, 0x07, 0x00}),
+                                          packet({0x88, 0x01, 0x04, 0x07, 0x00, 0xFF}),
+                                          packet({0x81, 0xFF, 0x04, 0x07, 0x00, 0xFF}), QByteArray(17, char(0x81))};
+        for (const QByteArray& p : malformed) {
+            QVERIFY(!rig.pacer().setPosition(MotionKind::position(0x47), p));
+            QVERIFY(!rig.pacer().stop(MotionKind::zoom(), p));
+            QVERIFY(!rig.pacer().drive(MotionKind::zoom(), p, zoomDrive(1, 0)));
+            QVERIFY(!rig.pacer().drive(MotionKind::zoom(), zoomDrive(1, 2), p));
+        }
+        QVERIFY(!rig.pacer().setPosition(MotionKind::zoom(), zoomTo(1, 5)));   // a drive is no position
+        rig.run(1.0);
+        QVERIFY(rig.events.isEmpty());
+        QCOMPARE(rig.pacer().waiting(), 0);
     }
 };
 

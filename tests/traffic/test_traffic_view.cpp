@@ -75,7 +75,13 @@ private Q_SLOTS:
         QAction* item = r.main->action(QStringLiteral("TrafficView"));
         QCOMPARE(item->text(), QStringLiteral("Decoded Traffic..."));
         QCOMPARE(item->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
-        QCOMPARE(r.main->menu(QStringLiteral("M_Tools"))->actions(), QList<QAction*>{item});
+        QAction* gamepad = r.main->action(QStringLiteral("Gamepad"));
+        QAction* keyboard = r.main->action(QStringLiteral("KeyboardControl"));
+        QCOMPARE(r.main->menu(QStringLiteral("M_Tools"))->actions(), (QList<QAction*>{item, gamepad, keyboard}));
+        QCOMPARE(gamepad->text(), QStringLiteral("Gamepad..."));
+        QCOMPARE(keyboard->text(), QStringLiteral("Keyboard Camera Control"));
+        QVERIFY(keyboard->isCheckable());
+        QVERIFY(!keyboard->isChecked());
 
         FrmTraffic& w = r.open();
         QCOMPARE(w.windowTitle(), QStringLiteral("Decoded Traffic"));
