@@ -111,6 +111,14 @@ MotionPacer::Stop* MotionPacer::dueStop(double now)
     return nullptr;
 }
 
+bool MotionPacer::stopDue() const
+{
+    const double now = m_clock.now();
+    if (m_linkDown || (m_inFlight.awaiting && m_acknowledging && now + kSlack < m_inFlight.deadline))
+        return false;
+    return std::any_of(m_stops.cbegin(), m_stops.cend(), [now](const Stop& s) { return s.dueAt <= now + kSlack; });
+}
+
 void MotionPacer::acknowledged()
 {
     if (!m_inFlight.awaiting)
@@ -210,7 +218,7 @@ void MotionPacer::pump()
         if (!stop && m_values.isEmpty())
             break;
         // Held by an exchange, or refused below: lineFreed() goes on.
-        if (!m_line.lineFree())
+        if (!(stop ? m_line.stopMayGo() : m_line.lineFree()))
             break;
         if (stop) {
             if (!send(stop->packet))

@@ -24,6 +24,10 @@ public:
     // Whether a packet may go now. An exchange (a status read) may hold the
     // line; the pacer then waits until the session calls lineFreed().
     virtual bool lineFree() const = 0;
+    // Whether a stop may go now. A stop may be let in between two exchanges
+    // that hold the line (a gap the session opens for owed stops), where
+    // nothing else may.
+    virtual bool stopMayGo() const { return lineFree(); }
     // Seconds the line takes to carry this many bytes at its present speed.
     virtual double lineTime(int bytes) const = 0;
 };
@@ -112,6 +116,8 @@ public:
     // The camera acknowledges in time (the pacer waits for it).
     bool acknowledging() const { return m_acknowledging; }
     bool linkUp() const { return !m_linkDown; }
+    // A stop is owed and may go now (not waiting for an acknowledge or a resend).
+    bool stopDue() const;
 
 Q_SIGNALS:
     void movingChanged(bool moving);
