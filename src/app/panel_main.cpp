@@ -202,6 +202,7 @@ int main(int argc, char* argv[])
         if (!shown)
             QCoreApplication::exit(0);
     });
+    panel.startSurfaces(commandLine->options.remote);
     panel.startup.start();
     return QApplication::exec();
 }

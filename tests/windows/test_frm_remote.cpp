@@ -3,11 +3,10 @@
 // saving), the state and the dropped count are shown in words, a sender
 // that is not an address is refused with a box, and Escape leaves
 // everything as it was.
-#include "fake_camera_operations.h"
 #include "frm_remote.h"
 #include "panel_settings.h"
 #include "remote_control.h"
-#include "rigs.h"
+#include "app_rig.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -27,8 +26,8 @@ using namespace peltro::test;
 
 namespace {
 
+// The panel's own remote control, its dialog opened from the Tools menu.
 struct DialogRig {
-    DialogRig() { installRemoteControlWindow(main.main->action(QStringLiteral("RemoteControl")), remote, messages, main.main.get()); }
 
     FrmRemote& open()
     {
@@ -47,9 +46,8 @@ struct DialogRig {
     }
 
     PanelRig main;
-    FakeCameraOperations ops;
-    RecordingMessageService messages;
-    RemoteControl remote{ops, main.clock};
+    RemoteControl& remote = main.app->remote;
+    RecordingMessageService& messages = main.messages;
 };
 
 } // namespace
@@ -87,10 +85,7 @@ private Q_SLOTS:
     void applyAndOkHandItOverForSaving()
     {
         DialogRig r;
-        QTemporaryDir dir;
-        PanelSettings settings(dir.filePath(QStringLiteral("settings.ini")));
-        connect(&r.remote, &RemoteControl::accessChanged, this,
-                [&settings](const RemoteAccess& a) { saveRemoteAccess(settings, a); });
+        PanelSettings& settings = r.main.settings;   // the panel saves it with its settings
         const quint16 port = DialogRig::freePort();
 
         FrmRemote& w = r.open();
@@ -148,7 +143,7 @@ private Q_SLOTS:
         lo_send(panel, "/peltro/cam/1/stop", "");
         lo_address_free(panel);
         QTRY_COMPARE(w.dropped->text(), QStringLiteral("Messages dropped from senders not allowed: 2"));
-        QCOMPARE(r.ops.calls, QStringList{});
+        QCOMPARE(r.main.sent(), QStringList{});
     }
 
     void badSenderRefusedWithABox()
