@@ -24,7 +24,16 @@ struct LivePanel {
                          [this](const QByteArray& bytes) { packetsWritten += int(bytes.count(char(0xFF))); });
     }
     // Start-up as the program runs it; false when it ended in the Com Setting dialog.
-    bool start() { return app.startup.run(); }
+    bool start()
+    {
+        std::optional<bool> shown;
+        const auto c = QObject::connect(&app.startup, &peltro::Startup::finished, &main,
+                                        [&shown](bool s) { shown = s; });
+        app.startup.start();
+        QTest::qWaitFor([&] { return shown.has_value(); }, 120000);
+        QObject::disconnect(c);
+        return shown.value_or(false);
+    }
     peltro::Link& link() { return app.session.link(); }
     template <typename T> T* control(const char* name) const { return main.control<T>(QString::fromLatin1(name)); }
     QAction* action(const char* name) const { return main.action(QString::fromLatin1(name)); }

@@ -38,4 +38,19 @@ void loudPlatform()
     qInstallMessageHandler(g_testLog);
 }
 
+bool runStartup(ManualClock& clock, sim::SimPort& port, Startup& startup, const std::function<void()>& eachTurn)
+{
+    std::optional<bool> shown;
+    const QMetaObject::Connection c =
+        QObject::connect(&startup, &Startup::finished, [&](bool s) { shown = s; });
+    startup.start();
+    runVirtual(clock, port, [&] {
+        if (eachTurn && !shown)
+            eachTurn();
+        return shown.has_value();
+    }, 600.0);
+    QObject::disconnect(c);
+    return shown.value_or(false);
+}
+
 } // namespace peltro::test

@@ -426,7 +426,7 @@ private Q_SLOTS:
         r.camera().alarmOn = false;
         r.camera().alarmMode = 13;
         r.session.alarm().on = true;
-        QVERIFY(!r.session.readAlarmSettings());
+        QVERIFY(!finish(r, r.session.readAlarmSettings()));
         QCOMPARE(r.sent(), QStringList{"81 09 04 6B FF"} + QStringList(7, QStringLiteral("81 09 04 6C FF")));
         QVERIFY(!r.session.alarm().on && !r.session.alarm().settingsRead);
         QCOMPARE(r.session.alarm().mode, 0);
