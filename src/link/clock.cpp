@@ -49,12 +49,12 @@ void SteadyClock::sleep(double seconds)
         QThread::usleep(static_cast<unsigned long>(seconds * 1e6));
 }
 
-void SteadyClock::arm(ClockTimer& timer, double due)
+void Clock::arm(ClockTimer& timer, double due)
 {
     timer.m_timer.start(std::max(0, static_cast<int>(std::ceil((due - now()) * 1000.0))));
 }
 
-void SteadyClock::disarm(ClockTimer& timer)
+void Clock::disarm(ClockTimer& timer)
 {
     timer.m_timer.stop();
 }

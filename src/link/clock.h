@@ -20,9 +20,10 @@ public:
 
 protected:
     friend class ClockTimer;
-    // A timer of this clock is due at the given time, or no longer due.
-    virtual void arm(ClockTimer& timer, double due) = 0;
-    virtual void disarm(ClockTimer& timer) = 0;
+    // A timer of this clock is due at the given time, or no longer due. By
+    // default a real timer waits out the difference to now().
+    virtual void arm(ClockTimer& timer, double due);
+    virtual void disarm(ClockTimer& timer);
 };
 
 // A single-shot deadline on a clock: timeout() once the clock has reached
@@ -46,7 +47,7 @@ Q_SIGNALS:
     void timeout();
 
 private:
-    friend class SteadyClock;
+    friend class Clock;
     friend class ManualClock;
     void fire();
 
@@ -61,10 +62,6 @@ public:
     SteadyClock() { m_timer.start(); }
     double now() const override { return m_timer.nsecsElapsed() / 1e9; }
     void sleep(double seconds) override;
-
-protected:
-    void arm(ClockTimer& timer, double due) override;
-    void disarm(ClockTimer& timer) override;
 
 private:
     QElapsedTimer m_timer;
