@@ -6,31 +6,31 @@
 #include "frm_main.h"
 #include "message_service.h"
 #include "panel_app.h"
+#include "panel_settings.h"
 #include "serial_port_object.h"
 #include "sim_chain.h"
 #include "sim_pty.h"
 
 #include <QEventLoop>
 #include <QSemaphore>
+#include <QTemporaryDir>
 #include <QThread>
 
 namespace peltro {
 
 struct Assembly {
-    explicit Assembly(const QStringList& devices)
-        : serial(devices), main(state, serial, clock, messages), app(main)
-    {
-    }
+    explicit Assembly(const QStringList& devices) : serial(devices), app(serial, clock, messages, settings) {}
     PortObject& port() { return serial; }
-    Link& link() { return main.link(); }
+    Link& link() { return app.session.link(); }
+    CameraSession& session() { return app.session; }
     // What start-up leaves behind before the first status read.
-    void prepare() { app.config.buildLabelTables(); }
+    void prepare() { fillStartupLabels(app.main.labels); }
 
-    PanelState state;
     SteadyClock clock;
     RecordingMessageService messages;
     SerialPortObject serial;
-    FrmMain main;
+    QTemporaryDir settingsDir;
+    PanelSettings settings{settingsDir.filePath(QStringLiteral("settings.ini"))};
     PanelApp app;
 };
 

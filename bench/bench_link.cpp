@@ -56,7 +56,7 @@ int main(int argc, char* argv[])
         }
         Assembly a({device});
         a.port().open();
-        a.link().SD(Link::VarArrayToBytes({0x81, 0x09, 0x00, 0x02, 0xFF}), 0);
+        a.link().SD(Packet{0x81, 0x09, 0x00, 0x02, 0xFF}, SendMode::Silent);
         QElapsedTimer wall;
         wall.start();
         double cpu0 = threadCpu();
@@ -85,13 +85,13 @@ int main(int argc, char* argv[])
         a.port().open();
         a.port().setSThreshold(1);
         a.prepare();
-        a.app.status.ReadCameraStatus();  // identifies the model; not measured
+        a.session().readStatus();  // identifies the model; not measured
         a.port().read();
         const qint64 before = server.bytesExchanged();
         QElapsedTimer wall;
         wall.start();
         const double cpu0 = threadCpu();
-        a.app.status.ReadCameraStatus();
+        a.session().readStatus();
         const double readWall = wall.nsecsElapsed() / 1e9, readCpu = threadCpu() - cpu0;
         const qint64 bytes = server.bytesExchanged() - before;
         const double line = bytes * 10.0 / 9600.0;

@@ -27,7 +27,7 @@ double meanRead(Sim& sim, const QTemporaryDir& dir, const QString& device, const
     for (int i = 0; i < kReads; ++i) {
         QElapsedTimer t;
         t.start();
-        if (!panel.app.status.ReadCameraStatus())
+        if (!panel.app.session.readStatus())
             return -1;
         total += t.nsecsElapsed() / 1e6;
         sim.take();   // keep the simulator's log pipe from filling

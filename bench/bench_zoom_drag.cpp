@@ -2,6 +2,7 @@
 // next to what a 9600 bps line can carry. The drag is made with real mouse
 // events, one per pixel of travel, as a mouse reports a steady drag.
 // Prints ratios; not a test.
+#include "camera_session.h"
 #include "clock.h"
 #include "frm_main.h"
 #include "message_service.h"
@@ -24,9 +25,9 @@ int main(int argc, char* argv[])
     ManualClock clock;
     sim::SimPort port(*chain, clock);
     port.open();
-    PanelState state;
     RecordingMessageService messages;
-    FrmMain main(state, port, clock, messages);
+    CameraSession session(port, clock);
+    FrmMain main(session, messages);
     main.show();
     if (!QTest::qWaitForWindowExposed(&main)) {
         std::fprintf(stderr, "window not shown\n");
@@ -53,6 +54,6 @@ int main(int argc, char* argv[])
     for (double drag : {0.25, 0.5, 1.0, 2.0})
         std::printf("  a drag made in %.2f s sends %.1f packets/s: %.2f x what the line carries\n", drag,
                     packets / drag, packets / drag / linePacketsPerSecond);
-    std::printf("  last packet: %s\n", qPrintable(Link::hexBytes(port.writes.last()).trimmed()));
+    std::printf("  last packet: %s\n", qPrintable(hexBytes(port.writes.last()).trimmed()));
     return 0;
 }

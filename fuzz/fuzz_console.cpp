@@ -79,11 +79,11 @@ void press(QLineEdit& box, int key, const QString& text)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     startQt();
-    PanelState state;
     ManualClock clock;
     ScriptedPort port(clock);
     port.open();
-    Link link(state, port, clock);
+    Link link(port, clock);
+    bool statusReadBusy = false;
     QLineEdit box;
     box.setObjectName(QStringLiteral("DirectText"));
     DirectConsole console(&box, link);
@@ -96,8 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (op % 4) {
         case 0: {
             const QString text = unitsOf(in.record(32), op & 0x10);
-            const auto expected = expectedBytes(text, state.statusReadBusy);
-            requireSent(port, before, expected, link.SendDirect(text));
+            const auto expected = expectedBytes(text, statusReadBusy);
+            requireSent(port, before, expected, resultText(link.SendDirect(text)));
             break;
         }
         case 1: {
@@ -113,8 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 2: {
             press(box, Qt::Key_Return, QStringLiteral("\r"));
             if (typed.size() % 2 == 0) {
-                requireSent(port, before, expectedBytes(typed, state.statusReadBusy),
-                            state.statusReadBusy ? QStringLiteral("NG") : QStringLiteral("OK"));
+                requireSent(port, before, expectedBytes(typed, statusReadBusy),
+                            statusReadBusy ? QStringLiteral("NG") : QStringLiteral("OK"));
                 typed.clear();
             } else {
                 require(port.writes.size() == before, "Enter on half a byte wrote to the line");
@@ -123,7 +123,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 3:
             if (op & 0x40) {
-                state.statusReadBusy = !state.statusReadBusy;
+                statusReadBusy = !statusReadBusy;
+                link.setExchangeRunning(statusReadBusy);
             } else {
                 press(box, Qt::Key_Backspace, QStringLiteral("\b"));
                 typed.chop(1);

@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         while (!in.empty() && ++steps <= 64) {
             const int op = in.byte();
             const qsizetype boxesBefore = rig.messages.boxes.size();
-            const OpenControls c = openControls(rig.main.get());
+            const OpenControls c = openControls(rig.main);
             switch (op % 3) {
             case 0: {
                 const int which = in.byte();
@@ -130,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         "a traffic box holds more than 1000 characters");
         }
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (top != rig.main.get())
+            if (top != rig.main)
                 top->close();
     }
     pumpEvents();

@@ -1,13 +1,14 @@
 #pragma once
 
-// The whole panel (main window and everything that works on it) over a
-// scripted port in virtual time, built afresh for each input so that every
-// run starts from the panel as start-up leaves it.
+// The whole panel (the camera session, the main window as its view and the
+// windows beside it) over a scripted port in virtual time, built afresh for
+// each input so that every run starts from the panel as start-up leaves it.
 
 #include "frm_main.h"
 #include "fuzz_support.h"
 #include "message_service.h"
 #include "panel_app.h"
+#include "panel_settings.h"
 
 #include <memory>
 
@@ -18,16 +19,18 @@ struct FuzzPanel {
     {
         startQt();
         port.open();
-        main = std::make_unique<FrmMain>(state, port, clock, messages);
-        app = std::make_unique<PanelApp>(*main);
-        app->config.buildLabelTables();
+        app = std::make_unique<PanelApp>(port, clock, messages, settings);
+        fillStartupLabels(app->main.labels);
     }
     ~FuzzPanel()
     {
         app.reset();
-        main.reset();
         pumpEvents();   // nothing queued outlives the panel it was meant for
     }
+
+    FrmMain& main() { return app->main; }
+    CameraSession& session() { return app->session; }
+    Link& link() { return app->session.link(); }
 
     // Whether a warning with this text in it has been shown.
     bool shown(const QString& text) const
@@ -38,11 +41,10 @@ struct FuzzPanel {
         return false;
     }
 
-    PanelState state;
     ManualClock clock;
     RecordingMessageService messages;
     ScriptedPort port{clock};
-    std::unique_ptr<FrmMain> main;
+    PanelSettings settings;   // the test location: nothing is saved
     std::unique_ptr<PanelApp> app;
 };
 

@@ -1,15 +1,17 @@
 // The receive path: arbitrary chunks of bytes through the link's receive
-// handler, with operator commands, preset operations, echo switches and the
-// clear button in between.
+// handler, with operator commands, preset operations of the camera session,
+// silent exchanges (echo off) and the clear button in between.
 //
 // Checked after every step:
 //  - the response text is exactly the received bytes as the panel writes
 //    them (two upper-case digits and a space a byte, CR LF after each FF),
 //    cut to its last 1000 characters, and so is the command history;
-//  - what the link decides at each FF (command pending, finished, preset
-//    finished, network change, nothing) agrees with a plain reference
-//    recognition written here on its own, straight from the reply forms.
+//  - what the link recognises at each FF (command pending, finished,
+//    network change, nothing), and the end of a running preset operation,
+//    agree with a plain reference recognition written here on its own,
+//    straight from the reply forms.
 
+#include "camera_session.h"
 #include "fuzz_support.h"
 #include "link.h"
 #include "traffic_log.h"
@@ -176,18 +178,43 @@ void cut(QString& text)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     startQt();
-    PanelState state;
     ManualClock clock;
     ScriptedPort port(clock);
     port.open();
-    Link link(state, port, clock);
+    CameraSession session(port, clock);
+    Link& link = session.link();
+    auto presetRunning = [&session] {
+        const PresetOperation* op = session.runningPreset();
+        return op && !op->ended();
+    };
 
+    // What the session made of each reply's end, in the reference's words.
+    // The session looks at a reply before anyone else: a preset it ended
+    // has said so by the time the link's news reaches this receiver.
     QStringList announced;
-    QObject::connect(&link, &Link::commandPending, [&] { announced << QStringLiteral("pending"); });
-    QObject::connect(&link, &Link::commandFinished, [&] { announced << QStringLiteral("finished"); });
-    QObject::connect(&link, &Link::networkChange, [&] { announced << QStringLiteral("network"); });
-    QObject::connect(&link, &Link::presetFinished,
-                     [&](int kind, int number) { announced << QStringLiteral("preset %1 %2").arg(kind).arg(number); });
+    bool presetJustEnded = false;
+    QObject::connect(&session, &CameraSession::presetStarted, [&](PresetOperation* op) {
+        QObject::connect(op, &PresetOperation::finished, [&, kind = int(op->kind()), number = op->number()] {
+            announced << QStringLiteral("preset %1 %2").arg(kind).arg(number);
+            presetJustEnded = true;
+        });
+    });
+    QObject::connect(&link, &Link::replyEnded, [&](const ReplyEnd& end) {
+        if (presetJustEnded) {
+            presetJustEnded = false;
+        } else if (presetRunning()) {
+            // Whole replies that do not end it keep it going.
+            if (end.newest)
+                announced << (end.newest->kind == ReplyKind::NetworkChange ? QStringLiteral("network")
+                                                                           : QStringLiteral("pending"));
+        } else if (end.finishing) {
+            announced << QStringLiteral("finished");
+        } else if (end.acknowledge) {
+            announced << QStringLiteral("pending");
+        } else if (end.networkChange) {
+            announced << QStringLiteral("network");
+        }
+    });
 
     Model model;
     Input in(data, size);
@@ -195,19 +222,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int op = in.byte();
         switch (op % 8) {
         case 5:
-            // Echo goes on with every operator command and off with every
-            // silent exchange.
-            state.echo = model.echo = !state.echo;
+            // Echo goes off with a silent exchange and on when the receive
+            // handler takes over again.
+            if (model.echo) {
+                link.SD(Packet{0x81, 0x09, 0x00, 0x02, 0xFF}, SendMode::Silent);
+                model.echo = false;
+            } else {
+                link.resumeReceiving();
+                model.echo = true;
+            }
+            require(link.echo() == model.echo, "echo did not follow the exchange");
             break;
-        case 6:
-            // A preset set, recall or reset goes out and waits for its finish.
+        case 6: {
+            // A preset set, recall or reset goes out and waits for its end;
+            // while one runs, another is refused and nothing goes out.
+            const int kind = in.byte() % 3;
+            const int number = in.byte() % 6;
+            const qsizetype before = port.writes.size();
+            PresetOperation* started = session.startPreset(PresetOperation::Kind(kind), number);
+            if (model.presetBusy) {
+                require(!started && port.writes.size() == before, "a second preset operation went out");
+                break;
+            }
+            require(started && port.writes.size() == before + 1, "a preset operation did not go out");
+            static const int opCodes[] = {0x01, 0x02, 0x00};   // set, recall, reset
+            const QByteArray packet = Packet{0x81, 0x01, 0x04, 0x3F, opCodes[kind], number, 0xFF}.bytes();
+            require(port.writes.last() == packet, "the preset packet is not the memory command", port.writes.last());
             model.presetBusy = true;
-            model.presetKind = in.byte() % 3;
-            model.presetNumber = in.byte() % 6;
+            model.presetKind = kind;
+            model.presetNumber = number;
             model.presetAcknowledged = false;
             model.presetSocket = -1;
-            link.startPreset(model.presetKind, model.presetNumber);
+            model.echo = true;
+            for (char c : packet)
+                model.sent += hex(quint8(c));
+            model.sent += TrafficLog::kLineEnd;
+            cut(model.sent);
             break;
+        }
         case 7:
             if (op & 0x80) {
                 link.traffic().clear();   // "Clear Txt"
@@ -215,12 +267,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 model.sent.clear();
             } else {
                 // An operator command: header, body without FF, terminator.
+                // Without a body it is no packet and is refused.
                 QByteArray packet(1, char(0x81 + in.byte() % 8));
                 for (char c : in.record(14))
                     packet += char(quint8(c) == 0xFF ? 0xFE : c);
                 packet += char(0xFF);
-                require(link.SD(packet, 1) == QLatin1String("OK"), "an operator command was refused", packet);
+                const qsizetype before = port.writes.size();
+                const SendResult result = link.SD(Packet::fromBytes(packet), SendMode::Command);
                 model.echo = true;
+                if (packet.size() < 3) {
+                    require(result == SendResult::RefusedMalformed && port.writes.size() == before,
+                            "a command without a body went out", packet);
+                    break;
+                }
+                require(result == SendResult::Sent, "an operator command was refused", packet);
                 for (char c : packet)
                     model.sent += hex(quint8(c));
                 model.sent += TrafficLog::kLineEnd;
@@ -247,11 +307,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             announced.clear();
             link.handleReceived(chunk);
             if (announced != expected)
-                fail(qPrintable(QStringLiteral("recognition differs: link [%1], reference [%2] over \"%3\"")
+                fail(qPrintable(QStringLiteral("recognition differs: session [%1], reference [%2] over \"%3\"")
                                     .arg(announced.join(", "), expected.join(", "),
                                          model.received.right(24).replace("\r", "\\r").replace("\n", "\\n"))),
                      chunk);
-            require(state.presetBusy == model.presetBusy, "the preset's end differs from the reference");
+            require(presetRunning() == model.presetBusy, "the preset's end differs from the reference");
             break;
         }
         }

@@ -15,9 +15,8 @@
 //  - the decoders take any block, of any length.
 
 #include "fuzz_panel.h"
-#include "refresh_controller.h"
+#include "sim_camera.h"
 #include "status_blocks.h"
-#include "status_reader.h"
 
 #include <QLineEdit>
 #include <QSlider>
@@ -29,7 +28,7 @@ using namespace peltro::fuzz;
 namespace {
 
 // Version, four blocks and the three pan-tilt inquiries, seven tries each.
-constexpr int kMostWritesPerRead = 8 * StatusReader::kMaxTries;
+constexpr int kMostWritesPerRead = 8 * CameraSession::kMaxTries;
 
 // When an answer comes: at once, within the wait, after the wait (late), much later.
 double delayOf(int timing)
@@ -71,21 +70,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray block = in.bytes(std::size_t(in.byte() % 20));
     isValidBlock(block);
     FuzzPanel panel;
-    panel.app->status.applyLens(decodeLens(block));
-    panel.app->status.applyCamera(decodeCamera(block));
-    panel.app->status.applyOther(decodeOther(block));
-    panel.app->status.applyExpanded(decodeExpanded(block));
-    PanelState& st = panel.state;
+    CameraSession& session = panel.session();
+    CameraStatus decoded;
+    decoded.blocksRead = true;
+    decoded.lens = decodeLens(block);
+    decoded.camera = decodeCamera(block);
+    decoded.other = decodeOther(block);
+    decoded.expanded = decodeExpanded(block);
+    panel.app->view.applyStatus(decoded);
     const int conditions = in.byte();
-    st.cameraAddress = 1 + (conditions >> 4) % 7;
-    st.ptwShown = conditions & 0x01;
-    st.ptwLarge = conditions & 0x02;
-    const bool identified = conditions & 0x04;
-    if (identified) {
-        // A camera identified earlier: no version inquiry, blocks at once.
-        st.modelIdentified = true;
-        st.panTiltFamily = conditions & 0x08;
-        st.panTiltModel = st.panTiltFamily ? kModelP3 : 0;
+    session.setAddress(1 + (conditions >> 4) % 7);
+    PanTiltFlags& window = panel.app->panTiltFlags;
+    window.shown = conditions & 0x01;
+    window.large = conditions & 0x02;
+    session.setPanTiltStatusWanted(window.shown && window.large);
+    if (conditions & 0x04) {
+        // A camera identified earlier (by a read it answered in full): no
+        // version inquiry, blocks at once.
+        sim::SimCamera camera(*findModel((conditions & 0x08) ? QStringLiteral("quorin-p3")
+                                                             : QStringLiteral("tamiro-k9b")));
+        camera.address = session.address();
+        panel.port.answerWrite = [&](const QByteArray& packet) {
+            for (const QByteArray& reply : camera.handle(packet))
+                panel.port.answer(0.0, reply);
+        };
+        require(session.readStatus() && session.modelIdentified(), "the camera was not identified");
+        pumpEvents();
+        require(panel.messages.boxes.isEmpty(), "a clean read told the operator something");
     }
     const int reads = 1 + in.byte() % 3;
 
@@ -99,21 +110,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int r = 0; r < reads; ++r) {
         const qsizetype before = panel.port.writes.size();
         const qsizetype boxesBefore = panel.messages.boxes.size();
-        const bool identifiedBefore = st.modelIdentified;
-        const Shown was = shown(*panel.main);
+        const bool identifiedBefore = session.modelIdentified();
+        const Shown was = shown(panel.main());
         const double started = panel.clock.now();
 
-        const bool carriedOut = panel.main->ReadCameraStatus();
+        const bool carriedOut = session.readStatus();
 
         const QList<QByteArray> writes = panel.port.writes.mid(before);
         requireWellFormedPackets(writes, "the status read wrote a malformed packet");
         for (const QByteArray& w : writes)
-            require(quint8(w[0]) == 0x80 + st.cameraAddress, "the status read asked another camera", w);
+            require(quint8(w[0]) == 0x80 + session.address(), "the status read asked another camera", w);
         require(writes.size() <= kMostWritesPerRead, "the status read asked too often");
         require(panel.clock.now() - started <= kMostWritesPerRead * (1.0 + Link::kLateAnswerWindow) + 1.0,
                 "the status read took too long");
-        require(!st.statusReadBusy, "the status read left operator commands refused");
-        require(!carriedOut || (st.echo && panel.port.rThreshold() == 1),
+        require(panel.link().RefreshNotGoCheck(), "the status read left operator commands refused");
+        require(!carriedOut || (panel.link().echo() && panel.port.rThreshold() == 1),
                 "the status read did not hand the replies back to the receive handler");
 
         bool brokeOff = false;
@@ -121,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             brokeOff |= panel.messages.boxes[b].text.startsWith(QLatin1String("Refresh Action Error"));
         const bool blocksRead = std::any_of(writes.begin(), writes.end(), isPanTiltInquiry);
         if (identifiedBefore && brokeOff && !blocksRead)
-            require(shown(*panel.main) == was, "a broken-off read changed the values on show");
+            require(shown(panel.main()) == was, "a broken-off read changed the values on show");
 
         // Between reads the event loop runs: late answers reach the receive
         // handler, and time goes on to the next tick.

@@ -1,47 +1,47 @@
 #pragma once
 
-#include "maintenance.h"
-#include "panel_config.h"
-#include "reconnection.h"
+#include "camera_session.h"
+#include "frm_main.h"
+#include "panel_settings.h"
+#include "panel_view.h"
 #include "startup.h"
-#include "status_reader.h"
+#include "window_set.h"
 
 #include <memory>
 
 namespace peltro {
 
-class FrmMain;
+class MessageService;
 class PanTiltController;
 class PrivacyWindows;
-class TitleEditors;
 class SettingWindows;
+class TitleEditors;
 namespace traffic {
 class Session;
 }
 
-// Everything that works on the main window, put together once: model
-// configuration, status read, chain maintenance, the pan-tilt window, the
-// privacy windows, the title editors, the clock, camera-ID, effect-level
-// and factory-setting windows, the care of a port that fails, the decoded
-// traffic of the session, and the start-up hooks that hand over to them.
+// The panel put together once, for the program, the tests and the
+// benchmarks: the camera session on a port, the main window as its view, the
+// windows beside it, the decoded traffic of the session (recorded from
+// before start-up's first packet) and start-up with its saved settings.
 class PanelApp {
 public:
-    explicit PanelApp(FrmMain& main);
+    PanelApp(PortObject& port, Clock& clock, MessageService& messages, PanelSettings& settings);
     ~PanelApp();
 
-    StartupHooks startupHooks();
-
-    FrmMain& main;
-    PanelConfig config;
-    StatusReader status;
-    Maintenance maintenance;
-    Reconnection reconnection;
-    std::unique_ptr<PanTiltController> panTilt;
-    std::unique_ptr<PrivacyWindows> privacy;
-    std::unique_ptr<TitleEditors> titles;
-    std::unique_ptr<SettingWindows> settings;
-    // Recorded from before start-up's first packet to the end.
+    CameraSession session;
+    FrmMain main;
+    PanelView view;
+    PanTiltFlags panTiltFlags;
     std::unique_ptr<traffic::Session> decodedTraffic;
+    WindowContext context;
+    WindowSet windows;
+    Startup startup;
+
+    PanTiltController& panTilt() { return windows.panTilt(); }
+    PrivacyWindows& privacy() { return windows.privacy(); }
+    TitleEditors& titles() { return windows.titles(); }
+    SettingWindows& settings() { return windows.settings(); }
 };
 
 } // namespace peltro

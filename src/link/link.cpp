@@ -3,6 +3,7 @@
 #include "hex_text.h"
 #include "reply_patterns.h"
 
+#include <QtGlobal>
 #include <cmath>
 
 namespace peltro {
@@ -17,42 +18,16 @@ QByteArray filler(int count)
 }
 } // namespace
 
-Link::Link(PanelState& state, PortObject& port, Clock& clock, QObject* parent)
-    : QObject(parent), m_state(state), m_port(port), m_clock(clock)
+QString resultText(SendResult result)
+{
+    return result == SendResult::Sent ? QStringLiteral("OK") : QStringLiteral("NG");
+}
+
+Link::Link(PortObject& port, Clock& clock, QObject* parent) : QObject(parent), m_port(port), m_clock(clock)
 {
     connect(&m_port, &PortObject::comEvent, this, &Link::onComEvent);
-    m_presetWatch.setParent(this);
-    m_presetWatch.setObjectName(QStringLiteral("PresetWatch"));
-    m_presetWatch.setSingleShot(true);
-    connect(&m_presetWatch, &QTimer::timeout, this, [this] {
-        // The watch runs on the real clock; the link's clock decides.
-        if (m_state.presetBusy && !expireOverduePreset()) {
-            const double left = kPresetLimit - (m_clock.now() - m_presetStarted);
-            m_presetWatch.start(qMax(1, static_cast<int>(std::ceil(left * 1000.0))));
-        }
-    });
-}
-
-QByteArray Link::VarArrayToBytes(const QList<int>& values)
-{
-    QByteArray bytes;
-    bytes.reserve(values.size());
-    for (int v : values) {
-        if (v < 0 || v > 0xFF)
-            return {};
-        bytes.append(static_cast<char>(v));
-    }
-    return bytes;
-}
-
-QString Link::hexBytes(const QByteArray& bytes)
-{
-    QString text;
-    text.reserve(bytes.size() * 3);
-    for (char c : bytes) {
-        text += QStringLiteral("%1 ").arg(static_cast<quint8>(c), 2, 16, QLatin1Char('0')).toUpper();
-    }
-    return text;
+    connect(&m_port, &PortObject::lost, this, &Link::lost);
+    connect(&m_port, &PortObject::mayBeBack, this, &Link::mayBeBack);
 }
 
 bool Link::writePort(const QByteArray& bytes)
@@ -102,78 +77,82 @@ bool Link::refuseIfLost()
     return true;
 }
 
-QString Link::SD(const QByteArray& packet, int mode)
+SendResult Link::SD(const Packet& packet, SendMode mode)
 {
+    const bool command = mode == SendMode::Command || mode == SendMode::ReadBack;
     // Nothing goes to a lost port, and nothing is suspended for it: the
     // operator is told instead.
-    if (mode == 1 || mode == 2 ? refuseIfLost() : m_port.isLost())
-        return QStringLiteral("NG");
-    if (mode == 1 || mode == 2) {
+    if (command ? refuseIfLost() : m_port.isLost())
+        return SendResult::RefusedLinkLost;
+    if (command) {
         Q_EMIT commandGoing();
         if (!RefreshNotGoCheck())
-            return QStringLiteral("NG");
-        m_state.echo = true;
-        m_port.setRThreshold(mode == 1 ? 1 : 0);
-    } else if (mode == 0) {
+            return SendResult::RefusedBusy;
+        m_echo = true;
+        m_port.setRThreshold(mode == SendMode::Command ? 1 : 0);
+    } else {
         // Replies that came in for the receive handler and were not announced
         // yet are its own: it takes them first, so that the command they
         // answer is seen to finish, before the silent exchange begins.
         if (m_port.rThreshold() > 0 && m_port.isOpen() && m_port.inBufferCount() > 0)
             handleReceived(readPort());
-        m_state.echo = false;
+        m_echo = false;
         m_port.setRThreshold(0);
     }
     // A packet that could not be built is never put on the line.
-    if (packet.isEmpty())
-        return QStringLiteral("NG");
+    if (!packet.isValid())
+        return SendResult::RefusedMalformed;
+    const QByteArray& bytes = packet.bytes();
     // A broadcast comes back as it went; a camera answers with 0x80 + 16 x
     // its address.
-    const int header = static_cast<quint8>(packet.at(0));
-    m_expectedSource = header == 0x88 ? 0x88 : (header >= 0x81 && header <= 0x87) ? 0x80 + 16 * (header & 0x0F) : 0;
-    if (mode == 0) {
-        drainLateAnswers(packet);
-        m_lastSilent = packet;
+    const int address = packet.address();
+    m_expectedSource = address == 8 ? 0x88 : 0x80 + 16 * address;
+    if (mode == SendMode::Silent) {
+        drainLateAnswers(bytes);
+        m_lastSilent = bytes;
         m_lastSilentAt = m_clock.now();
         if (m_lateAnswers)
             m_lateUntil = qMax(m_lateUntil, m_lastSilentAt + kLateAnswerWindow);
     }
-    if (m_state.echo)
-        echoSent(packet);
-    return writePort(packet) ? QStringLiteral("OK") : QStringLiteral("NG");
+    if (m_echo)
+        echoSent(bytes);
+    return writePort(bytes) ? SendResult::Sent : SendResult::WriteFailed;
 }
 
-QString Link::sendForWindow(const QByteArray& packet)
+SendResult Link::sendForWindow(const Packet& packet)
 {
     if (refuseIfLost())
-        return QStringLiteral("NG");
-    Q_EMIT commandGoing();
-    if (!RefreshNotGoCheck() || packet.isEmpty())
-        return QStringLiteral("NG");
-    m_state.echo = true;
-    m_port.setRThreshold(1);
-    return writePort(packet) ? QStringLiteral("OK") : QStringLiteral("NG");
-}
-
-QString Link::SendDirect(const QString& hexText)
-{
-    if (refuseIfLost())
-        return QStringLiteral("NG");
+        return SendResult::RefusedLinkLost;
     Q_EMIT commandGoing();
     if (!RefreshNotGoCheck())
-        return QStringLiteral("NG");
+        return SendResult::RefusedBusy;
+    if (!packet.isValid())
+        return SendResult::RefusedMalformed;
+    m_echo = true;
+    m_port.setRThreshold(1);
+    return writePort(packet.bytes()) ? SendResult::Sent : SendResult::WriteFailed;
+}
+
+SendResult Link::SendDirect(const QString& hexText)
+{
+    if (refuseIfLost())
+        return SendResult::RefusedLinkLost;
+    Q_EMIT commandGoing();
+    if (!RefreshNotGoCheck())
+        return SendResult::RefusedBusy;
     // Only whole pairs of hexadecimal digits go out; any other character
     // (a blank or a control character included) refuses the text as a whole.
     if (hexText.size() % 2 != 0)
-        return QStringLiteral("NG");
+        return SendResult::RefusedMalformed;
     QByteArray bytes;
     for (int i = 0; i < hexText.size(); i += 2) {
         const int high = hexDigit(hexText.at(i));
         const int low = hexDigit(hexText.at(i + 1));
         if (high < 0 || low < 0)
-            return QStringLiteral("NG");
+            return SendResult::RefusedMalformed;
         bytes.append(static_cast<char>(high * 16 + low));
     }
-    m_state.echo = true;
+    m_echo = true;
     m_port.setRThreshold(1);
     bool written = true;
     for (char b : bytes) {
@@ -183,14 +162,14 @@ QString Link::SendDirect(const QString& hexText)
     m_traffic.append(TrafficLog::Sent, TrafficLog::kLineEnd);
     m_traffic.cut(TrafficLog::Sent);
     m_traffic.publish(TrafficLog::Sent);
-    return written ? QStringLiteral("OK") : QStringLiteral("NG");
+    return written ? SendResult::Sent : SendResult::WriteFailed;
 }
 
 void Link::onComEvent(int code)
 {
     if (code == PortObject::SendEvent) {
-        m_state.terminatorReceived = false;
-        m_state.replyPending = true;
+        m_terminatorReceived = false;
+        m_replyPending = true;
         return;
     }
     if (code != PortObject::ReceiveEvent || m_port.rThreshold() <= 0)
@@ -203,18 +182,67 @@ void Link::onComEvent(int code)
 void Link::handleReceived(const QByteArray& bytes)
 {
     for (char c : bytes) {
-        if (m_state.echo)
+        if (m_echo)
             m_traffic.append(TrafficLog::Received, hexBytes(QByteArray(1, c)));
         if (static_cast<quint8>(c) == 0xFF) {
-            m_state.terminatorReceived = true;
-            m_state.replyPending = false;
+            m_terminatorReceived = true;
+            m_replyPending = false;
             CheckFinishCommand();
-            if (m_state.echo)
+            if (m_echo)
                 m_traffic.append(TrafficLog::Received, TrafficLog::kLineEnd);
         }
     }
     m_traffic.cut(TrafficLog::Received);
     m_traffic.publish(TrafficLog::Received);
+}
+
+void Link::echoAnswer(const QByteArray& answer)
+{
+    m_echo = true;
+    if (!m_lastWaitTimedOut) {
+        for (char c : answer) {
+            m_traffic.append(TrafficLog::Received, hexBytes(QByteArray(1, c)));
+            if (static_cast<quint8>(c) == 0xFF) {
+                m_replyPending = false;
+                m_terminatorReceived = true;
+                m_traffic.append(TrafficLog::Received, TrafficLog::kLineEnd);
+            }
+        }
+        m_traffic.cut(TrafficLog::Received);
+        m_traffic.publish(TrafficLog::Received);
+    }
+    if (m_port.rThreshold() == 0)
+        m_port.setRThreshold(1);
+}
+
+void Link::resumeReceiving()
+{
+    m_echo = true;
+    m_port.setRThreshold(1);
+}
+
+bool Link::openPort(std::optional<int> comPort, const QString& speedText)
+{
+    if (comPort)
+        m_port.setCommPort(*comPort);
+    if (!speedText.isEmpty())
+        m_port.setSettings(speedText + QStringLiteral(",n,8,1"));
+    m_port.setDtrEnable(true);
+    // A failure shows up as a missing answer; the caller says why.
+    const bool opened = m_port.open();
+    m_port.setRThreshold(0);
+    m_port.setSThreshold(1);
+    return opened;
+}
+
+bool Link::reopenPort()
+{
+    return m_port.open();
+}
+
+void Link::closePort()
+{
+    m_port.close();
 }
 
 void Link::flushInput()
@@ -277,7 +305,7 @@ QByteArray Link::WaitReply(int count)
     if (success) {
         result = got;
     } else {
-        m_state.replyPending = false;
+        m_replyPending = false;
         flushInput();
         result = filler(count);
         m_lastWaitTimedOut = true;
@@ -297,93 +325,13 @@ QByteArray Link::WaitReply(int count)
 bool Link::CheckFinishCommand()
 {
     const QString window = recognitionWindow(m_traffic.text(TrafficLog::Received));
-
-    // A running preset looks at each reply as it ends, not at the whole
-    // window: an earlier command's completion may still stand in it.
-    if (m_state.presetBusy)
-        return checkPresetReply(window);
-
-    if (!windowShowsFinishing(window)) {
-        if (windowShows(ReplyKind::Acknowledge, window)) {
-            Q_EMIT commandPending();
-            return false;
-        }
-        if (windowShows(ReplyKind::NetworkChange, window)) {
-            Q_EMIT networkChange();
-            return true;
-        }
-        return false;
-    }
-    Q_EMIT commandFinished();
-    return true;
-}
-
-bool Link::checkPresetReply(const QString& window)
-{
-    const std::optional<NewestReply> reply = newestReply(window);
-    if (!reply)
-        return false;
-    bool finished = false;
-    switch (reply->kind) {
-    case ReplyKind::Acknowledge:
-        // The first acknowledge after the preset's packet is its own.
-        if (!m_state.presetAcknowledged) {
-            m_state.presetAcknowledged = true;
-            m_state.presetSocket = reply->socket;
-        }
-        Q_EMIT commandPending();
-        return false;
-    case ReplyKind::NetworkChange:
-        Q_EMIT networkChange();
-        return true;
-    case ReplyKind::InquiryAnswer:
-        finished = false;
-        break;
-    case ReplyKind::Completion:
-        finished = m_state.presetAcknowledged && reply->socket == m_state.presetSocket;
-        break;
-    case ReplyKind::Error:
-        // Refused at once (no acknowledge yet), or failed on its own socket.
-        finished = !m_state.presetAcknowledged || reply->socket == m_state.presetSocket;
-        break;
-    case ReplyKind::InterfaceClearReturned:
-    case ReplyKind::AddressSetReturned:
-        // The chain was cleared or renumbered: nothing will end it any more.
-        finished = true;
-        break;
-    }
-    if (finished)
-        endPreset();
-    else
-        Q_EMIT commandPending();
-    return true;
-}
-
-void Link::endPreset()
-{
-    m_state.presetBusy = false;
-    m_presetWatch.stop();
-    Q_EMIT presetFinished(m_state.presetKind, m_state.presetNumber);
-}
-
-void Link::startPreset(int kind, int number)
-{
-    m_state.presetBusy = true;
-    m_state.presetKind = std::uint8_t(kind);
-    m_state.presetNumber = number;
-    m_state.presetAcknowledged = false;
-    m_state.presetSocket = -1;
-    m_presetStarted = m_clock.now();
-    m_presetWatch.start(static_cast<int>(kPresetLimit * 1000.0));
-}
-
-bool Link::expireOverduePreset()
-{
-    if (!m_state.presetBusy || m_clock.now() - m_presetStarted < kPresetLimit)
-        return false;
-    Q_EMIT presetAbandoned(m_state.presetKind, m_state.presetNumber);
-    endPreset();
-    return true;
+    ReplyEnd end;
+    end.finishing = windowShowsFinishing(window);
+    end.acknowledge = windowShows(ReplyKind::Acknowledge, window);
+    end.networkChange = windowShows(ReplyKind::NetworkChange, window);
+    end.newest = newestReply(window);
+    Q_EMIT replyEnded(end);
+    return end.finishing;
 }
 
 } // namespace peltro

@@ -1,46 +1,64 @@
 #pragma once
 
 #include "clock.h"
-#include "panel_state.h"
+#include "packet.h"
 #include "port_object.h"
+#include "reply_patterns.h"
 #include "traffic_log.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QObject>
 #include <QString>
-#include <QTimer>
+#include <optional>
 
 namespace peltro {
 
+// What became of a send.
+enum class SendResult {
+    Sent,
+    RefusedBusy,        // a status read (or another exchange) holds the line
+    RefusedLinkLost,    // the port has failed and is not back
+    RefusedMalformed,   // the values do not make a packet: nothing went out
+    WriteFailed,        // the port did not take the bytes
+};
+// "OK" for a packet that went out, "NG" otherwise: the send procedures' words.
+QString resultText(SendResult result);
+
+// The send modes: silent exchanges whose answer the caller reads, operator
+// commands whose replies the receive handler echoes and recognises, and the
+// address set, echoed but read by the caller.
+enum class SendMode { Silent = 0, Command = 1, ReadBack = 2 };
+
+// A finishing or otherwise telling reply has just ended (its 0xFF came):
+// what the response box now shows, for whoever decides what it ends.
+struct ReplyEnd {
+    bool finishing = false;       // a completion, error, answer or returned broadcast shows
+    bool acknowledge = false;     // an acknowledge shows
+    bool networkChange = false;   // a network-change notice shows
+    std::optional<NewestReply> newest;   // the reply that has just ended, when it is a whole one
+};
+
 // The byte pipe between the panel and the camera chain: sending in the three
-// modes, the receive handler with its echo, the blocking reply read, and the
-// recognition of the replies that end a command.
-//
-// The link holds no widget. What it recognises leaves it as signals, emitted
-// synchronously at the moment the panel must act on them: the refresh owner
-// suspends auto refresh on commandGoing() and commandPending(), resumes it on
-// commandFinished() and presetFinished(); the window tells the operator of a
-// networkChange().
+// modes, the receive handler with its echo into the traffic log, the blocking
+// reply read, and the recognition of the replies that end a command. It hands
+// out neither its port nor any panel state: what the port does (open, close,
+// describe) goes through it, and what it recognises leaves it as signals,
+// emitted synchronously at the moment the panel must act on them.
 class Link final : public QObject {
     Q_OBJECT
 public:
-    Link(PanelState& state, PortObject& port, Clock& clock, QObject* parent = nullptr);
+    Link(PortObject& port, Clock& clock, QObject* parent = nullptr);
 
-    // Values 0..255 to bytes. A value outside one byte refuses the whole
-    // packet (empty result), which SD then refuses to send.
-    static QByteArray VarArrayToBytes(const QList<int>& values);
-
-    // Mode 1: operator command (suspends auto refresh, refused during a status
-    // read, echoed, replies through the receive handler). Mode 2: the same but
-    // the caller reads the reply. Mode 0: silent exchange, caller reads.
-    QString SD(const QByteArray& packet, int mode);
-    QString SendDirect(const QString& hexText);
+    // Sends a packet in a mode. Command and ReadBack announce commandGoing()
+    // (auto refresh is suspended) and are refused while an exchange runs;
+    // nothing goes to a lost port, and an invalid packet never reaches the line.
+    SendResult SD(const Packet& packet, SendMode mode);
     // The send of an auxiliary window that keeps its own log: an operator
-    // command like SD in mode 1 (refused while a status read runs, auto
-    // refresh suspended until it finishes, replies recognised), but not
-    // written into the main window's history.
-    QString sendForWindow(const QByteArray& packet);
+    // command like SD in Command mode but not written into the history.
+    SendResult sendForWindow(const Packet& packet);
+    // The direct console's hexadecimal text, byte by byte; whole pairs of
+    // hexadecimal digits only.
+    SendResult SendDirect(const QString& hexText);
 
     // Waits at most one second, without returning to the event loop, for
     // count bytes; a filler 00 01 02 ... when they do not come.
@@ -51,72 +69,76 @@ public:
     // have passed (then disarmed); a limit <= 0 disarms.
     bool WaitCheck(double limit);
 
-    bool CheckFinishCommand();
-    bool RefreshNotGoCheck() const { return !m_state.statusReadBusy; }
+    // An exchange (the status read) holds the line: operator commands are
+    // refused meanwhile.
+    void setExchangeRunning(bool running) { m_exchangeRunning = running; }
+    bool RefreshNotGoCheck() const { return !m_exchangeRunning; }
 
-    // The port has failed (adapter pulled out, connection dropped) and not
-    // been reopened: nothing is sent and no answer is waited for.
-    bool portLost() const { return m_port.isLost(); }
-    // For what the operator asked: true (and refused() with the reason) when
-    // the port is lost.
-    bool refuseIfLost();
-
-    // A preset operation of kind (0 set, 1 recall, 2 reset) and number is
-    // about to send its packet. From now on it ends at its own completion
-    // (the one on the socket of the first acknowledge that follows) or at an
-    // error, whatever earlier replies the response box still shows.
-    void startPreset(int kind, int number);
-    // A preset operation that has not ended after this long is given up: a
-    // camera that was unplugged or a reply that was lost would otherwise keep
-    // the preset buttons refusing every click.
-    static constexpr double kPresetLimit = 20.0;
-    // Gives the running preset operation up when kPresetLimit has passed
-    // since it started: presetAbandoned() and then presetFinished() are
-    // emitted. True when it did.
-    bool expireOverduePreset();
-
-    // The receive handler's per-byte work, also used by callers that read a
-    // reply themselves but want it echoed and recognised.
+    // The receive handler's per-byte work: echo and recognition. Also for a
+    // reply a caller read itself but wants echoed and recognised.
     void handleReceived(const QByteArray& bytes);
-
+    // An answer a window read itself: echoed like the receive handler
+    // echoes (a time-out's filler never came over the line and is not shown),
+    // but not taken for the end of a command.
+    void echoAnswer(const QByteArray& answer);
+    // After silent exchanges: the receive handler takes over again (echo on,
+    // receive notifications on).
+    void resumeReceiving();
     // Discards every byte waiting in the input buffer.
     void flushInput();
+    bool CheckFinishCommand();
 
-    PortObject& port() { return m_port; }
+    // --- the port ---
+    // Configures the port (a Com number and speed when chosen, DTR on) and
+    // opens it, receive notifications off. False when it did not open.
+    bool openPort(std::optional<int> comPort, const QString& speedText);
+    // Opens the port again as it was (after a loss).
+    bool reopenPort();
+    void closePort();
+    bool portLost() const { return m_port.isLost(); }
+    bool portOpen() const { return m_port.isOpen(); }
+    // For what the operator asked: true (and refused() with the reason)
+    // when the port is lost.
+    bool refuseIfLost();
+    int commPort() const { return m_port.commPort(); }
+    int baudRate() const { return m_port.baudRate(); }
+    QString deviceName(int commPort) const { return m_port.deviceName(commPort); }
+    QString currentDevice() const { return m_port.deviceName(m_port.commPort()); }
+    ComDescription describe(int commPort) const { return m_port.describe(commPort); }
+    QString portError() const { return m_port.lastError(); }
+    // Seconds the bytes take on the line at the port's speed.
+    double lineTime(int bytes) const { return bytes * 10.0 / qMax(1, m_port.baudRate()); }
+
     Clock& clock() { return m_clock; }
-    PanelState& state() { return m_state; }
     TrafficLog& traffic() { return m_traffic; }
+    bool echo() const { return m_echo; }
+    // A packet left the port and no terminator came back yet; a terminator
+    // came since the last send.
+    bool replyPending() const { return m_replyPending; }
+    bool terminatorReceived() const { return m_terminatorReceived; }
 
-    static QString hexBytes(const QByteArray& bytes);  // "81 01 FF "
+    static QString hexBytes(const QByteArray& bytes) { return peltro::hexBytes(bytes); }
+
+    // How long after a silent inquiry a late answer may still come: an
+    // answer that misses its one-second wait is drained before another
+    // inquiry goes out, so it is never taken for that inquiry's answer.
+    static constexpr double kLateAnswerWindow = 2.0;
 
 Q_SIGNALS:
     // An operator command is about to go out (or to be refused for a
-    // running status read): auto refresh is to be suspended.
+    // running exchange): auto refresh is to be suspended.
     void commandGoing();
-    // A reply showed that a command is still under way (a lone acknowledge,
-    // or a preset that has not ended yet): auto refresh stays suspended.
-    void commandPending();
-    // A reply ended the command in flight.
-    void commandFinished();
-    // The preset operation of kind (0 set, 1 recall, 2 reset) and number
-    // has ended; commandFinished() is not emitted for it.
-    void presetFinished(int kind, int number);
-    // The preset operation was given up: the camera did not end it in time.
-    void presetAbandoned(int kind, int number);
-    // A camera announced a change of the network.
-    void networkChange();
+    // A reply ended (its 0xFF was taken in), seen through the response box.
+    void replyEnded(const ReplyEnd& end);
     // What the operator asked for was not sent: the port is lost, for reason.
     void refused(const QString& reason);
     // Every byte that crosses the line through the link, as it goes out or
     // is taken from the port (whether it is shown, used or discarded).
     void wrote(const QByteArray& bytes);
     void received(const QByteArray& bytes);
-
-public:
-    // How long after a silent inquiry a late answer may still come: an
-    // answer that misses its one-second wait is drained before another
-    // inquiry goes out, so it is never taken for that inquiry's answer.
-    static constexpr double kLateAnswerWindow = 2.0;
+    // The port failed while open (once per loss), and, while lost, may be back.
+    void lost(const QString& reason);
+    void mayBeBack();
 
 private:
     void onComEvent(int code);
@@ -124,13 +146,15 @@ private:
     bool writePort(const QByteArray& bytes);
     QByteArray readPort();
     void drainLateAnswers(const QByteArray& next);
-    bool checkPresetReply(const QString& window);
-    void endPreset();
 
-    PanelState& m_state;
     PortObject& m_port;
     Clock& m_clock;
     TrafficLog m_traffic;
+
+    bool m_echo = false;               // traffic is echoed into the history boxes
+    bool m_replyPending = false;       // a packet left and no 0xFF came back yet
+    bool m_terminatorReceived = false;
+    bool m_exchangeRunning = false;
 
     bool m_replyReadBusy = false;
     bool m_stopwatchArmed = false;
@@ -143,9 +167,6 @@ private:
     bool m_lateAnswers = false;     // a wait ran out: its answer may still come
     QByteArray m_timedOut;          // the packet whose answer did not come
     double m_lateUntil = 0.0;
-
-    double m_presetStarted = 0.0;   // when the running preset operation started
-    QTimer m_presetWatch;           // gives it up when it runs too long
 };
 
 } // namespace peltro

@@ -4,7 +4,7 @@
 // buttons), lens, exposure, white-balance, picture, memory and display
 // controls, and the enabled-state patterns they share with the status read.
 
-#include <QList>
+#include "packet.h"
 
 namespace peltro {
 
@@ -23,7 +23,12 @@ void installMemoryControls(FrmMain& main);
 void installDisplayControls(FrmMain& main);
 
 // Sends an operator command (send mode 1); the result is not looked at.
-void sendCommand(FrmMain& main, const QList<int>& packet);
+void sendCommand(FrmMain& main, const Packet& packet);
+
+// True, and the operator told, when the link is lost: a handler that would
+// change the panel's look before its packet goes out changes nothing then,
+// so that the panel never shows what the camera was not told.
+bool refusedForLostLink(FrmMain& main);
 
 // --- Enabled-state patterns --------------------------------------------------
 

@@ -21,38 +21,26 @@ void enable(FrmMain& main, std::initializer_list<const char*> names, bool on)
 
 bool statusReadRunning(FrmMain& main)
 {
-    return !main.link().RefreshNotGoCheck();
+    return !main.session().link().RefreshNotGoCheck();
 }
 
 void sendMode(FrmMain& main, int command, int code)
 {
-    sendCommand(main, cameraCommand(main.state().cameraAddress, {command, code}));
-}
-
-// Blocks for one second on the link's stopwatch without returning to the
-// event loop, sleeping between polls instead of spinning.
-void waitOneSecond(FrmMain& main)
-{
-    Link& link = main.link();
-    Clock& clock = link.clock();
-    link.WaitCheck(0);   // a stopwatch left armed would cut the wait short
-    const double until = clock.now() + 1.0;
-    while (!link.WaitCheck(1.0))
-        clock.sleep(qMax(0.001, until - clock.now()));
+    sendCommand(main, cameraCommand(main.address(), {command, code}));
 }
 
 void onAEMode(FrmMain& main, int code)
 {
-    if (statusReadRunning(main) || main.recordedAEMode == code)
+    if (statusReadRunning(main) || main.recordedAEMode == code || refusedForLostLink(main))
         return;
     if (code == AEBright) {
         // Bright is reached from full auto or shutter priority only: from any
         // other mode the camera passes through full auto and settles first.
-        if (main.recordedAEMode != AEShutterPriority && main.recordedAEMode != AEFullAuto) {
-            sendMode(main, 0x39, AEFullAuto);
-            waitOneSecond(main);
-        }
-        sendMode(main, 0x39, AEBright);
+        const Packet bright = cameraCommand(main.address(), {0x39, AEBright});
+        if (main.recordedAEMode != AEShutterPriority && main.recordedAEMode != AEFullAuto)
+            main.session().commandsApart(cameraCommand(main.address(), {0x39, AEFullAuto}), 1.0, bright);
+        else
+            sendCommand(main, bright);
         main.recordedAEMode = AEBright;
     } else {
         main.recordedAEMode = code;
@@ -64,7 +52,7 @@ void onAEMode(FrmMain& main, int code)
 
 void onWBMode(FrmMain& main, int code)
 {
-    if (statusReadRunning(main) || main.recordedWBMode == code)
+    if (statusReadRunning(main) || main.recordedWBMode == code || refusedForLostLink(main))
         return;
     main.recordedWBMode = code;
     sendMode(main, 0x35, code);
@@ -77,6 +65,11 @@ void onExposureSwitch(FrmMain& main, const ExposureSwitch& sw, bool on)
 {
     if (statusReadRunning(main))
         return;
+    // The click has ticked the box already: it goes back when nothing can go out.
+    if (refusedForLostLink(main)) {
+        main.control<QCheckBox>(QString::fromLatin1(sw.name))->setChecked(!on);
+        return;
+    }
     sendMode(main, sw.command, on ? 0x02 : 0x03);
     if (sw.gatesExpCompGroup)
         enable(main, {"ExpCompUp", "ExpCompDown", "ExpCompSlider"}, on);
@@ -142,7 +135,7 @@ void installWhiteBalanceControls(FrmMain& main)
     }
     // The one-push trigger is not guarded: it changes nothing on the panel.
     QObject::connect(main.control<QPushButton>(QStringLiteral("WBTrigger")), &QPushButton::clicked, m,
-                     [m] { sendCommand(*m, panelPacket(m->state().cameraAddress, PanelCommand::WBTrigger)); });
+                     [m] { sendCommand(*m, panelPacket(m->address(), PanelCommand::WBTrigger)); });
 }
 
 } // namespace peltro

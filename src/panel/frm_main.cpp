@@ -1,10 +1,10 @@
 #include "frm_main.h"
 
 #include "camera_controls.h"
+#include "caption_fit.h"
 #include "direct_console.h"
 #include "main_layout.h"
 #include "message_service.h"
-#include "refresh_controller.h"
 #include "tick_action.h"
 #include "traffic_text.h"
 #include "twips.h"
@@ -22,9 +22,8 @@
 namespace peltro {
 
 
-FrmMain::FrmMain(PanelState& state, PortObject& port, Clock& clock, MessageService& messages,
-                 QWidget* parent)
-    : QMainWindow(parent), m_state(state), m_messages(messages)
+FrmMain::FrmMain(CameraSession& session, MessageService& messages, QWidget* parent)
+    : QMainWindow(parent), m_session(session), m_messages(messages)
 {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Control Panel"));
@@ -38,28 +37,25 @@ FrmMain::FrmMain(PanelState& state, PortObject& port, Clock& clock, MessageServi
     scroll->setWidget(m_canvas);
     setCentralWidget(scroll);
 
-    timer1 = new QTimer(this);
-    timer1->setObjectName(QStringLiteral("Timer1"));
-    timer1->setInterval(2000);
+    timer1 = &m_session.refresh().timer();
     timer2 = new QTimer(this);
     timer2->setObjectName(QStringLiteral("Timer2"));
     timer2->setInterval(800);
 
-    m_link = new Link(m_state, port, clock, this);
     buildMenus();
     buildFrames();
     buildStatusArea();
     buildTrafficArea();
-    m_refresh = new RefreshController(*timer1, *autoRefreshed, *refreshOnce, *m_link, m_messages, this);
     installCameraControls(*this);
-    connect(m_link, &Link::networkChange, this, &FrmMain::showNetworkChange);
+    connect(&m_session, &CameraSession::networkChange, this, &FrmMain::showNetworkChange);
 
     connect(action(QStringLiteral("Quit")), &QAction::triggered, this, [this] {
         m_quitting = true;
         QCoreApplication::exit(0);
     });
-    connect(cmdClearTxt, &QPushButton::clicked, this, [this] { m_link->traffic().clear(); });
-    new DirectConsole(directText, *m_link, this);
+    connect(cmdClearTxt, &QPushButton::clicked, this, [this] { m_session.link().traffic().clear(); });
+    new DirectConsole(directText, m_session.link(), this);
+    fitCaptions(m_canvas);
 }
 
 FrmMain::~FrmMain() = default;
@@ -127,10 +123,10 @@ void FrmMain::buildStatusArea()
 
     // Refresh buttons beside the console's clear button, below the focus frame.
     constexpr double buttons = layout::kConsoleTop + 660;
-    label(8, QStringLiteral("Refresh"), 1020, buttons + 45, 720);
+    label(8, QStringLiteral("Refresh"), 1080, buttons + 45, 750);
     autoRefreshed = new QPushButton(QStringLiteral("Stop"), m_canvas);
     autoRefreshed->setObjectName(QStringLiteral("AutoRefreshed"));
-    placeTwips(autoRefreshed, 1760, buttons, 660, 345);
+    placeTwips(autoRefreshed, 1860, buttons, 570, 345);
     refreshOnce = new QPushButton(QStringLiteral("Refresh Once"), m_canvas);
     refreshOnce->setObjectName(QStringLiteral("RefreshOnce"));
     placeTwips(refreshOnce, 2460, buttons, 1380, 345);
@@ -150,14 +146,14 @@ void FrmMain::buildTrafficArea()
     placeTwips(directText, 60, layout::kConsoleTop + 255, 3780, 315);
     cmdClearTxt = new QPushButton(QStringLiteral("Clear Txt"), m_canvas);
     cmdClearTxt->setObjectName(QStringLiteral("cmdClearTxt"));
-    placeTwips(cmdClearTxt, 60, layout::kConsoleTop + 660, 900, 345);
+    placeTwips(cmdClearTxt, 60, layout::kConsoleTop + 660, 960, 345);
 
     label(6, QStringLiteral("Command History"), 3960, top, 2000);
-    sendText = new TrafficText(m_link->traffic(), TrafficLog::Sent, m_canvas);
+    sendText = new TrafficText(m_session.link().traffic(), TrafficLog::Sent, m_canvas);
     sendText->setObjectName(QStringLiteral("SendText"));
     placeTwips(sendText, 3960, top + 255, 3840, layout::kTrafficHeight);
     label(7, QStringLiteral("Response Window"), 7920, top, 2000);
-    recvText = new TrafficText(m_link->traffic(), TrafficLog::Received, m_canvas);
+    recvText = new TrafficText(m_session.link().traffic(), TrafficLog::Received, m_canvas);
     recvText->setObjectName(QStringLiteral("RecvText"));
     placeTwips(recvText, 7920, top + 255, 3780, layout::kTrafficHeight);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "camera_session.h"
 #include "catalogue.h"
-#include "link.h"
-#include "panel_state.h"
 #include "required_child.h"
 
 #include <QMainWindow>
@@ -19,23 +18,21 @@ class QTimer;
 namespace peltro {
 
 class MessageService;
-class RefreshController;
 class TickAction;
 class TrafficText;
 
 // The main window: menu bar, control frames, status boxes, refresh buttons
-// and the traffic area. It owns the link to the camera chain.
+// and the traffic area, a view of the camera session.
 class FrmMain final : public QMainWindow {
     Q_OBJECT
 public:
-    FrmMain(PanelState& state, PortObject& port, Clock& clock, MessageService& messages,
-            QWidget* parent = nullptr);
+    FrmMain(CameraSession& session, MessageService& messages, QWidget* parent = nullptr);
     ~FrmMain() override;
 
-    PanelState& state() { return m_state; }
-    Link& link() { return *m_link; }
-    RefreshController& refresh() { return *m_refresh; }
+    CameraSession& session() { return m_session; }
     MessageService& messages() { return m_messages; }
+    // The camera now addressed.
+    int address() const { return m_session.address(); }
 
     // Controls, menus and items by name. A name that does not exist (or a
     // control of another kind) stops the program with a message.
@@ -53,8 +50,9 @@ public:
     QLineEdit* active = nullptr;
     QLineEdit* baudRateText = nullptr;
     QLineEdit* cameraIdText = nullptr;
-    // Refresh: the buttons and the timer belong to the refresh controller;
-    // they are here to be looked at.
+    // Refresh: the buttons show the session's auto refresh, whose timer
+    // (Timer1) they are here to look at. Timer2 keeps a docked pan-tilt
+    // window attached.
     QPushButton* autoRefreshed = nullptr;
     QPushButton* refreshOnce = nullptr;
     QTimer* timer1 = nullptr;
@@ -82,12 +80,6 @@ public:
     void showCameraItems(int count);
     void checkCamera(int address);
 
-    // The full camera status read; the status reader installs it. Commands
-    // that must show the camera's new state right away call ReadCameraStatus.
-    std::function<bool()> statusRead;
-    bool ReadCameraStatus() { return statusRead ? statusRead() : false; }
-
-
 Q_SIGNALS:
     // The window is closing: other windows unload, settings are saved.
     void unloading();
@@ -102,11 +94,9 @@ private:
     void buildTrafficArea();
     void showNetworkChange();
 
-    PanelState& m_state;
+    CameraSession& m_session;
     MessageService& m_messages;
     QWidget* m_canvas = nullptr;
-    Link* m_link = nullptr;
-    RefreshController* m_refresh = nullptr;
     bool m_networkNoticeShown = false;
     bool m_quitting = false;
     bool m_unloaded = false;

@@ -180,16 +180,17 @@ void FrmMain::buildFrames()
         b.button(QStringLiteral("AFModeCmd_1"), QStringLiteral("Normal"), 120, 3405, 1000);
         b.button(QStringLiteral("AFModeCmd_2"), QStringLiteral("Interval AF"), 1170, 3405, 1200);
         b.button(QStringLiteral("AFModeCmd_3"), QStringLiteral("ZoomTrigger"), 2420, 3405, 1300);
-        b.label(QStringLiteral("LblFocus_6"), QStringLiteral("Active"), 120, 3810, 600);
-        auto* act = b.place(new QLineEdit(QStringLiteral("05"), g), QStringLiteral("AFacttime"), 720, 3780, 450, kRowHeight);
-        b.label(QStringLiteral("LblFocus_7"), QStringLiteral("Interval"), 1290, 3810, 750);
-        auto* itv = b.place(new QLineEdit(QStringLiteral("05"), g), QStringLiteral("AFintTime"), 2040, 3780, 450, kRowHeight);
+        // The last row keeps clear of the frame's bottom edge.
+        b.label(QStringLiteral("LblFocus_6"), QStringLiteral("Active"), 120, 3795, 600);
+        auto* act = b.place(new QLineEdit(QStringLiteral("05"), g), QStringLiteral("AFacttime"), 720, 3765, 450, kRowHeight);
+        b.label(QStringLiteral("LblFocus_7"), QStringLiteral("Interval"), 1290, 3795, 750);
+        auto* itv = b.place(new QLineEdit(QStringLiteral("05"), g), QStringLiteral("AFintTime"), 2040, 3765, 450, kRowHeight);
         for (QLineEdit* e : {act, itv}) {
             e->setMaxLength(2);
             e->setInputMask(QStringLiteral(">HH"));
             e->setText(QStringLiteral("05"));
         }
-        b.button(QStringLiteral("ACTAFmodeset"), QStringLiteral("Set"), 2640, 3765, 900);
+        b.place(new QPushButton(QStringLiteral("Set"), g), QStringLiteral("ACTAFmodeset"), 2640, 3765, 900, kRowHeight);
     }
 
     // AE control
@@ -201,12 +202,12 @@ void FrmMain::buildFrames()
         b.label(QStringLiteral("LblAE_0"), QStringLiteral("Iris"), 120, 240, 1500);
         b.label(QStringLiteral("LblAE_3"), QStringLiteral("Gain"), 120, 1020, 1500);
         b.label(QStringLiteral("LblAE_6"), QStringLiteral("Shutter"), 120, 1800, 1500);
-        b.check(QStringLiteral("AutoSlowShutter"), QStringLiteral("AutoSlowShutter"), 900, 1800, 1800);
+        b.check(QStringLiteral("AutoSlowShutter"), QStringLiteral("AutoSlowShutter"), 900, 1800, 1845);
         b.label(QStringLiteral("LblAE_9"), QStringLiteral("Bright"), 120, 2580, 1500);
         b.label(QStringLiteral("LblAE_12"), QStringLiteral("ExpComp"), 120, 3360, 900);
         b.check(QStringLiteral("ExpComp"), QStringLiteral("ExpComp"), 1080, 3360, 1200);
         b.label(QStringLiteral("LblAE_13"), QStringLiteral("Down"), 120, 3990, 600);
-        b.label(QStringLiteral("LblAE_14"), QStringLiteral("Up"), w - 120 - kButton, 3990, 600);
+        b.label(QStringLiteral("LblAE_14"), QStringLiteral("Up"), w - 120 - kButton, 3990, kButton);
         b.check(QStringLiteral("BackLight"), QStringLiteral("BackLight"), 120, 5160, 1500);
         b.label(QStringLiteral("LblAE_17"), QStringLiteral("Stabilizer"), 1860, 5160, 1000);
         b.button(QStringLiteral("Comstabi"), QString(), 2880, 5100, 900);

@@ -5,7 +5,6 @@
 
 #include "camera_packets.h"
 #include "frm_main.h"
-#include "refresh_controller.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -40,12 +39,12 @@ QCheckBox* checkBox(FrmMain& main, const char* name)
 // Guarded handlers do nothing at all while a status read runs.
 bool statusReadRunning(FrmMain& main)
 {
-    return !main.link().RefreshNotGoCheck();
+    return !main.session().link().RefreshNotGoCheck();
 }
 
 int address(FrmMain& main)
 {
-    return main.state().cameraAddress;
+    return main.address();
 }
 
 // The sub-mode buttons AFModeCmd_1..3 for Normal, Interval AF, Zoom Trigger.
@@ -58,14 +57,18 @@ void onDigitalZoomSwitch(FrmMain& main, bool on)
 {
     if (statusReadRunning(main))
         return;
-    const QList<int> packet = panelPacket(address(main), on ? PanelCommand::DZoomOn : PanelCommand::DZoomOff);
+    if (refusedForLostLink(main)) {
+        checkBox(main, "DZoom")->setChecked(!on);
+        return;
+    }
+    const Packet packet = panelPacket(address(main), on ? PanelCommand::DZoomOn : PanelCommand::DZoomOff);
     showFullZoomSlider(main, on);
     sendCommand(main, packet);
 }
 
 void onDigitalZoomMode(FrmMain& main, int index)
 {
-    if (statusReadRunning(main) || (index != 0 && index != 1))
+    if (statusReadRunning(main) || (index != 0 && index != 1) || refusedForLostLink(main))
         return;
     sendCommand(main, panelPacket(address(main), index == 1 ? PanelCommand::DZoomSeparate : PanelCommand::DZoomCombine));
     const bool separate = index == 1;
@@ -79,7 +82,7 @@ void onDigitalZoomMode(FrmMain& main, int index)
     }
     enable(main, {"DZoom"}, true);
     // With auto refresh off, one status read follows the command's completion.
-    main.refresh().readOnceAfterCommand(RefreshController::kInterval);
+    main.session().refresh().readOnceAfter(RefreshMachine::kInterval);
     enable(main, {"DZoomTele", "DZoomWide", "DZoomX"}, false);
     enable(main, {"DZoomMode_0"}, false);
     enable(main, {"DZoomMode_1"}, true);
@@ -87,6 +90,8 @@ void onDigitalZoomMode(FrmMain& main, int index)
 
 void onDigitalZoomMax(FrmMain& main)
 {
+    if (refusedForLostLink(main))
+        return;
     sendCommand(main, panelPacket(address(main), PanelCommand::DZoomMax));
     // The camera toggles between 1x and maximum; the caption follows the presses.
     QPushButton* b = button(main, "DZoomX");
@@ -96,33 +101,39 @@ void onDigitalZoomMax(FrmMain& main)
 
 void onFocusMode(FrmMain& main, int index)
 {
+    if (refusedForLostLink(main))
+        return;
     if (index == 0) {
-        const QList<int> packet = panelPacket(address(main), PanelCommand::AutoFocus);
-        applyFocusPattern(main, FocusPattern::Auto, main.state().afSubMode);
+        const Packet packet = panelPacket(address(main), PanelCommand::AutoFocus);
+        applyFocusPattern(main, FocusPattern::Auto, main.session().afSubMode());
         sendCommand(main, packet);
         return;
     }
     const int subMode = index - 1;
     constexpr PanelCommand kSubModes[] = {PanelCommand::AFNormal, PanelCommand::AFInterval, PanelCommand::AFZoomTrigger};
-    const QList<int> packet = panelPacket(address(main), kSubModes[subMode]);
+    const Packet packet = panelPacket(address(main), kSubModes[subMode]);
     applyFocusPattern(main, FocusPattern::SubMode, subMode);
-    main.state().afSubMode = std::uint8_t(subMode);
+    main.session().setAfSubMode(subMode);
     sendCommand(main, packet);
 }
 
 void onManualFocus(FrmMain& main)
 {
-    const QList<int> packet = panelPacket(address(main), PanelCommand::ManualFocus);
-    applyFocusPattern(main, FocusPattern::Manual, main.state().afSubMode);
+    if (refusedForLostLink(main))
+        return;
+    const Packet packet = panelPacket(address(main), PanelCommand::ManualFocus);
+    applyFocusPattern(main, FocusPattern::Manual, main.session().afSubMode());
     sendCommand(main, packet);
 }
 
 void onAFTimes(FrmMain& main)
 {
-    const QList<int> packet = afTimesPacket(address(main),
+    if (refusedForLostLink(main))
+        return;
+    const Packet packet = afTimesPacket(address(main),
                                             main.control<QLineEdit>(QStringLiteral("AFacttime"))->text(),
                                             main.control<QLineEdit>(QStringLiteral("AFintTime"))->text());
-    applyFocusPattern(main, FocusPattern::TimeSet, main.state().afSubMode);
+    applyFocusPattern(main, FocusPattern::TimeSet, main.session().afSubMode());
     sendCommand(main, packet);
 }
 
@@ -130,6 +141,10 @@ void onAFSensitivity(FrmMain& main, bool low)
 {
     if (statusReadRunning(main))
         return;
+    if (refusedForLostLink(main)) {
+        checkBox(main, "AF_Sens")->setChecked(!low);
+        return;
+    }
     sendCommand(main, panelPacket(address(main), low ? PanelCommand::AFSensLow : PanelCommand::AFSensNormal));
 }
 
@@ -162,7 +177,7 @@ void applyFocusPattern(FrmMain& main, FocusPattern pattern, int subMode)
     const bool manual = pattern == FocusPattern::Manual;
     enable(main, {"Near", "Far"}, manual);
     // The single-speed model's focus drive reads no speed.
-    const bool speeds = manual && main.state().panTiltModel != kSingleSpeedFocusModel;
+    const bool speeds = manual && main.session().panTiltModel() != kSingleSpeedFocusModel;
     enable(main, {"NearSpeed", "FarSpeed", "UpDown3", "UpDown4"}, speeds);
     enable(main, {"FocusSlider", "AFTrig"}, manual);
     enable(main, {"AFModeCmd_0"}, manual || pattern == FocusPattern::TimeSet);

@@ -6,7 +6,6 @@
 #include "message_service.h"
 #include "option_button.h"
 #include "panel_switches.h"
-#include "refresh_controller.h"
 
 #include <QPushButton>
 
@@ -19,38 +18,29 @@ OptionGroup* group(FrmMain& main, const QString& array)
     return requireChild<OptionGroup>(&main, array + QStringLiteral("Group"));
 }
 
+PresetOperation::Kind presetKind(int kind)
+{
+    return PresetOperation::Kind(kind);
+}
+
 void onPreset(FrmMain& main, int kind, int index)
 {
+    CameraSession& session = main.session();
     // Refused while a status read runs: nothing happens at all.
-    if (!main.link().RefreshNotGoCheck())
+    if (!session.link().RefreshNotGoCheck())
         return;
-    Link& link = main.link();
-    link.expireOverduePreset();
-    const PanelState& st = main.state();
-    if (st.presetBusy) {
+    // Nothing goes to a lost link: the button the click selected goes back.
+    if (refusedForLostLink(main)) {
+        group(main, presetArray(kind))->setSelected(index, false);
+        return;
+    }
+    if (!session.startPreset(presetKind(kind), index)) {
         // One operation at a time. The running one is left alone: its button
         // stays selected even when the click was in its own row.
         group(main, presetArray(kind))->setSelected(index, false);
-        group(main, presetArray(st.presetKind))->setSelected(st.presetNumber, true);
-        return;
+        if (const PresetOperation* running = session.runningPreset())
+            group(main, presetArray(int(running->kind())))->setSelected(running->number(), true);
     }
-    link.startPreset(kind, index);
-    sendCommand(main, memoryPacket(main.state().cameraAddress, presetOp(kind), index));
-    // With auto refresh off, one status read follows the recall's end.
-    if (presetOp(kind) == MemoryOp::Recall)
-        main.refresh().readOnceAfterCommand(RefreshController::kInterval);
-}
-
-void onMemory(FrmMain& main, MemoryOp op, int number)
-{
-    sendCommand(main, memoryPacket(main.state().cameraAddress, op, number));
-    if (op != MemoryOp::Recall)
-        return;
-    // The recalled settings are read at once. The read takes the recall's
-    // own replies off the line, so auto refresh is resumed here rather than
-    // left waiting for a completion that will not be seen.
-    main.ReadCameraStatus();
-    main.refresh().resumeAfterCommand();
 }
 
 } // namespace
@@ -62,23 +52,38 @@ void installMemoryControls(FrmMain& main)
         QObject::connect(group(main, presetArray(kind)), &OptionGroup::selected, m,
                          [m, kind](int index) { onPreset(*m, kind, index); });
     }
-    QObject::connect(&main.link(), &Link::presetFinished, m,
-                     [m](int kind, int number) { group(*m, presetArray(kind))->setSelected(number, false); });
-    QObject::connect(&main.link(), &Link::presetAbandoned, m, [m] {
-        m->messages().notify(QStringLiteral("Warning"),
-                             QStringLiteral("The camera did not finish the preset operation.\n"
-                                            "The Preset buttons can be used again."),
-                             QMessageBox::Warning);
+    // Whoever started it (the panel or a control surface), the button of a
+    // running preset of the addressed camera is selected until it ends.
+    QObject::connect(&main.session(), &CameraSession::presetStarted, m, [m](PresetOperation* op) {
+        const int kind = int(op->kind()), number = op->number();
+        if (op->address() == m->address())
+            group(*m, presetArray(kind))->setSelected(number, true);
+        QObject::connect(op, &PresetOperation::finished, m,
+                         [m, kind, number] { group(*m, presetArray(kind))->setSelected(number, false); });
+        QObject::connect(op, &PresetOperation::abandoned, m, [m] {
+            m->messages().notify(QStringLiteral("Warning"),
+                                 QStringLiteral("The camera did not finish the preset operation.\n"
+                                                "The Preset buttons can be used again."),
+                                 QMessageBox::Warning);
+        });
     });
 
     for (MemoryOp op : {MemoryOp::Set, MemoryOp::Recall, MemoryOp::Reset}) {
-        QObject::connect(group(main, memoryArray(op)), &OptionGroup::selected, m,
-                         [m, op](int number) { onMemory(*m, op, number); });
+        QObject::connect(group(main, memoryArray(op)), &OptionGroup::selected, m, [m, op](int number) {
+            if (refusedForLostLink(*m)) {
+                group(*m, memoryArray(op))->setSelected(number, false);
+                return;
+            }
+            m->session().memory(op == MemoryOp::Set      ? PresetOperation::Kind::Set
+                                : op == MemoryOp::Recall ? PresetOperation::Kind::Recall
+                                                         : PresetOperation::Kind::Reset,
+                                number);
+        });
     }
     const MemoryOp custom[] = {MemoryOp::Set, MemoryOp::Recall, MemoryOp::Reset};
     for (int i = 0; i < 3; ++i) {
         QObject::connect(main.control<QPushButton>(QStringLiteral("CustomMem_%1").arg(i)), &QPushButton::clicked, m,
-                         [m, op = custom[i]] { sendCommand(*m, memoryPacket(m->state().cameraAddress, op, kCustomMemory)); });
+                         [m, op = custom[i]] { sendCommand(*m, memoryPacket(m->address(), op, kCustomMemory)); });
     }
 }
 

@@ -16,16 +16,16 @@ namespace {
 
 bool statusReadRunning(FrmMain& main)
 {
-    return !main.link().RefreshNotGoCheck();
+    return !main.session().link().RefreshNotGoCheck();
 }
 
 void onOnOffItem(FrmMain& main, const OnOffItem& def)
 {
-    if (def.guarded && statusReadRunning(main))
+    if ((def.guarded && statusReadRunning(main)) || refusedForLostLink(main))
         return;
     TickAction* item = main.tick(QString::fromLatin1(def.item));
     const bool on = !item->isChecked();
-    const QList<int> packet = cameraCommand(main.state().cameraAddress, {def.command, on ? def.onByte : def.offByte});
+    const Packet packet = cameraCommand(main.address(), {def.command, on ? def.onByte : def.offByte});
     if (def.tickFirst)
         item->setChecked(on);
     sendCommand(main, packet);
@@ -35,7 +35,7 @@ void onOnOffItem(FrmMain& main, const OnOffItem& def)
 
 void onChoice(FrmMain& main, const ChoiceGroup& group, int index)
 {
-    if (group.guarded && statusReadRunning(main))
+    if ((group.guarded && statusReadRunning(main)) || refusedForLostLink(main))
         return;
     auto tick = [&] {
         for (int i = 0; i < group.items.size(); ++i)
@@ -43,7 +43,7 @@ void onChoice(FrmMain& main, const ChoiceGroup& group, int index)
     };
     if (group.tickFirst)
         tick();
-    sendCommand(main, cameraCommand(main.state().cameraAddress, {group.command, index}));
+    sendCommand(main, cameraCommand(main.address(), {group.command, index}));
     if (!group.tickFirst)
         tick();
 }
@@ -52,11 +52,11 @@ void onCaptionToggle(FrmMain& main, const CaptionToggle& toggle)
 {
     auto* button = main.control<QPushButton>(QString::fromLatin1(toggle.button));
     const CaptionRule* rule = ruleFor(toggle, button->text());
-    if (!rule)
+    if (!rule || refusedForLostLink(main))
         return;
     if (toggle.captionFirst)
         button->setText(QString::fromLatin1(rule->captionAfter));
-    sendCommand(main, cameraCommand(main.state().cameraAddress, {toggle.command, rule->param}));
+    sendCommand(main, cameraCommand(main.address(), {toggle.command, rule->param}));
     if (!toggle.captionFirst)
         button->setText(QString::fromLatin1(rule->captionAfter));
 }
@@ -73,7 +73,7 @@ void installSwitches(FrmMain& main, SwitchGroup group)
         if (def.group != group)
             continue;
         const QString name = QString::fromLatin1(def.name);
-        auto send = [m, def] { sendCommand(*m, cameraCommand(m->state().cameraAddress, {def.command, def.param})); };
+        auto send = [m, def] { sendCommand(*m, cameraCommand(m->address(), {def.command, def.param})); };
         if (auto* button = main.findChild<QPushButton*>(name))
             QObject::connect(button, &QPushButton::clicked, m, send);
         else

@@ -5,7 +5,6 @@
 #include "camera_packets.h"
 #include "frm_main.h"
 #include "hold_button.h"
-#include "refresh_controller.h"
 #include "tick_action.h"
 #include "value_slider.h"
 
@@ -31,18 +30,17 @@ void wireSlider(FrmMain& main, const SliderDef& def)
 {
     auto* slider = find<ValueSlider>(main, def.name);
     QObject::connect(slider, &ValueSlider::userMoved, slider, [&main, slider, def] {
-        sendCommand(main, sliderPacket(main.state().cameraAddress, def, slider->value()));
+        sendCommand(main, sliderPacket(main.address(), def, slider->value()));
     });
     if (def.kind == SliderKind::MoveOnly)
         return;
     // No status read may move the thumb under the operator's hand.
-    QObject::connect(slider, &ValueSlider::mousePressed, slider, [&main] { main.refresh().pauseForSlider(); });
+    QObject::connect(slider, &ValueSlider::mousePressed, slider, [&main] { main.session().refresh().sliderPressed(); });
     QObject::connect(slider, &ValueSlider::mouseReleased, slider, [&main, slider, def] {
-        if (main.tick(QStringLiteral("AutoRefresh"))->isChecked())
-            main.refresh().resumeAfterSlider();
+        main.session().refresh().sliderReleased(main.tick(QStringLiteral("AutoRefresh"))->isChecked());
         // The last packet on the line always carries the final position.
         if (def.kind == SliderKind::Resending)
-            sendCommand(main, sliderPacket(main.state().cameraAddress, def, slider->value()));
+            sendCommand(main, sliderPacket(main.address(), def, slider->value()));
     });
 }
 
@@ -51,7 +49,7 @@ void wireStep(FrmMain& main, const StepDef& def)
     auto* button = find<QPushButton>(main, def.name);
     QObject::connect(button, &QPushButton::clicked, button, [&main, def] {
         for (int i = 0; i < def.count; ++i)
-            sendCommand(main, cameraCommand(main.state().cameraAddress, {def.bodies[i][0], def.bodies[i][1]}));
+            sendCommand(main, cameraCommand(main.address(), {def.bodies[i][0], def.bodies[i][1]}));
     });
 }
 
@@ -60,16 +58,16 @@ void wireHold(FrmMain& main, const HoldDef& def)
     auto* button = find<HoldButton>(main, def.name);
     QLineEdit* speed = def.speedBox ? find<QLineEdit>(main, def.speedBox) : nullptr;
     QObject::connect(button, &HoldButton::held, button, [&main, def, speed] {
-        const PanelState& st = main.state();
-        sendCommand(main, holdMovePacket(st.cameraAddress, def, speed ? speed->text() : QString(), st.panTiltModel));
+        sendCommand(main, holdMovePacket(main.address(), def, speed ? speed->text() : QString(),
+                                         main.session().panTiltModel()));
     });
     QObject::connect(button, &HoldButton::releasedHold, button, [&main, def, button] {
-        const QByteArray stop = Link::VarArrayToBytes(holdStopPacket(main.state().cameraAddress, def));
+        const Packet stop = holdStopPacket(main.address(), def);
         // A hold can end inside a status read (the read disables or hides the
         // button, or opens a box); the link takes no command then, but the
         // movement must stop: the stop goes out once the read is over.
-        if (main.link().SD(stop, 1) == QLatin1String("NG"))
-            QTimer::singleShot(0, button, [&main, stop] { main.link().SD(stop, 1); });
+        if (main.session().command(stop) != SendResult::Sent)
+            QTimer::singleShot(0, button, [&main, stop] { main.session().command(stop); });
     });
 }
 
@@ -92,9 +90,14 @@ void stepShutterLocally(FrmMain& main)
 
 } // namespace
 
-void sendCommand(FrmMain& main, const QList<int>& packet)
+bool refusedForLostLink(FrmMain& main)
 {
-    main.link().SD(Link::VarArrayToBytes(packet), 1);
+    return main.session().refuseIfLinkLost();
+}
+
+void sendCommand(FrmMain& main, const Packet& packet)
+{
+    main.session().command(packet);
 }
 
 void installValueControls(FrmMain& main)

@@ -44,7 +44,8 @@ std::optional<SimChain> SimChain::fromNames(const QStringList& names, QString* e
                 continue;
             const std::optional<ModelId> model = findModel(name);
             if (!model)
-                return fail(QStringLiteral("unknown camera model \"%1\"").arg(name));
+                return fail(QStringLiteral("unknown camera model \"%1\"; the models are %2")
+                                .arg(name, modelNames().join(QStringLiteral(", "))));
             models.append(*model);
         }
     }
@@ -54,6 +55,14 @@ std::optional<SimChain> SimChain::fromNames(const QStringList& names, QString* e
         return fail(QStringLiteral("%1 cameras given, a chain holds at most %2")
                         .arg(models.size()).arg(kMaxCameras));
     return SimChain(models);
+}
+
+QStringList SimChain::modelNames()
+{
+    QStringList names;
+    for (const ModelId& model : allModels())
+        names << model.shortName;
+    return names;
 }
 
 QByteArray SimChain::withJunk(const QByteArray& reply) const

@@ -42,6 +42,8 @@ public:
     // names separated by commas. None, more than seven or an unknown name is
     // an error, described in *error.
     static std::optional<SimChain> fromNames(const QStringList& names, QString* error);
+    // The names fromNames takes, one per model, in catalogue order: "quorin-p1" ...
+    static QStringList modelNames();
 
     int size() const { return int(m_cameras.size()); }
     SimCamera& camera(int position) { return m_cameras[position - 1]; }               // 1-based

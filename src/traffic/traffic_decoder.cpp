@@ -1,6 +1,7 @@
 #include "traffic_decoder.h"
 
 #include "link.h"
+#include "reply_patterns.h"
 
 #include <QStringList>
 
@@ -61,6 +62,7 @@ QString kindText(Kind kind)
     case Kind::NetworkChange: return QStringLiteral("Network change");
     case Kind::Unknown: return QStringLiteral("Unknown");
     case Kind::Junk: return QStringLiteral("Junk");
+    case Kind::Surface: return QStringLiteral("Control surface");
     }
     return {};
 }
@@ -129,9 +131,9 @@ QList<Framer::Piece> Framer::flushJunk()
 
 // --- PacketNames --------------------------------------------------------------
 
-void PacketNames::add(const QList<int>& packet, const QString& name, Rest rest, int length)
+void PacketNames::add(const Packet& packet, const QString& name, Rest rest, int length)
 {
-    const QByteArray built = Link::VarArrayToBytes(packet);
+    const QByteArray& built = packet.bytes();
     if (built.isEmpty())
         return;
     const bool broadcast = at(built, 0) == 0x88;
@@ -148,9 +150,9 @@ void PacketNames::add(const QList<int>& packet, const QString& name, Rest rest, 
     m_entries.append({broadcast, body, name, rest, {}});
 }
 
-void PacketNames::add(const QList<int>& packet, int length, const QString& name, Describe describe)
+void PacketNames::add(const Packet& packet, int length, const QString& name, Describe describe)
 {
-    const QByteArray built = Link::VarArrayToBytes(packet);
+    const QByteArray& built = packet.bytes();
     if (built.isEmpty())
         return;
     QByteArray body = bodyOf(built);
@@ -245,36 +247,31 @@ Decoded Decoder::decodeSent(const QByteArray& packet)
 
 Decoded Decoder::decodeReceived(const QByteArray& packet)
 {
+    const std::optional<ReplyPacket> reply = classifyReply(packet);
     const quint8 header = at(packet, 0);
-    const qsizetype n = packet.size();
-    if (header == 0x88) {
-        if (n == 5 && at(packet, 1) == 0x01 && at(packet, 2) == 0x00 && at(packet, 3) == 0x01)
-            return {Kind::BroadcastReturned, 0, QStringLiteral("Interface clear returned")};
-        if (n == 4 && at(packet, 1) == 0x30 && at(packet, 2) >= 0x01 && at(packet, 2) <= 0x0F) {
-            // Each camera passed the address set on with one more.
-            return {Kind::BroadcastReturned, 0,
-                    QStringLiteral("Address set returned: %1")
-                        .arg(countText(at(packet, 2) - 1, "camera", "cameras"))};
-        }
-        return {Kind::Unknown, 0, QStringLiteral("Unknown broadcast")};
+    if (!reply) {
+        if (header == 0x88)
+            return {Kind::Unknown, 0, QStringLiteral("Unknown broadcast")};
+        if (header < 0x90 || (header & 0x0F) != 0)
+            return {Kind::Unknown, -1, QStringLiteral("No camera sends the header %1").arg(hexForm(packet.left(1)))};
+        return {Kind::Unknown, (header >> 4) - 8, QStringLiteral("Unknown reply")};
     }
-    if (header < 0x90 || (header & 0x0F) != 0)
-        return {Kind::Unknown, -1, QStringLiteral("No camera sends the header %1").arg(hexForm(packet.left(1)))};
-    const int camera = (header >> 4) - 8;
-    const quint8 second = at(packet, 1);
-    if (n == 3) {
-        if (second == 0x38)
-            return {Kind::NetworkChange, camera, QStringLiteral("Network change")};
-        if ((second & 0xF0) == 0x40)
-            return {Kind::Acknowledge, camera, QStringLiteral("Acknowledge, socket %1").arg(second & 0x0F)};
-        if ((second & 0xF0) == 0x50)
-            return {Kind::Completion, camera, QStringLiteral("Completion, socket %1").arg(second & 0x0F)};
-    }
-    if (n == 4 && (second & 0xF0) == 0x60) {
+    const int camera = reply->camera;
+    switch (reply->kind) {
+    case ReplyKind::InterfaceClearReturned:
+        return {Kind::BroadcastReturned, 0, QStringLiteral("Interface clear returned")};
+    case ReplyKind::AddressSetReturned:
+        return {Kind::BroadcastReturned, 0,
+                QStringLiteral("Address set returned: %1").arg(countText(reply->cameraCount, "camera", "cameras"))};
+    case ReplyKind::NetworkChange: return {Kind::NetworkChange, camera, QStringLiteral("Network change")};
+    case ReplyKind::Acknowledge:
+        return {Kind::Acknowledge, camera, QStringLiteral("Acknowledge, socket %1").arg(reply->socket)};
+    case ReplyKind::Completion:
+        return {Kind::Completion, camera, QStringLiteral("Completion, socket %1").arg(reply->socket)};
+    case ReplyKind::Error:
         return {Kind::Error, camera,
-                QStringLiteral("%1, socket %2").arg(capitalised(errorText(at(packet, 2)))).arg(second & 0x0F)};
-    }
-    if (n >= 4 && second == 0x50) {
+                QStringLiteral("%1, socket %2").arg(capitalised(errorText(reply->errorCode))).arg(reply->socket)};
+    case ReplyKind::InquiryAnswer: {
         const QString& asked = m_lastSent[camera];
         if (asked.isEmpty())
             return {Kind::InquiryAnswer, camera, QStringLiteral("Inquiry answer")};
@@ -282,6 +279,7 @@ Decoded Decoder::decodeReceived(const QByteArray& packet)
         if (answer == m_answers.constEnd())
             answer = m_answers.insert(asked, QStringLiteral("Answer to ") + asked);
         return {Kind::InquiryAnswer, camera, *answer};
+    }
     }
     return {Kind::Unknown, camera, QStringLiteral("Unknown reply")};
 }

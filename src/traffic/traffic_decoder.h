@@ -4,6 +4,8 @@
 // into packets and junk, the reply kinds with their sockets and error codes,
 // and the names of the commands and inquiries the panel sends. Qt Core only.
 
+#include "packet.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -13,7 +15,9 @@
 
 namespace peltro::traffic {
 
-enum class Direction { Sent, Received };
+// Surface: an event of a control surface (remote control, gamepad,
+// keyboard) that the panel acts on; no bytes of its own.
+enum class Direction { Sent, Received, Surface };
 
 enum class Kind {
     Command,            // 8x 01 ...
@@ -27,6 +31,7 @@ enum class Kind {
     NetworkChange,      // y0 38 FF
     Unknown,            // ends with FF, starts with a header, but reads as none of the above
     Junk,               // bytes that form no packet
+    Surface,            // a control surface's event, not a packet
 };
 QString kindText(Kind kind);
 
@@ -101,10 +106,10 @@ public:
 
     // packet: header, body, FF. length: body bytes that identify it (all of
     // them for Rest::None).
-    void add(const QList<int>& packet, const QString& name, Rest rest = Rest::None, int length = -1);
+    void add(const Packet& packet, const QString& name, Rest rest = Rest::None, int length = -1);
     // The rest of the packet is read by describe; a rest it cannot read
     // (none returned) does not match this entry.
-    void add(const QList<int>& packet, int length, const QString& name, Describe describe);
+    void add(const Packet& packet, int length, const QString& name, Describe describe);
 
     // The name of a packet (header .. FF): the entry with the longest
     // matching body; the first added among equals. None when no entry fits.

@@ -7,22 +7,6 @@
 
 namespace peltro {
 
-int speedValue(const QString& text, int minimum, int maximum)
-{
-    qsizetype i = 0;
-    while (i < text.size() && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t')))
-        ++i;
-    // Digits beyond what any range needs only have to stay above it, not
-    // overflow.
-    constexpr long long kCap = 1'000'000'000'000LL;
-    long long number = 0;
-    for (; i < text.size() && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'); ++i)
-        number = std::min(number * 10 + (text.at(i).unicode() - '0'), kCap);
-    if (maximum < minimum)
-        maximum = minimum;
-    return int(std::clamp<long long>(number, minimum, maximum));
-}
-
 SpeedText::SpeedText(QWidget* parent) : QLineEdit(parent)
 {
     // The validator vets typing only: QLineEdit keeps text set by setText()

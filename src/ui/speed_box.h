@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hex_text.h"
+
 #include <QLineEdit>
 #include <QPointer>
 #include <QWidget>
@@ -7,11 +9,6 @@
 class QToolButton;
 
 namespace peltro {
-
-// The number a speed box stands for: the leading decimal number of its text
-// (after leading blanks; a sign does not count), 0 when there is none, then
-// kept within minimum..maximum so that it always fits the field it goes into.
-int speedValue(const QString& text, int minimum, int maximum);
 
 // A speed box. Typing is limited to three digits so that no junk gets in;
 // text set by the program is kept exactly as set.

@@ -13,25 +13,19 @@
 #include "serial_port_object.h"
 #include "startup.h"
 
-#include <memory>
 
 namespace e2e {
 
 struct LivePanel {
     LivePanel(const QStringList& devices, const QString& settingsFile)
-        : port(devices, {}), main(state, port, clock, messages), settings(settingsFile), app(main)
+        : port(devices, {}), settings(settingsFile), app(port, clock, messages, settings), main(app.main)
     {
-        QObject::connect(&main.link(), &peltro::Link::wrote, &main,
+        QObject::connect(&link(), &peltro::Link::wrote, &main,
                          [this](const QByteArray& bytes) { packetsWritten += int(bytes.count(char(0xFF))); });
     }
     // Start-up as the program runs it; false when it ended in the Com Setting dialog.
-    bool start()
-    {
-        peltro::StartupHooks hooks = app.startupHooks();
-        hooks.endProgram = [] {};
-        startup = std::make_unique<peltro::Startup>(main, settings, hooks);
-        return startup->run();
-    }
+    bool start() { return app.startup.run(); }
+    peltro::Link& link() { return app.session.link(); }
     template <typename T> T* control(const char* name) const { return main.control<T>(QString::fromLatin1(name)); }
     QAction* action(const char* name) const { return main.action(QString::fromLatin1(name)); }
     QStringList boxTexts() const
@@ -43,14 +37,12 @@ struct LivePanel {
     }
 
     int packetsWritten = 0;   // whole packets put on the line so far
-    peltro::PanelState state;
     peltro::SteadyClock clock;
     peltro::RecordingMessageService messages;
     peltro::SerialPortObject port;
-    peltro::FrmMain main;
     peltro::PanelSettings settings;
     peltro::PanelApp app;
-    std::unique_ptr<peltro::Startup> startup;
+    peltro::FrmMain& main;
 };
 
 // Waits, turning the event loop (the panel lives in this process), until

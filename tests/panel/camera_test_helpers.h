@@ -1,7 +1,9 @@
 #pragma once
 
 // Small helpers for driving the main window's camera controls by name.
-#include "rigs.h"
+#include "app_rig.h"
+#include "frm_main.h"
+#include "traffic_text.h"
 
 #include <QAbstractButton>
 #include <QtTest>

@@ -140,22 +140,22 @@ private Q_SLOTS:
         QCOMPARE(hexList(r.takeWrites()), commands("06 10|06 10"));
 
         // Back to combine mode with auto refresh off: one read after the command.
-        m.refresh().readOnceAfterCommand(6000);
-        m.refresh().resumeAfterCommand();  // an earlier delayed read is due
+        r.refresh().readOnceAfter(6000);
+        r.refresh().commandFinished();  // an earlier delayed read is due
         QVERIFY(m.timer1->isActive());
         operate(m, QStringLiteral("DZoomMode_0"));
         QCOMPARE(hexList(r.takeWrites()), commands("36 00"));
         QCOMPARE(enabledStates(m, controls).left(6), QStringLiteral("000011"));
-        QVERIFY(!m.timer1->isActive() && m.refresh().delayedReadArmed());
+        QVERIFY(!m.timer1->isActive() && r.refresh().delayedReadArmed());
         QCOMPARE(m.timer1->interval(), 2000);  // the link starts it again on the completion
 
         // With auto refresh on no delayed read is armed: the running timer reads.
-        m.refresh().forgetDelayedRead();
+        r.refresh().forgetDelayedRead();
         m.autoRefreshed->click();
         operate(m, QStringLiteral("DZoomMode_1"));
         operate(m, QStringLiteral("DZoomMode_0"));
         QCOMPARE(m.timer1->interval(), 2000);
-        QVERIFY(!m.refresh().delayedReadArmed());
+        QVERIFY(!r.refresh().delayedReadArmed());
     }
 
     void focusPatterns_data()
@@ -184,21 +184,23 @@ private Q_SLOTS:
         QFETCH(QString, sent);
         QFETCH(QString, enabled);
         QFETCH(int, subMode);
-        PanelRig r;
-        r.state.panTiltModel = std::uint8_t(panTiltModel);
+        // The model the session identified decides the speed boxes.
+        PanelRig r({panTiltModel == kModelP1 ? QStringLiteral("quorin-p1") : QStringLiteral("quorin-p3")});
+        r.identify();
+        QCOMPARE(int(r.session.panTiltModel()), panTiltModel);
         for (const QString& c : clicks) {
             QVERIFY2(r.main->control<QWidget>(c)->isEnabled(), qPrintable(c));
             operate(*r.main, c);
         }
         QCOMPARE(hexList(r.takeWrites()), commands(sent));
         QCOMPARE(enabledStates(*r.main, kFocusControls), enabled);
-        QCOMPARE(int(r.state.afSubMode), subMode);
+        QCOMPARE(r.session.afSubMode(), subMode);
     }
 
     void afTimesFromText()
     {
         auto sent = [](const char* active, const char* interval) {
-            return hex(Link::VarArrayToBytes(afTimesPacket(1, QLatin1String(active), QLatin1String(interval))));
+            return hex(afTimesPacket(1, QLatin1String(active), QLatin1String(interval)).bytes());
         };
         QCOMPARE(sent("1A", "05"), QStringLiteral("81 01 04 27 01 0A 00 05 FF"));
         QCOMPARE(sent("f3", "c0"), QStringLiteral("81 01 04 27 0F 03 0C 00 FF"));
@@ -293,7 +295,7 @@ private Q_SLOTS:
             while (sentAt.size() < m.sendText->text().count(QStringLiteral("\r\n")))
                 sentAt << r.clock.now();
         });
-        m.link().WaitCheck(1.0);  // a stopwatch left armed long ago must not cut the pause short
+        r.link().WaitCheck(1.0);  // a stopwatch left armed long ago must not cut the pause short
         r.clock.advance(5.0);
 
         const double start = r.clock.now();
@@ -321,7 +323,7 @@ private Q_SLOTS:
         PanelRig r;
         FrmMain& m = *r.main;
         m.recordedAEMode = AEIrisAuto;  // so that Bright would take its full-auto step
-        r.state.statusReadBusy = true;
+        r.link().setExchangeRunning(true);
         const auto before = snapshot(m);
         const double start = r.clock.now();
         operate(m, control);
@@ -332,7 +334,7 @@ private Q_SLOTS:
         QCOMPARE(r.clock.now(), start);
 
         // Once the read is over the same click is a command.
-        r.state.statusReadBusy = false;
+        r.link().setExchangeRunning(false);
         operate(m, control);
         QVERIFY(!r.takeWrites().isEmpty());
     }
@@ -342,9 +344,8 @@ private Q_SLOTS:
     {
         AppRig r;
         FrmMain& m = *r.main;
-        QVERIFY(m.statusRead);
         r.identify();
-        m.ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
 
         operate(m, QStringLiteral("Manual"));
         operate(m, QStringLiteral("ManualWB"));
@@ -354,7 +355,7 @@ private Q_SLOTS:
         operate(m, QStringLiteral("FarT"));
         rgain->setValue(0);
         AppRig::pump();  // the replies to the commands are taken first
-        m.ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         QCOMPARE(ticked(m, kAEItems), QStringList{"Manual"});
         QCOMPARE(ticked(m, kWBItems), QStringList{"ManualWB"});
         QCOMPARE(rgain->value(), 0xFF);

@@ -1,6 +1,9 @@
-#include "rigs.h"
+#include "app_rig.h"
+#include "frm_main.h"
+#include "traffic_text.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace peltro;
@@ -88,8 +91,7 @@ void TestConsole::networkChangeShowsOneBoxAtATime()
 {
     PanelRig r;
     r.messages.keepOpen = true;
-    r.state.echo = true;
-    r.port.setRThreshold(1);   // as after start-up
+    r.link().resumeReceiving();   // as after start-up
     for (int i = 0; i < 30; ++i) {
         r.port.injectNetworkChange(1);
         PanelRig::pump();

@@ -42,8 +42,14 @@ struct PresetRig : AppRig {
     PresetRig() : AppRig({QStringLiteral("quorin-p3")})
     {
         identify();
-        main->ReadCameraStatus();
+        session.readStatus();
         takeWrites();
+    }
+    // A preset operation runs until the camera ends it.
+    bool presetBusy() const
+    {
+        const PresetOperation* op = session.runningPreset();
+        return op && !op->ended();
     }
 };
 
@@ -70,14 +76,14 @@ private Q_SLOTS:
         FrmMain& m = *r.main;
         click(m, button);
         QCOMPARE(hexList(r.takeWrites()), commands(sent));
-        QVERIFY(r.state.presetBusy);
+        QVERIFY(r.presetBusy());
         QCOMPARE(selected(m, kPresets), QStringList{button});
 
         // The camera's acknowledge and completion release the button.
         AppRig::pump();
-        QVERIFY(!r.state.presetBusy);
+        QVERIFY(!r.presetBusy());
         QVERIFY(selected(m, kPresets).isEmpty());
-        QCOMPARE(m.refresh().skipCount(), 2);
+        QCOMPARE(r.refresh().skipCount(), 2);
     }
 
     void oneOperationAtATime()
@@ -92,7 +98,7 @@ private Q_SLOTS:
         QVERIFY(r.takeWrites().isEmpty());
         QCOMPARE(selected(m, kPresets), QStringList{"PresetSet_3"});
         // Status reads wait for it too.
-        QVERIFY(!m.ReadCameraStatus());
+        QVERIFY(!r.session.readStatus());
         QVERIFY(r.takeWrites().isEmpty());
 
         AppRig::pump();
@@ -102,10 +108,10 @@ private Q_SLOTS:
 
         // While a status read runs nothing happens at all; the button stays selected.
         AppRig::pump();
-        r.state.statusReadBusy = true;
+        r.link().setExchangeRunning(true);
         click(m, QStringLiteral("PresetReset_1"));
         QVERIFY(r.takeWrites().isEmpty());
-        QVERIFY(!r.state.presetBusy);
+        QVERIFY(!r.presetBusy());
         QCOMPARE(selected(m, kPresets), QStringList{"PresetReset_1"});
     }
 
@@ -119,15 +125,15 @@ private Q_SLOTS:
         QCOMPARE(hexList(r.takeWrites()), commands("3F 02 05"));
         QVERIFY(!m.timer1->isActive());
         QCOMPARE(m.timer1->interval(), 2000);
-        QVERIFY(m.refresh().delayedReadArmed());
+        QVERIFY(r.refresh().delayedReadArmed());
 
         AppRig::pump();
         QVERIFY(m.timer1->isActive());
         // Two ticks are skipped, the third reads and stops the timer again.
-        QVERIFY(!m.ReadCameraStatus());
-        QVERIFY(!m.ReadCameraStatus());
+        QVERIFY(!r.session.readStatus());
+        QVERIFY(!r.session.readStatus());
         QVERIFY(r.takeWrites().isEmpty());
-        QVERIFY(m.ReadCameraStatus());
+        QVERIFY(r.session.readStatus());
         QVERIFY(r.takeWrites().contains(bytes("81 09 7E 7E 00 FF")));
         QVERIFY(!m.timer1->isActive());
         QCOMPARE(m.autoRefreshed->text(), QStringLiteral("Stop"));
@@ -135,10 +141,10 @@ private Q_SLOTS:
         // Set and reset arm nothing; a recall with auto refresh on neither.
         click(m, QStringLiteral("PresetSet_1"));
         AppRig::pump();
-        QVERIFY(!m.refresh().delayedReadArmed());
+        QVERIFY(!r.refresh().delayedReadArmed());
         m.autoRefreshed->click();
         click(m, QStringLiteral("PresetRecall_1"));
-        QVERIFY(!m.refresh().delayedReadArmed());
+        QVERIFY(!r.refresh().delayedReadArmed());
         QVERIFY(!m.timer1->isActive());  // suspended until the recall ends
         AppRig::pump();
         QVERIFY(m.timer1->isActive() && m.autoRefreshed->isEnabled());
@@ -152,8 +158,8 @@ private Q_SLOTS:
         FrmMain& m = *r.main;
         click(m, QStringLiteral("PresetSet_0"));
         AppRig::pump();
-        QVERIFY(!r.state.presetBusy);
-        m.link().SendDirect(QStringLiteral("8101040702FF"));
+        QVERIFY(!r.presetBusy());
+        r.link().SendDirect(QStringLiteral("8101040702FF"));
         AppRig::pump();
         QVERIFY(m.recvText->text().endsWith(QStringLiteral("90 51 FF \r\n")));
 
@@ -161,13 +167,13 @@ private Q_SLOTS:
         click(m, QStringLiteral("PresetSet_1"));
         AppRig::pump();
         QVERIFY(m.recvText->text().endsWith(QStringLiteral("90 51 FF \r\n90 41 FF \r\n")));
-        QVERIFY(r.state.presetBusy);
+        QVERIFY(r.presetBusy());
         QCOMPARE(selected(m, kPresets), QStringList{"PresetSet_1"});
 
         r.clock.advance(0.5);
         r.port.deliverDue();
         AppRig::pump();
-        QVERIFY(!r.state.presetBusy);
+        QVERIFY(!r.presetBusy());
         QVERIFY(selected(m, kPresets).isEmpty());
     }
 
@@ -178,7 +184,7 @@ private Q_SLOTS:
         r.chain.faults.silent.insert(1);
         click(m, QStringLiteral("PresetSet_2"));
         AppRig::pump();
-        r.clock.advance(Link::kPresetLimit - 1);
+        r.clock.advance(PresetOperation::kLimit - 1);
         click(m, QStringLiteral("PresetRecall_1"));
         QCOMPARE(hexList(r.takeWrites()), commands("3F 01 02"));
         QVERIFY(r.messages.boxes.isEmpty());
@@ -192,8 +198,8 @@ private Q_SLOTS:
                                                           "The Preset buttons can be used again."));
         QCOMPARE(hexList(r.takeWrites()), commands("3F 02 01"));
         QCOMPARE(selected(m, kPresets), QStringList{"PresetRecall_1"});
-        QVERIFY(r.state.presetBusy);
-        QCOMPARE(int(r.state.presetKind), 1);
+        QVERIFY(r.presetBusy());
+        QCOMPARE(r.session.runningPreset()->kind(), PresetOperation::Kind::Recall);
     }
 
     void memoryPackets_data()
@@ -218,10 +224,10 @@ private Q_SLOTS:
         QCOMPARE(hexList(r.takeWrites()), commands(sent));
         AppRig::pump();
         // No busy state and no guard: the button stays selected, the next goes out.
-        QVERIFY(!r.state.presetBusy);
+        QVERIFY(!r.session.runningPreset());
         if (!button.startsWith(QLatin1String("Custom")))
             QCOMPARE(selected(m, kMemories), QStringList{button});
-        r.state.statusReadBusy = true;
+        r.link().setExchangeRunning(true);
         click(m, QStringLiteral("CustomMem_1"));
         QVERIFY(r.takeWrites().isEmpty());  // the link refuses it
     }
@@ -233,7 +239,7 @@ private Q_SLOTS:
         AppRig r({QStringLiteral("tamiro-k9b")});
         FrmMain& m = *r.main;
         r.identify();
-        m.ReadCameraStatus();
+        r.session.readStatus();
         sim::CameraState& cam = r.chain.camera(1).state;
         cam.zoom = 0x1000;
         cam.wbMode = 5;
@@ -247,7 +253,7 @@ private Q_SLOTS:
         cam.rGain = 0x80;
         cam.aeMode = 0x00;
         cam.iris = 11;
-        m.ReadCameraStatus();
+        r.session.readStatus();
         r.takeWrites();
 
         m.autoRefreshed->click();

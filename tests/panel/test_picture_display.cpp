@@ -71,7 +71,7 @@ private Q_SLOTS:
 
         // While a status read runs a guarded item does nothing at all; an
         // unguarded one changes its tick and its packet is refused.
-        r.state.statusReadBusy = true;
+        r.link().setExchangeRunning(true);
         operate(m, item);
         QVERIFY(r.takeWrites().isEmpty());
         QCOMPARE(m.action(item)->isChecked(), !guarded);
@@ -109,7 +109,7 @@ private Q_SLOTS:
         operate(m, last);
         QCOMPARE(r.takeWrites().size(), 1);
 
-        r.state.statusReadBusy = true;
+        r.link().setExchangeRunning(true);
         operate(m, items.first());
         QVERIFY(r.takeWrites().isEmpty());
         QCOMPARE(ticked(m, items), QStringList{guarded ? last : items.first()});
@@ -159,7 +159,7 @@ private Q_SLOTS:
         QCOMPARE(hexList(r.takeWrites()), commands("01 02|01 03|19 02"));
         QCOMPARE(caption(m, QStringLiteral("CmdICR_0")), QStringLiteral("ON"));
         QCOMPARE(caption(m, QStringLiteral("CmdICR_1")), QStringLiteral("OFF"));
-        r.state.cameraAddress = 3;
+        r.session.setAddress(3);
         operate(m, QStringLiteral("CompScan"));
         QCOMPARE(hexList(r.takeWrites()), QStringList{"83 01 04 19 02 FF"});
     }
@@ -170,7 +170,7 @@ private Q_SLOTS:
         AppRig r({QStringLiteral("tamiro-k9b")});
         FrmMain& m = *r.main;
         r.identify();
-        m.ReadCameraStatus();
+        r.session.readStatus();
         for (const char* c : {"LR_Reverse", "Freese", "Sepia", "Flash", "DataScreen", "TitleOnOff", "KeyLock",
                               "Mute", "PictureFlip", "LineLock", "Comstabi", "VP0180", "CmdAutoICR"})
             operate(m, QString::fromLatin1(c));
@@ -185,7 +185,7 @@ private Q_SLOTS:
         for (const QString& i : readBack + kPictureEffects + kDigitalEffects)
             m.action(i)->setChecked(false);
         m.control<QPushButton>(QStringLiteral("CmdAutoICR"))->setText(QStringLiteral("OFF"));
-        m.ReadCameraStatus();
+        r.session.readStatus();
         QCOMPARE(ticked(m, readBack), readBack);
         QCOMPARE(caption(m, QStringLiteral("CmdAutoICR")), QStringLiteral("ON"));
 
@@ -196,7 +196,7 @@ private Q_SLOTS:
         AppRig::pump();
         QVERIFY(q.main->recvText->text().endsWith(QStringLiteral("90 60 02 FF \r\n")));
         QCOMPARE(ticked(*q.main, kPictureEffects), QStringList{"Slim"});
-        q.main->ReadCameraStatus();
+        q.session.readStatus();
         QCOMPARE(ticked(*q.main, kPictureEffects), QStringList{"PEOff"});
     }
 };

@@ -3,6 +3,7 @@
 #include "camera_controls.h"
 #include "camera_packets.h"
 #include "camera_test_helpers.h"
+#include "catalogue.h"
 #include "hold_button.h"
 #include "tick_action.h"
 #include "value_slider.h"
@@ -21,13 +22,22 @@ struct ShownPanel : PanelRig {
     explicit ShownPanel(const QStringList& names = {QStringLiteral("quorin-p3")}) : PanelRig(names)
     {
         main->show();
-        if (!QTest::qWaitForWindowExposed(main.get()))
+        if (!QTest::qWaitForWindowExposed(main))
             qFatal("window not exposed");
         slider("FocusNearLimitSlider")->setValue(0xC000);
         takeWrites();
     }
     ValueSlider* slider(const char* name) { return main->control<ValueSlider>(QString::fromLatin1(name)); }
 };
+
+// The simulated camera of a pan/tilt model code.
+QString panTiltModelName(int code)
+{
+    for (const ModelId& m : allModels())
+        if (m.family == Family::Quorin && m.modelLow == code)
+            return m.shortName;
+    return {};
+}
 
 } // namespace
 
@@ -69,7 +79,7 @@ private Q_SLOTS:
         QFETCH(QString, packet);
         QFETCH(QString, kind);
         ShownPanel r;
-        r.state.cameraAddress = address;
+        r.session.setAddress(address);
         ValueSlider* s = r.slider(QTest::currentDataTag());
         if (s->objectName() == QLatin1String("ZoomSlider"))
             showFullZoomSlider(*r.main, true);
@@ -93,9 +103,9 @@ private Q_SLOTS:
         // With the auto-refresh item ticked the release starts the timer again
         // (once the completion of a re-sent position has come).
         r.main->tick(QStringLiteral("AutoRefresh"))->setChecked(true);
-        r.main->refresh().resumeAfterCommand();
+        r.refresh().commandFinished();
         QTest::mouseClick(s, Qt::LeftButton, {}, s->thumbCentre(from + 1));
-        r.main->refresh().resumeAfterCommand();
+        r.refresh().commandFinished();
         QVERIFY(r.main->timer1->isActive());
     }
 
@@ -172,8 +182,10 @@ private Q_SLOTS:
         QFETCH(int, panTiltModel);
         QFETCH(int, mouse);
         QFETCH(QString, move);
-        ShownPanel r;
-        r.state.panTiltModel = std::uint8_t(panTiltModel);
+        // The speed rule follows the model the session identified.
+        ShownPanel r({panTiltModelName(panTiltModel)});
+        r.identify();
+        QCOMPARE(int(r.session.panTiltModel()), panTiltModel);
         auto* b = r.main->control<HoldButton>(button);
         b->setEnabled(true);
         if (!speed.isEmpty())

@@ -273,6 +273,22 @@ private slots:
             QCOMPARE(chain->camera(1).model().name, QLatin1String(detail));
             QCOMPARE(chain->camera(cameras).address, cameras);
         }
+
+        // The names it takes are one per model, and a name it does not know
+        // is answered with all of them.
+        const QStringList known = SimChain::modelNames();
+        QCOMPARE(known.size(), allModels().size());
+        QCOMPARE(QSet<QString>(known.cbegin(), known.cend()).size(), known.size());
+        for (int i = 0; i < known.size(); ++i) {
+            QString error;
+            const std::optional<SimChain> chain = SimChain::fromNames({known.at(i)}, &error);
+            QVERIFY2(chain && chain->camera(1).model().name == allModels().at(i).name, qPrintable(known.at(i)));
+        }
+        QString error;
+        QVERIFY(!SimChain::fromNames({QStringLiteral("tamiro-zz")}, &error));
+        for (const QString& name : known)
+            QVERIFY2(error.contains(QStringLiteral(" ") + name), qPrintable(name));
+        QVERIFY(error.startsWith(QStringLiteral("unknown camera model \"tamiro-zz\"")));
     }
 };
 

@@ -1,5 +1,6 @@
-#include "panel_config.h"
-#include "rigs.h"
+#include "app_rig.h"
+#include "frm_main.h"
+#include "panel_view.h"
 #include "twips.h"
 
 #include <QCheckBox>
@@ -18,7 +19,7 @@ namespace {
 // A version answer: y0 50 00 vv 00 mm 02 05 02 FF
 QByteArray version(int source, int vendor, int model)
 {
-    return Link::VarArrayToBytes({source, 0x50, 0x00, vendor, 0x00, model, 0x02, 0x05, 0x02, 0xFF});
+    return Packet{source, 0x50, 0x00, vendor, 0x00, model, 0x02, 0x05, 0x02, 0xFF}.bytes();
 }
 
 bool shown(FrmMain& m, const char* name)
@@ -36,9 +37,29 @@ double twipsTop(QWidget* w)
     return twips::fromPixels(w->y());
 }
 
+bool isVersionInquiry(const QByteArray& packet)
+{
+    return packet.size() == 5 && quint8(packet[1]) == 0x09 && quint8(packet[2]) == 0x00 && quint8(packet[3]) == 0x02;
+}
+
+// The panel of a chain whose first camera says nothing of itself: start-up's
+// identification runs on whatever version answer the test puts on the line.
 struct ConfigRig : PanelRig {
-    ConfigRig() : config(*main) { config.buildLabelTables(); }
-    PanelConfig config;
+    ConfigRig() { chain.faults.silent.insert(1); }
+    // Start-up's identification of the addressed camera, answered with answer.
+    std::optional<Identity> identifyModel(const QByteArray& answer)
+    {
+        const auto reply = QObject::connect(&link(), &Link::wrote, [this, answer](const QByteArray& packet) {
+            if (isVersionInquiry(packet))
+                port.injectFromChain(answer);
+        });
+        session.beginStartup();
+        const std::optional<Identity> id = session.checkVersion([] {});
+        session.endStartup();
+        QObject::disconnect(reply);
+        takeWrites();
+        return id;
+    }
 };
 
 // What the operator can see of a widget: its rectangle on the canvas, cut by
@@ -150,12 +171,12 @@ private Q_SLOTS:
         QFETCH(QStringList, stillOn);
         ConfigRig r;
         FrmMain& m = *r.main;
-        r.config.identifyModel(version(0x90, 0x20, code));
+        QVERIFY(r.identifyModel(version(0x90, 0x20, code)));
         QCOMPARE(m.windowTitle(), QStringLiteral("TAMIRO-  B SERIES Control Panel"));
         QCOMPARE(m.modelVersion->text(), name);
         QCOMPARE(m.ntscOrPal->text(), system);
         QCOMPARE(m.labels.iris[1], iris1);
-        QVERIFY(!r.state.panTiltFamily);
+        QVERIFY(!r.session.panTiltFamily());
         QVERIFY(!shown(m, "FmPreset") && !shown(m, "FmPTWindowM") && shown(m, "FmMemory"));
         for (const QString& n : disabledItems)
             QVERIFY2(!m.action(n)->isEnabled() && m.action(n)->isVisible(), qPrintable(n));
@@ -177,12 +198,10 @@ private Q_SLOTS:
     {
         ConfigRig r;
         FrmMain& m = *r.main;
-        int steps = 0;
-        r.config.identifyModel(version(0x90, 0x01, 0x0E), [&] { ++steps; });
-        QCOMPARE(steps, 4);
+        QVERIFY(r.identifyModel(version(0x90, 0x01, 0x0E)));
         QCOMPARE(m.windowTitle(), QStringLiteral("QUORIN  SERIES  Control  Panel"));
-        QVERIFY(r.state.panTiltFamily);
-        QCOMPARE(int(r.state.panTiltModel), 0x0E);
+        QVERIFY(r.session.panTiltFamily());
+        QCOMPARE(int(r.session.panTiltModel()), 0x0E);
         QVERIFY(!shown(m, "FmMemory") && shown(m, "FmPTWindowM") && shown(m, "FmPreset"));
         QCOMPARE(m.control<QSlider>(QStringLiteral("ZoomSlider"))->maximum(), 0x7AC0);
         QVERIFY(!m.windowIcon().isNull());
@@ -190,10 +209,10 @@ private Q_SLOTS:
         // P1 and P2: the code only; the status read configures the panel
         for (int code : {0x02, 0x0D}) {
             ConfigRig s;
-            int n = 0;
-            s.config.identifyModel(version(0x90, 0x01, code), [&] { ++n; });
-            QCOMPARE(n, 2);
-            QCOMPARE(int(s.state.panTiltModel), code);
+            QVERIFY(s.identifyModel(version(0x90, 0x01, code)));
+            QCOMPARE(int(s.session.panTiltModel()), code);
+            QCOMPARE(s.main->windowTitle(), QStringLiteral("QUORIN  SERIES  Control  Panel"));
+            QVERIFY(!s.main->control<QWidget>(QStringLiteral("FmPreset"))->isHidden());
             QCOMPARE(s.main->control<QSlider>(QStringLiteral("ZoomSlider"))->maximum(), 0x7000);
             QVERIFY(!s.main->control<QWidget>(QStringLiteral("Frame5"))->isHidden());
         }
@@ -202,15 +221,14 @@ private Q_SLOTS:
     void everySimulatedModelIdentifies()
     {
         for (const ModelId& id : allModels()) {
-            ConfigRig r;
-            sim::SimCamera camera(id);
-            camera.address = 1;
-            r.config.identifyModel(camera.versionAnswer());
-            QCOMPARE(r.state.panTiltFamily, id.family == Family::Quorin);
+            PanelRig r({id.shortName});
+            r.identify();
+            QCOMPARE(r.session.panTiltFamily(), id.family == Family::Quorin);
+            QCOMPARE(r.session.identity(1)->name, id.name);
             if (id.family == Family::Tamiro)
                 QCOMPARE(r.main->modelVersion->text(), id.name);
             else
-                QCOMPARE(int(r.state.panTiltModel), int(id.modelLow));
+                QCOMPARE(int(r.session.panTiltModel()), int(id.modelLow));
         }
     }
 
@@ -218,8 +236,9 @@ private Q_SLOTS:
     {
         {   // answer from camera 1 while camera 2 is addressed
             ConfigRig r;
-            r.state.cameraAddress = 2;
-            r.config.identifyModel(version(0x90, 0x20, 0x1C));
+            r.session.setAddress(2);
+            QVERIFY(!r.identifyModel(version(0x90, 0x20, 0x1C)));
+            QVERIFY(!r.session.identity(2) && !r.session.identity(1));
             QVERIFY(r.main->modelVersion->text().isEmpty());
             QVERIFY(r.main->windowTitle() != QStringLiteral("TAMIRO-  B SERIES Control Panel"));
             QVERIFY(r.main->labels.iris[1].isEmpty());
@@ -227,14 +246,14 @@ private Q_SLOTS:
         {   // unknown vendor: nothing changes
             ConfigRig r;
             const QString title = r.main->windowTitle();
-            r.config.identifyModel(version(0x90, 0x07, 0x1C));
+            QVERIFY(!r.identifyModel(version(0x90, 0x07, 0x1C)));
             QCOMPARE(r.main->windowTitle(), title);
             QVERIFY(r.main->labels.iris[1].isEmpty());
             QVERIFY(!r.main->control<QWidget>(QStringLiteral("FmMemory"))->isHidden());
         }
         {   // unknown block model: family only
             ConfigRig r;
-            r.config.identifyModel(version(0x90, 0x20, 0x30));
+            QVERIFY(r.identifyModel(version(0x90, 0x20, 0x30)));
             QCOMPARE(r.main->windowTitle(), QStringLiteral("TAMIRO-  B SERIES Control Panel"));
             QVERIFY(r.main->control<QWidget>(QStringLiteral("FmPreset"))->isHidden());
             QVERIFY(r.main->modelVersion->text().isEmpty());
@@ -243,16 +262,16 @@ private Q_SLOTS:
         }
         {   // unknown pan/tilt model: code stays 0
             ConfigRig r;
-            r.config.identifyModel(version(0x90, 0x01, 0x05));
-            QVERIFY(r.state.panTiltFamily);
-            QCOMPARE(int(r.state.panTiltModel), 0);
+            QVERIFY(r.identifyModel(version(0x90, 0x01, 0x05)));
+            QVERIFY(r.session.panTiltFamily());
+            QCOMPARE(int(r.session.panTiltModel()), 0);
         }
         {   // a broken answer (filler) changes nothing
             ConfigRig r;
             const QString title = r.main->windowTitle();
-            r.config.identifyModel(QByteArray::fromHex("00010203040506070809"));
+            QVERIFY(!r.identifyModel(QByteArray::fromHex("00010203040506070809")));
             QCOMPARE(r.main->windowTitle(), title);
-            QVERIFY(!r.state.panTiltFamily && r.main->labels.iris[1].isEmpty());
+            QVERIFY(!r.session.panTiltFamily() && r.main->labels.iris[1].isEmpty());
         }
     }
 
@@ -271,19 +290,11 @@ private Q_SLOTS:
     void everyShownControlIsClickable()
     {
         QFETCH(QString, model);
-        ConfigRig r;
+        PanelRig r({model.isEmpty() ? QStringLiteral("quorin-p3") : model});
         FrmMain& m = *r.main;
-        if (!model.isEmpty()) {
-            const ModelId id = *findModel(model);
-            sim::SimCamera camera(id);
-            camera.address = 1;
-            r.config.identifyModel(camera.versionAnswer());
-            // what the status read then does for the pan/tilt models
-            if (id.modelLow == kModelP1 && id.family == Family::Quorin)
-                r.config.DspP1();
-            else if (id.modelLow == kModelP2 && id.family == Family::Quorin)
-                r.config.DspP2();
-        }
+        // identified as the status read identifies it
+        if (!model.isEmpty())
+            r.identify();
         m.show();
         QVERIFY(QTest::qWaitForWindowExposed(&m));
         QWidget* canvas = m.canvas();
@@ -318,17 +329,19 @@ private Q_SLOTS:
     void panTiltProcedures()
     {
         QFETCH(int, model);
-        ConfigRig r;
+        PanelRig r;
         FrmMain& m = *r.main;
         m.control<QCheckBox>(QStringLiteral("DZoom"))->setChecked(true);
         m.control<QLineEdit>(QStringLiteral("GainValue"))->setText(QStringLiteral("6dB"));
-        auto run = [&] {
-            if (model == 0x02) r.config.DspP1();
-            else if (model == 0x0D) r.config.DspP2();
-            else r.config.DspP3();
-        };
+        const std::optional<Identity> id = identityOf(version(0x90, 0x01, model));
+        QVERIFY(id);
+        auto run = [&] { r.app->view.applyProfile(id); };
+        // after a block camera of the chain had its panel up
+        r.app->view.applyProfile(identityOf(version(0x90, 0x20, 0x2B)));
+        QVERIFY(!shown(m, "FmWB"));
         run();
         run();  // idempotent: a second run changes nothing
+        QVERIFY(shown(m, "FmWB") && m.action(QStringLiteral("WBMode"))->isVisible() && enabled(m, "Freese"));
 
         auto slider = [&](const char* n) { return m.control<QSlider>(QString::fromLatin1(n))->maximum(); };
         auto height = [&](const char* n) { return twips::fromPixels(m.control<QWidget>(QString::fromLatin1(n))->height()); };

@@ -1,9 +1,10 @@
 // A port that fails while the panel runs, in virtual time: what the operator
 // sees and what goes on the line while it is gone and when it comes back.
 #include "app_rig.h"
-#include "reconnection.h"
+#include "frm_main.h"
 #include "required_child.h"
 #include "tick_action.h"
+#include "traffic_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -29,24 +30,21 @@ struct Rig : AppRig {
     {
         identify();
         main->show();
+        QObject::connect(&session, &CameraSession::linkChanged, [this](bool up) { down = !up; });
     }
-    QString line() const { return requireChild<QLabel>(main.get(), QStringLiteral("LinkState"))->text(); }
+    QString line() const { return requireChild<QLabel>(main, QStringLiteral("LinkState"))->text(); }
     bool lineShown() const { return !main->statusBar()->isHidden(); }
     // Bytes written since the last look, as one text (the direct command
     // writes byte by byte).
-    QString sent()
+    QString sentText()
     {
         const QString text = hex(port.written);
         takeWrites();
         return text;
     }
-    QStringList writes()
-    {
-        QStringList out;
-        for (const QByteArray& w : takeWrites())
-            out << hex(w);
-        return out;
-    }
+    // The session counts the link as down from its loss until it has brought
+    // the chain up again.
+    bool down = false;
     void direct(const QString& text)
     {
         QTest::keyClicks(main->directText, text);
@@ -65,7 +63,7 @@ private Q_SLOTS:
         Rig r;
         QVERIFY(!r.lineShown());
         r.direct(QStringLiteral("8101040702FF"));
-        QCOMPARE(r.sent(), QStringLiteral("81 01 04 07 02 FF"));
+        QCOMPARE(r.sentText(), QStringLiteral("81 01 04 07 02 FF"));
         QVERIFY(!r.lineShown());
     }
 
@@ -74,7 +72,7 @@ private Q_SLOTS:
     void lossIsToldAtOnce()
     {
         Rig r;
-        r.main->refresh().toggleAuto();
+        r.refresh().toggleAuto();
         QVERIFY(r.main->timer1->isActive());
         const int height = r.main->height();
         r.port.pull();
@@ -88,14 +86,14 @@ private Q_SLOTS:
         QCOMPARE(r.main->height(), height + line);
         r.direct(QStringLiteral("8101040702FF"));
         QCOMPARE(r.main->height(), height + line);
-        QVERIFY(r.app.reconnection.isDown());
+        QVERIFY(r.down);
         QVERIFY(!r.main->timer1->isActive());
         QCOMPARE(r.main->autoRefreshed->text(), QStringLiteral("Auto"));
         QVERIFY(r.messages.boxes.isEmpty());
         // A tick that comes all the same reads nothing and says nothing.
         const double before = r.clock.now();
-        QVERIFY(!r.main->ReadCameraStatus());
-        QVERIFY(r.writes().isEmpty());
+        QVERIFY(!r.session.readStatus());
+        QVERIFY(r.sent().isEmpty());
         QCOMPARE(r.clock.now(), before);
         QVERIFY(r.messages.boxes.isEmpty());
     }
@@ -120,7 +118,7 @@ private Q_SLOTS:
         const bool power = r.main->action(QStringLiteral("Power"))->isChecked();
         r.port.pull();
         r.pump();
-        r.writes();
+        r.sent();
         const double before = r.clock.now();
         if (action == QLatin1String("direct"))
             r.direct(QStringLiteral("8101040702FF"));
@@ -130,7 +128,7 @@ private Q_SLOTS:
             r.main->action(action)->trigger();
         r.pump();
         QCOMPARE(r.line(), kRefused);
-        QVERIFY(r.writes().isEmpty());
+        QVERIFY(r.sent().isEmpty());
         QCOMPARE(r.clock.now(), before);
         QCOMPARE(r.main->action(QStringLiteral("Power"))->isChecked(), power);
         QVERIFY(r.messages.boxes.isEmpty());
@@ -152,16 +150,17 @@ private Q_SLOTS:
     {
         QFETCH(int, atWrite);
         Rig r;
-        r.state.modelIdentified = false;
-        r.main->action(QStringLiteral("Power"))->setChecked(true);
-        r.writes();
+        // Powered on: the camera is identified afresh and its head read too.
+        QVERIFY(r.session.setPowerOf(true));
+        r.pump();
+        r.sent();
         r.port.pullAtWrite = atWrite;
         const double before = r.clock.now();
-        r.main->ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         QVERIFY(r.port.isLost());
         QCOMPARE(r.port.writes.size(), atWrite - 1);
         QVERIFY2(r.clock.now() - before < 0.01, qPrintable(QString::number(r.clock.now() - before)));
-        QVERIFY(!r.state.statusReadBusy);
+        QVERIFY(r.link().RefreshNotGoCheck());
         QVERIFY(!r.main->modelVersion->text().endsWith(QStringLiteral("no answer")));
         r.pump();
         QVERIFY(r.messages.boxes.isEmpty());
@@ -183,14 +182,14 @@ private Q_SLOTS:
         QFETCH(bool, autoRefresh);
         Rig r({QStringLiteral("quorin-p2"), QStringLiteral("tamiro-j1a")});
         if (autoRefresh)
-            r.main->refresh().toggleAuto();
+            r.refresh().toggleAuto();
         r.port.pull();
         r.pump();
-        r.writes();
+        r.sent();
         r.main->cmdClearTxt->click();
         r.port.putBack();
         QTRY_COMPARE(r.line(), kBack);
-        const QStringList seen = r.writes();
+        const QStringList seen = r.sent();
         const QStringList expected{
             QStringLiteral("88 01 00 01 FF"),    QStringLiteral("88 30 01 FF"),
             QStringLiteral("81 09 00 02 FF"),    QStringLiteral("81 09 7E 7E 00 FF"),
@@ -202,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(r.main->sendText->text(), QStringLiteral("88 01 00 01 FF \r\n88 30 01 FF \r\n"));
         QVERIFY2(r.main->recvText->text().startsWith(QStringLiteral("88 01 00 01 FF \r\n88 30 03 FF \r\n")),
                  qPrintable(r.main->recvText->text()));
-        QVERIFY(!r.app.reconnection.isDown());
+        QVERIFY(!r.down);
         QVERIFY(r.lineShown());
         QVERIFY(r.messages.boxes.isEmpty());
         QVERIFY(r.main->action(QStringLiteral("CameraSel_2"))->isVisible());
@@ -211,7 +210,7 @@ private Q_SLOTS:
         QVERIFY(r.main->autoRefreshed->isEnabled());
 
         r.direct(QStringLiteral("8101040702FF"));
-        QCOMPARE(r.sent(), QStringLiteral("81 01 04 07 02 FF"));
+        QCOMPARE(r.sentText(), QStringLiteral("81 01 04 07 02 FF"));
         r.pump();
         QVERIFY(r.main->recvText->text().endsWith(QStringLiteral("90 41 FF \r\n90 51 FF \r\n")));
     }
@@ -221,19 +220,19 @@ private Q_SLOTS:
     void backWithoutCameras()
     {
         Rig r;
-        r.app.reconnection.interfaceClearWaitMs = 0;
-        r.main->refresh().toggleAuto();
+        r.session.interfaceClearWaitMs = 0;
+        r.refresh().toggleAuto();
         r.port.pull();
         r.pump();
-        r.writes();
+        r.sent();
         r.chain.faults.broadcastsLost = true;
         r.port.putBack();
         QTRY_VERIFY(r.line().contains(QStringLiteral("no camera answers")));
         QCOMPARE(r.line(), QStringLiteral("Link reopened: simulated chain, but no camera answers the interface "
                                           "clear. Check the cameras, then use Camera > I/F Clear(broadcast) and "
                                           "Address Set."));
-        QCOMPARE(r.writes(), QStringList{QStringLiteral("88 01 00 01 FF")});
-        QVERIFY(!r.app.reconnection.isDown());
+        QCOMPARE(r.sent(), QStringList{QStringLiteral("88 01 00 01 FF")});
+        QVERIFY(!r.down);
         QVERIFY(!r.port.isLost());
     }
 
@@ -244,17 +243,17 @@ private Q_SLOTS:
         Rig r;
         r.port.pull();
         r.pump();
-        r.writes();
+        r.sent();
         r.port.pullAtWrite = 2;  // at the address set
         r.port.putBack();
         QTRY_VERIFY(!r.port.writes.isEmpty() && r.port.isLost());
         r.pump();
         QCOMPARE(r.line(), kLost);
-        QCOMPARE(r.writes(), QStringList{QStringLiteral("88 01 00 01 FF")});
+        QCOMPARE(r.sent(), QStringList{QStringLiteral("88 01 00 01 FF")});
         QVERIFY(r.messages.boxes.isEmpty());
         r.port.putBack();
         QTRY_COMPARE(r.line(), kBack);
-        QCOMPARE(r.writes().mid(0, 2), (QStringList{QStringLiteral("88 01 00 01 FF"), QStringLiteral("88 30 01 FF")}));
+        QCOMPARE(r.sent().mid(0, 2), (QStringList{QStringLiteral("88 01 00 01 FF"), QStringLiteral("88 30 01 FF")}));
     }
 };
 

@@ -1,5 +1,6 @@
+#include "app_rig.h"
+#include "frm_main.h"
 #include "panel_settings.h"
-#include "rigs.h"
 #include "serial_port_object.h"
 #include "startup.h"
 #include "startup_windows.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -21,25 +23,35 @@ using namespace peltro::test;
 namespace {
 
 struct StartupRig : PanelRig {
-    explicit StartupRig(const QStringList& names = {QStringLiteral("quorin-p3")})
-        : PanelRig(names), settings(dir.filePath(QStringLiteral("panel.ini")))
+    explicit StartupRig(const QStringList& names = {QStringLiteral("quorin-p3")}) : PanelRig(names)
     {
-        hooks.identifyModel = [this](const QByteArray& v, const std::function<void()>&) { versionAnswers << v; };
-        hooks.readCameraStatus = [this] { ++statusReads; };
-        hooks.endProgram = [this] { ++ended; };
+        // What start-up itself puts on the line and identifies, apart from
+        // the status read it ends with.
+        QObject::connect(&link(), &Link::wrote, [this](const QByteArray& bytes) {
+            if (session.startupRunning())
+                startupWrites << bytes;
+        });
+        QObject::connect(&session, &CameraSession::identified, [this](int address, const Identity& id) {
+            if (!session.startupRunning())
+                return;
+            identified << address;
+            identities << id;
+            progressAtIdentity = startup().info()->progressBar1->value();
+        });
+        QObject::connect(&session, &CameraSession::statusRead, [this] { statusRead(); });
+        QObject::connect(&session, &CameraSession::noAnswer, [this] { statusRead(); });
+        QObject::connect(&app->startup, &Startup::ended, [this] { ++ended; });
         port.close();  // start-up opens it
     }
-    bool run()
-    {
-        startup = std::make_unique<Startup>(*main, settings, hooks);
-        return startup->run();
-    }
+    Startup& startup() { return app->startup; }
+    bool run() { return startup().run(); }
+    QString settingsFile() const { return settingsDir.filePath(QStringLiteral("settings.ini")); }
     // Runs act once the Com Setting dialog is up, the operator's turn.
     void onComSetting(std::function<void(FrmOpen*)> act)
     {
-        auto* poll = new QTimer(main.get());
+        auto* poll = new QTimer(main);
         QObject::connect(poll, &QTimer::timeout, poll, [this, poll, act] {
-            FrmOpen* dlg = startup ? startup->comSetting() : nullptr;
+            FrmOpen* dlg = startup().comSetting();
             if (!dlg || !dlg->isVisible())
                 return;
             poll->deleteLater();
@@ -48,13 +60,19 @@ struct StartupRig : PanelRig {
         });
         poll->start(1);
     }
-    QTemporaryDir dir;
-    PanelSettings settings;
-    StartupHooks hooks;
-    std::unique_ptr<Startup> startup;
-    QList<QByteArray> versionAnswers;
+    void statusRead()
+    {
+        ++statusReads;
+        if (FrmInfo* info = startup().info())
+            progressAtRead = info->progressBar1->value();
+    }
+    QList<QByteArray> startupWrites;
+    QList<int> identified;
+    QList<Identity> identities;
     int statusReads = 0;
     int ended = 0;
+    int progressAtIdentity = -1;
+    int progressAtRead = -1;
 };
 
 QStringList hexWrites(const QList<QByteArray>& writes)
@@ -85,11 +103,14 @@ private Q_SLOTS:
         r.chain.faults.junk = junk;
         const double t0 = r.clock.now();
         QVERIFY(r.run());
-        QCOMPARE(hexWrites(r.takeWrites()),
-                 (QStringList{"88 01 00 01 FF", "88 30 01 FF", "81 09 00 02 FF"}));
-        QCOMPARE(r.versionAnswers.size(), 1);
-        QCOMPARE(hex(r.versionAnswers[0].left(6)), QStringLiteral("90 50 00 01 00 0E"));
+        QCOMPARE(hexWrites(r.startupWrites), (QStringList{"88 01 00 01 FF", "88 30 01 FF", "81 09 00 02 FF"}));
+        // camera 1's answer 90 50 00 01 00 0E ...
+        QCOMPARE(r.identified, QList<int>{1});
+        QCOMPARE(int(r.identities[0].vendor), 0x01);
+        QCOMPARE(int(r.identities[0].model), 0x0E);
+        QCOMPARE(r.identities[0].family, Family::Quorin);
         QCOMPARE(r.statusReads, 1);
+        QCOMPARE(hexWrites(r.takeWrites()).mid(3, 2), (QStringList{"81 09 00 02 FF", "81 09 7E 7E 00 FF"}));
         // the two one-second waits, in virtual time
         QVERIFY(r.clock.now() - t0 >= 2.0);
 
@@ -110,11 +131,38 @@ private Q_SLOTS:
         QVERIFY(r.main->autoRefreshed->isEnabled());
         QVERIFY(!r.main->timer1->isActive());
         QVERIFY(r.main->timer2->isActive());
-        QVERIFY(!r.state.startup);
+        QVERIFY(!r.session.startupRunning());
         QVERIFY(r.main->isVisible());
-        QCOMPARE(int(r.state.titles[8][20]), 27);
+        QCOMPARE(int(r.session.titleRow(8)[20]), 27);
         QVERIFY(r.messages.boxes.isEmpty());
-        QVERIFY(!r.startup->info());
+        QVERIFY(!r.startup().info());
+    }
+
+    // The progress bar moves on by the steps of the camera's identification:
+    // the family's two, and two more for the third pan/tilt model's panel.
+    void identificationSteps_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("P1") << "quorin-p1" << 2;
+        QTest::newRow("P2") << "quorin-p2" << 2;
+        QTest::newRow("P3") << "quorin-p3" << 4;
+        QTest::newRow("block camera") << "tamiro-j1a" << 0;
+    }
+
+    void identificationSteps()
+    {
+        QFETCH(QString, model);
+        QFETCH(int, steps);
+        StartupRig r({model});
+        QVERIFY(r.run());
+        QCOMPARE(r.identities.size(), 1);
+        QCOMPARE(r.statusReads, 1);
+        // then one for the status check
+        QCOMPARE(r.progressAtRead - r.progressAtIdentity, steps + 1);
+        // The status read that follows puts up the model's whole panel.
+        QCOMPARE(r.main->modelVersion->text(), r.identities[0].name);
+        QVERIFY(r.main->control<QWidget>(QStringLiteral("Frame5"))->isHidden());
     }
 
     void failedInterfaceCheckAsksForPortAndSpeed()
@@ -131,21 +179,21 @@ private Q_SLOTS:
                      QStringLiteral("IF_Clear Error\r\nPort = 1\r\nNo answer to the interface clear within one "
                                     "second: check the Com, the speed, the cable and the cameras' power."));
             QVERIFY(!r.port.isOpen());
-            QVERIFY(!r.startup->info()->isVisible());
+            QVERIFY(!r.startup().info()->isVisible());
             QCOMPARE(dlg->comList1->count(), 6);
             QCOMPARE(dlg->comList1->itemText(2), QStringLiteral("Com 3"));
             QVERIFY(dlg->obRate[0]->isChecked());
             dlg->comList1->setCurrentIndex(2);
             QCOMPARE(dlg->lblDevice->text(), QStringLiteral("Com 3 opens simulated chain"));
             dlg->obRate[1]->setChecked(true);
-            connect(r.startup->info()->progressBar1, &QProgressBar::valueChanged, [&](int v) { progress << v; });
+            connect(r.startup().info()->progressBar1, &QProgressBar::valueChanged, [&](int v) { progress << v; });
             sawDialog = true;
             QTest::mouseClick(dlg->command1, Qt::LeftButton);
         });
         QVERIFY(r.run());
         QVERIFY(sawDialog);
-        QCOMPARE(r.state.portNumber, 3);
-        QCOMPARE(r.state.speedText, QStringLiteral("38400"));
+        QCOMPARE(r.startup().comChoice().portNumber, 3);
+        QCOMPARE(r.startup().comChoice().speedText, QStringLiteral("38400"));
         QCOMPARE(r.port.commPort(), 3);
         QCOMPARE(r.port.baudRate(), 38400);
         QCOMPARE(r.main->baudRateText->text(), QStringLiteral("38400"));
@@ -233,7 +281,7 @@ private Q_SLOTS:
         QVERIFY(!r.run());
         QVERIFY(!r.main->isVisible());
         QCOMPARE(r.statusReads, 0);
-        QVERIFY(!QFile::exists(r.dir.filePath(QStringLiteral("panel.ini"))));
+        QVERIFY(!QFile::exists(r.settingsFile()));
     }
 
     void silentCameraBoundsVersionCheck()
@@ -241,13 +289,15 @@ private Q_SLOTS:
         StartupRig r;
         r.chain.faults.silent.insert(1);
         QVERIFY(r.run());
-        const QStringList writes = hexWrites(r.takeWrites());
+        const QStringList writes = hexWrites(r.startupWrites);
         QCOMPARE(writes.count(QStringLiteral("81 09 00 02 FF")), Startup::kMaxAttempts);
-        QVERIFY(r.versionAnswers.isEmpty());
-        QCOMPARE(r.messages.boxes.size(), 1);
+        QVERIFY(r.identities.isEmpty());
         QCOMPARE(r.messages.boxes[0].title, QStringLiteral("Warning"));
         QVERIFY(r.messages.boxes[0].text.startsWith(QStringLiteral("Camera Version Check failed")));
         QCOMPARE(r.statusReads, 1);  // start-up goes on
+        // ... to a status read that finds the camera silent too
+        QCOMPARE(r.messages.boxes.size(), 2);
+        QCOMPARE(r.messages.boxes[1].text, QStringLiteral("Refresh Action Error !\nRefresh Action is Stopped."));
         QVERIFY(r.main->isVisible());
     }
 
@@ -263,17 +313,16 @@ private Q_SLOTS:
             QCOMPARE(p.width, 11895.0);
             QCOMPARE(p.height, 8220.0);
             QVERIFY(r.run());
-            QVERIFY(r.state.ptwShown && r.state.ptwLarge && r.state.ptwDocked);
+            const PanTiltFlags& flags = r.app->panTiltFlags;
+            QVERIFY(flags.shown && flags.large && flags.docked);
         }
         {
-            PanelState st;
-            st.portNumber = 2;
-            st.speedText = QStringLiteral("38400");
-            st.ptwShown = false;
-            st.ptwLarge = true;
-            st.ptwDocked = false;
+            PanTiltFlags flags;
+            flags.shown = false;
+            flags.large = true;
+            flags.docked = false;
             PanelSettings s(file);
-            s.save(Placement{1234, 567.5, 9000, 6000}, st);
+            s.save(Placement{1234, 567.5, 9000, 6000}, flags, ComChoice{2, QStringLiteral("38400")});
         }
         QSettings raw(file, QSettings::IniFormat);
         QCOMPARE(raw.value(QStringLiteral("Settings/MainTop")).toString(), QStringLiteral("567.5"));
@@ -287,25 +336,25 @@ private Q_SLOTS:
         QCOMPARE(p.left, 1234.0);
         QCOMPARE(p.top, 567.5);
         QCOMPARE(p.width, 9000.0);
-        PanelState st;
-        again.readPanTiltFlags(st);
-        QVERIFY(!st.ptwShown);
-        QVERIFY(st.ptwLarge);
-        QVERIFY(!st.ptwDocked);
+        PanTiltFlags flags;
+        again.readPanTiltFlags(flags);
+        QVERIFY(!flags.shown);
+        QVERIFY(flags.large);
+        QVERIFY(!flags.docked);
 
         // closing the main window saves what it shows
         StartupRig r;
         QVERIFY(r.run());
         r.main->move(150, 90);
         r.main->resize(700, 500);
-        r.state.ptwLarge = false;
+        r.app->panTiltFlags.large = false;
         r.main->close();
         QCOMPARE(r.ended, 1);
-        QSettings saved(r.dir.filePath(QStringLiteral("panel.ini")), QSettings::IniFormat);
+        QSettings saved(r.settingsFile(), QSettings::IniFormat);
         QCOMPARE(saved.value(QStringLiteral("Settings/MainWidth")).toDouble(), twips::fromPixels(700));
         QCOMPARE(saved.value(QStringLiteral("Settings/PTWSize")).toString(), QStringLiteral("False"));
         QCOMPARE(saved.value(QStringLiteral("Settings/CommPort")).toString(), QStringLiteral("0"));
-        QVERIFY(r.state.mainClosing);
+        QVERIFY(r.app->panTiltFlags.mainClosing);
     }
 
     void garbageSettingsGiveDefaults()
@@ -327,11 +376,11 @@ private Q_SLOTS:
         QCOMPARE(p.top, 300.0);
         QCOMPARE(p.width, 11895.0);
         QCOMPARE(p.height, 8220.0);
-        PanelState st;
-        s.readPanTiltFlags(st);
-        QVERIFY(st.ptwShown);
-        QVERIFY(!st.ptwLarge);
-        QVERIFY(st.ptwDocked);
+        PanTiltFlags flags;
+        s.readPanTiltFlags(flags);
+        QVERIFY(flags.shown);
+        QVERIFY(!flags.large);
+        QVERIFY(flags.docked);
     }
 
     void quitSavesNothingAndMinimisedKeepsPlacement()
@@ -341,18 +390,18 @@ private Q_SLOTS:
         r.main->action(QStringLiteral("Quit"))->trigger();
         r.main->close();
         QCOMPARE(r.ended, 0);
-        QVERIFY(!QFile::exists(r.dir.filePath(QStringLiteral("panel.ini"))));
+        QVERIFY(!QFile::exists(r.settingsFile()));
 
         StartupRig m;
         QVERIFY(m.run());
         {
-            QSettings raw(m.dir.filePath(QStringLiteral("panel.ini")), QSettings::IniFormat);
+            QSettings raw(m.settingsFile(), QSettings::IniFormat);
             raw.setValue(QStringLiteral("Settings/MainLeft"), QStringLiteral("4321"));
         }
         m.main->showMinimized();
         QTRY_VERIFY(m.main->isMinimized());
         m.main->close();
-        QSettings raw(m.dir.filePath(QStringLiteral("panel.ini")), QSettings::IniFormat);
+        QSettings raw(m.settingsFile(), QSettings::IniFormat);
         QCOMPARE(raw.value(QStringLiteral("Settings/MainLeft")).toString(), QStringLiteral("4321"));
         QCOMPARE(raw.value(QStringLiteral("Settings/PTWindow")).toString(), QStringLiteral("True"));
     }

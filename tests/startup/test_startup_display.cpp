@@ -3,6 +3,7 @@
 // offscreen platform cannot show this; the X server's own framebuffer can.
 #include "frm_main.h"
 #include "message_service.h"
+#include "panel_app.h"
 #include "panel_settings.h"
 #include "rigs.h"
 #include "startup.h"
@@ -37,6 +38,11 @@ public:
             m_now += seconds;
     }
     std::function<void()> onSleep;
+
+protected:
+    // Start-up waits by sleeping; no deadline of this clock ever falls due.
+    void arm(ClockTimer&, double) override {}
+    void disarm(ClockTimer&) override {}
 
 private:
     double m_now = 1000.0;
@@ -86,23 +92,24 @@ Shot look(FrmInfo& info)
 // Start-up over a chain that answers 0.7 s late, looking at the screen at
 // every wait with a new step or progress on the Information window.
 struct DisplayRig {
-    DisplayRig() : chain(models({QStringLiteral("quorin-p3")})), port(chain, clock), main(state, port, clock, messages),
-                   settings(dir.filePath(QStringLiteral("panel.ini")))
+    DisplayRig()
+        : chain(models({QStringLiteral("quorin-p3")})), port(chain, clock),
+          settings(dir.filePath(QStringLiteral("panel.ini"))), app(port, clock, messages, settings), main(app.main)
     {
         chain.faults.replyDelay = 0.7;  // start-up waits for every answer
         port.close();                   // start-up opens it
         clock.onSleep = [this] { lookOnce(); };
-        hooks.identifyModel = [this](const QByteArray&, const std::function<void()>&) { lookOnce(); };
-        hooks.readCameraStatus = [this] { lookOnce(); };
+        QObject::connect(&app.session, &CameraSession::identified, [this] { lookOnce(); });
+        QObject::connect(&app.session, &CameraSession::statusRead, [this] {
+            lookOnce();
+            if (onStatusRead)
+                onStatusRead();
+        });
     }
-    bool run()
-    {
-        startup = std::make_unique<Startup>(main, settings, hooks);
-        return startup->run();
-    }
+    bool run() { return app.startup.run(); }
     void lookOnce()
     {
-        FrmInfo* info = startup ? startup->info() : nullptr;
+        FrmInfo* info = app.startup.info();
         if (!info || !info->isVisible())
             return;
         if (!shots.isEmpty() && shots.last().subtitle == info->lbSubtitle->text()
@@ -130,16 +137,15 @@ struct DisplayRig {
         });
     }
 
-    PanelState state;
     WatchedClock clock;
     RecordingMessageService messages;
     sim::SimChain chain;
     sim::SimPort port;
-    FrmMain main;
     QTemporaryDir dir;
     PanelSettings settings;
-    StartupHooks hooks;
-    std::unique_ptr<Startup> startup;
+    PanelApp app;
+    FrmMain& main;
+    std::function<void()> onStatusRead;   // start-up's status read has come in
     QList<Shot> shots;
 };
 
@@ -164,9 +170,9 @@ private Q_SLOTS:
         connect(&timer, &QTimer::timeout, [&] { ++ticks; });
         timer.start(1);
         int ticksDuringStartup = -1;
-        r.hooks.readCameraStatus = [&] {
-            r.lookOnce();
-            ticksDuringStartup = ticks;
+        r.onStatusRead = [&] {
+            if (ticksDuringStartup < 0)
+                ticksDuringStartup = ticks;
         };
         QVERIFY(r.run());
 
@@ -208,7 +214,7 @@ private Q_SLOTS:
         r.port.chainComPort = 3;
         QTimer operatorTurn;  // a timer: it runs only where start-up hands over
         connect(&operatorTurn, &QTimer::timeout, [&] {
-            FrmOpen* dlg = r.startup ? r.startup->comSetting() : nullptr;
+            FrmOpen* dlg = r.app.startup.comSetting();
             if (!dlg || !dlg->isVisible())
                 return;
             operatorTurn.stop();

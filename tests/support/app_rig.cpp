@@ -2,15 +2,20 @@
 
 namespace peltro::test {
 
-AppRig::AppRig(const QStringList& names) : PanelRig(names), app(*main)
+PanelRig::PanelRig(const QStringList& names)
+    : ChainRig(names), settings(settingsDir.filePath(QStringLiteral("settings.ini"))),
+      app(std::make_unique<PanelApp>(port, clock, messages, settings)), main(&app->main), session(app->session)
 {
-    app.config.buildLabelTables();
+    // The lists start-up builds before any model is known.
+    fillStartupLabels(main->labels);
 }
 
-void AppRig::identify()
+PanelRig::~PanelRig() = default;
+
+void PanelRig::identify()
 {
-    sim::SimCamera& camera = chain.camera(state.cameraAddress);
-    app.config.identifyModel(camera.versionAnswer());
+    session.checkVersion([] {});
+    takeWrites();
 }
 
 namespace {

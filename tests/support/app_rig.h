@@ -1,19 +1,34 @@
 #pragma once
 
 #include "panel_app.h"
+#include "message_service.h"
 #include "rigs.h"
+
+#include <QTemporaryDir>
+#include <memory>
 
 namespace peltro::test {
 
-// The main window with everything that works on it, over the simulated
-// chain in virtual time.
-struct AppRig : PanelRig {
-    explicit AppRig(const QStringList& names = {QStringLiteral("quorin-p3")});
-    PanelApp app;
+// The whole panel over the simulated chain in virtual time: the session,
+// the main window as its view and every window beside it, with settings in
+// a file of the rig's own.
+struct PanelRig : ChainRig {
+    explicit PanelRig(const QStringList& names = {QStringLiteral("quorin-p3")});
+    ~PanelRig();
+    RecordingMessageService messages;
+    QTemporaryDir settingsDir;
+    PanelSettings settings;
+    std::unique_ptr<PanelApp> app;
+    FrmMain* main = nullptr;
+    CameraSession& session;
+    Link& link() { return session.link(); }
+    RefreshMachine& refresh() { return session.refresh(); }
 
-    // Start-up has run: labels built, model identified as start-up does it.
+    // Start-up has run as far as identification: camera 1 identified as
+    // start-up identifies it (its panel applied), nothing on the line since.
     void identify();
 };
+using AppRig = PanelRig;
 
 // The offscreen platform cannot move or raise windows or pass size hints on,
 // and says so on every call: quietPlatform() keeps those lines out of the

@@ -14,7 +14,7 @@ QList<ModelId> models(const QStringList& names)
 
 QString hex(const QByteArray& b)
 {
-    return Link::hexBytes(b).trimmed();
+    return hexBytes(b).trimmed();
 }
 
 QByteArray bytes(const char* hexText)
@@ -35,20 +35,21 @@ QList<QByteArray> ChainRig::takeWrites()
     return w;
 }
 
-LinkRig::LinkRig(const QStringList& names)
-    : ChainRig(names), link(state, port, clock), refresh(timer1, autoRefreshed, refreshOnce, link, messages),
-      sendText(link.traffic(), TrafficLog::Sent), recvText(link.traffic(), TrafficLog::Received)
+QStringList ChainRig::sent()
 {
+    QStringList out;
+    for (const QByteArray& w : takeWrites())
+        out << hex(w);
+    return out;
 }
 
-void LinkRig::setAutoRunning()
-{
-    refresh.toggleAuto();
-}
+SessionRig::SessionRig(const QStringList& names) : ChainRig(names), session(port, clock) {}
 
-PanelRig::PanelRig(const QStringList& names)
-    : ChainRig(names), main(std::make_unique<FrmMain>(state, port, clock, messages))
+void SessionRig::startUp()
 {
+    session.assignAddresses([] {});
+    session.checkVersion([] {});
+    takeWrites();
 }
 
 } // namespace peltro::test

@@ -5,7 +5,7 @@
 #include "alarm_packets.h"
 #include "camera_packets.h"
 #include "chain_packets.h"
-#include "link.h"
+#include "packet.h"
 #include "frm_pan_tilt.h"   // the controller's header needs the window whole
 #include "pan_tilt_controller.h"
 #include "packet_names.h"
@@ -21,12 +21,11 @@ using namespace peltro;
 
 namespace {
 
-QString nameOf(const QList<int>& packet)
+QString nameOf(const Packet& packet)
 {
-    const QByteArray bytes = Link::VarArrayToBytes(packet);
-    if (bytes.isEmpty())
+    if (!packet.isValid())
         qFatal("a test packet that cannot be built");
-    return panelPacketNames().name(bytes).value_or(QStringLiteral("(none)"));
+    return panelPacketNames().name(packet.bytes()).value_or(QStringLiteral("(none)"));
 }
 
 const HoldDef& hold(const char* name)
@@ -46,10 +45,12 @@ class TestPacketNames : public QObject {
 private Q_SLOTS:
     void byName_data()
     {
-        QTest::addColumn<QList<int>>("packet");
+        QTest::addColumn<QByteArray>("packet");
         QTest::addColumn<QString>("name");
-        auto row = [](const char* tag, const QList<int>& packet, const char* name) {
-            QTest::newRow(tag) << packet << QString::fromLatin1(name);
+        auto row = [](const char* tag, const Packet& packet, const char* name) {
+            if (!packet.isValid())
+                qFatal("a test packet that cannot be built: %s", tag);
+            QTest::newRow(tag) << packet.bytes() << QString::fromLatin1(name);
         };
         // Lens
         row("zoom slider", sliderPacket(2, sliderDef(QStringLiteral("ZoomSlider")), 0x2A0F), "ZoomSlider 0x2A0F");
@@ -94,7 +95,7 @@ private Q_SLOTS:
         // Pan-tilt and the windows
         row("drive", pantilt::drivePacket(1, 0x18, 0x14, pantilt::directDrive(1)), "Pan-tilt left up, speeds 18 14");
         row("drive stop", pantilt::drivePacket(1, 0x18, 0x18, pantilt::stopDrive(0)), "Pan-tilt stop, speeds 18 18");
-        row("drive of no direction", {0x81, 0x01, 0x06, 0x01, 0x18, 0x18, 0x07, 0x03, 0xFF}, "Command 01 06 01");
+        row("drive of no direction", Packet{0x81, 0x01, 0x06, 0x01, 0x18, 0x18, 0x07, 0x03, 0xFF}, "Command 01 06 01");
         row("home", pantilt::homePacket(1), "Pan-tilt home");
         row("position inquiry", pantilt::positionInquiry(1), "Pan-tilt position inquiry");
         row("alarm mode", alarm::modePacket(1, 12), "Alarm mode 0xC");
@@ -107,11 +108,11 @@ private Q_SLOTS:
     }
     void byName()
     {
-        QFETCH(QList<int>, packet);
+        QFETCH(QByteArray, packet);
         QFETCH(QString, name);
         // Names for unnamed packets are the decoder's; ask it as the view does.
         traffic::Decoder decoder(&panelPacketNames());
-        QCOMPARE(decoder.decode(traffic::Direction::Sent, Link::VarArrayToBytes(packet)).what, name);
+        QCOMPARE(decoder.decode(traffic::Direction::Sent, packet).what, name);
     }
 
     // Every control of the main window's tables has a name of its own for

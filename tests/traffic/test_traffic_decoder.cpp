@@ -279,14 +279,14 @@ private Q_SLOTS:
     // boxes show it (an operator command) or not (a silent exchange).
     void sessionFollowsTheLink()
     {
-        test::LinkRig r;
+        test::SessionRig r;
         PacketNames names;
         Session session(r.clock, &names);
-        session.attach(r.link);
-        r.link.SD(bytes("81 01 04 10 05 FF"), 1);
+        session.attach(r.link());
+        QCOMPARE(r.link().SD(Packet::fromBytes(bytes("81 01 04 10 05 FF")), SendMode::Command), SendResult::Sent);
         test::ChainRig::pump();
-        r.link.SD(bytes("81 09 00 02 FF"), 0);
-        QCOMPARE(r.link.WaitReply(10).size(), 10);
+        QCOMPARE(r.link().SD(Packet::fromBytes(bytes("81 09 00 02 FF")), SendMode::Silent), SendResult::Sent);
+        QCOMPARE(r.link().WaitReply(10).size(), 10);
         QStringList got;
         for (const Record& rec : session.records())
             got << directionText(rec.direction) + QLatin1Char(' ') + kindText(rec.kind) + QLatin1Char(' ') + hexForm(rec.bytes);
@@ -294,7 +294,7 @@ private Q_SLOTS:
                                               "Received Completion 90 51 FF", "Sent Inquiry 81 09 00 02 FF"}));
         QCOMPARE(got.size(), 5);
         QVERIFY(got.at(4).startsWith(QLatin1String("Received Inquiry answer 90 50 ")));
-        QVERIFY(!r.recvText.text().contains(hexForm(session.records().at(4).bytes)));
+        QVERIFY(!r.recvText().contains(hexForm(session.records().at(4).bytes)));
     }
 
     void fileRoundTrip()

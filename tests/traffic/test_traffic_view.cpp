@@ -4,16 +4,22 @@
 // that reads back.
 #include "app_rig.h"
 #include "frm_traffic.h"
+#include "save_job.h"
 #include "hold_button.h"
 #include "tick_action.h"
+#include "traffic_text.h"
 #include "traffic_session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QProgressDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -48,6 +54,15 @@ struct ViewRig : AppRig {
         }
         return out;
     }
+    // Runs the view's save to its end; true when the file was written.
+    static bool saved(FrmTraffic& w, const QString& path)
+    {
+        traffic::SaveJob* job = w.saveTo(path);
+        if (!job)
+            return false;
+        QSignalSpy finished(job, &traffic::SaveJob::finished);
+        return finished.wait(5000) && finished.at(0).at(0).toBool();
+    }
     // The rows from the one with these bytes on, count of them.
     static QStringList rowsFrom(FrmTraffic& w, const QString& bytes, int count)
     {
@@ -75,7 +90,10 @@ private Q_SLOTS:
         QAction* item = r.main->action(QStringLiteral("TrafficView"));
         QCOMPARE(item->text(), QStringLiteral("Decoded Traffic..."));
         QCOMPARE(item->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
-        QCOMPARE(r.main->menu(QStringLiteral("M_Tools"))->actions(), QList<QAction*>{item});
+        const QList<QAction*> tools = r.main->menu(QStringLiteral("M_Tools"))->actions();
+        QCOMPARE(tools.value(0), item);
+        QCOMPARE(tools.value(1), r.main->action(QStringLiteral("ComSetting")));
+        QCOMPARE(tools.value(1)->text(), QStringLiteral("Com Setting..."));
 
         FrmTraffic& w = r.open();
         QCOMPARE(w.windowTitle(), QStringLiteral("Decoded Traffic"));
@@ -119,11 +137,11 @@ private Q_SLOTS:
                               "Sent|1|81 01 04 07 00 FF|Command|ZoomTele/ZoomWide stop",
                               "Received|1|90 41 FF|Acknowledge|Acknowledge, socket 1",
                               "Received|1|90 51 FF|Completion|Completion, socket 1"}));
-        QCOMPARE(w.count->text(), QStringLiteral("%1 packets").arg(before + 6));
+        QCOMPARE(w.count->text(), QStringLiteral("%1 rows").arg(before + 6));
 
         // The status read's inquiries are there too, answered, though the
         // traffic boxes never show them.
-        r.main->ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         QCOMPARE(ViewRig::rowsFrom(w, QStringLiteral("81 09 7E 7E 00 FF"), 1),
                  QStringList{"Sent|1|81 09 7E 7E 00 FF|Inquiry|Lens block inquiry"});
         const QStringList answer = ViewRig::rowsFrom(w, QStringLiteral("81 09 7E 7E 00 FF"), 2);
@@ -139,7 +157,7 @@ private Q_SLOTS:
         ViewRig r({QStringLiteral("quorin-p3")});
         FrmTraffic& w = r.open();
         r.chain.faults.junk = QByteArray("\x12\x34\x56", 3);
-        r.main->link().SD(Link::VarArrayToBytes({0x81, 0x01, 0x04, 0x5B, 0x02, 0xFF}), 1);   // not a command it knows
+        QCOMPARE(r.link().SD(Packet{0x81, 0x01, 0x04, 0x5B, 0x02, 0xFF}, SendMode::Command), SendResult::Sent);   // not a command it knows
         ChainRig::pump();
         QCOMPARE(ViewRig::rowsFrom(w, QStringLiteral("81 01 04 5B 02 FF"), 3),
                  (QStringList{"Sent|1|81 01 04 5B 02 FF|Command|Command 01 04 5B",
@@ -165,7 +183,7 @@ private Q_SLOTS:
         for (const QString& row : commands)
             QCOMPARE(row.section(QLatin1Char('|'), 3, 3), QStringLiteral("Command"));
         QVERIFY(commands.contains(QStringLiteral("Sent|1|81 01 04 39 0A FF|Command|ShutterPriority")));
-        QCOMPARE(w.count->text(), QStringLiteral("%1 of %2 packets").arg(commands.size()).arg(all));
+        QCOMPARE(w.count->text(), QStringLiteral("%1 of %2 rows").arg(commands.size()).arg(all));
 
         w.cameraFilter->setCurrentText(QStringLiteral("2"));
         w.kindFilter->setCurrentText(QStringLiteral("Inquiries"));
@@ -198,18 +216,178 @@ private Q_SLOTS:
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("traffic.txt"));
-        QVERIFY(w.saveTo(path));
+        QVERIFY(ViewRig::saved(w, path));
         QString error;
         const auto loaded = Session::load(path, &error);
         QVERIFY2(loaded, qPrintable(error));
-        QCOMPARE(*loaded, r.app.decodedTraffic->records());
-        QCOMPARE(loaded->size(), 3);   // the command and its two replies
+        QCOMPARE(*loaded, r.app->decodedTraffic->records());
+        // Identification's version exchange, then the command and its two replies.
+        QStringList kinds;
+        for (const traffic::Record& rec : *loaded)
+            kinds << traffic::kindText(rec.kind);
+        QCOMPARE(kinds, (QStringList{"Inquiry", "Inquiry answer", "Command", "Acknowledge", "Completion"}));
         QVERIFY(r.messages.boxes.isEmpty());
 
-        QVERIFY(!w.saveTo(dir.filePath(QStringLiteral("no/such/folder/traffic.txt"))));
+        QVERIFY(!ViewRig::saved(w, dir.filePath(QStringLiteral("no/such/folder/traffic.txt"))));
         QCOMPARE(r.messages.boxes.size(), 1);
         QCOMPARE(r.messages.boxes.first().title, QStringLiteral("Warning"));
         QVERIFY(r.messages.boxes.first().text.startsWith(QLatin1String("The traffic could not be saved to ")));
+    }
+
+    // A control surface's event is a row of its own before the packets it
+    // caused, with a kind filter entry of its own, saved and read back.
+    void surfaceEventsShowBeforeTheirPackets()
+    {
+        ViewRig r;
+        FrmTraffic& w = r.open();
+        QCOMPARE(w.kindFilter->itemText(w.kindFilter->count() - 1), QStringLiteral("Control surfaces"));
+        const int before = w.list->model()->rowCount();
+        r.app->decodedTraffic->noteSurfaceEvent(QStringLiteral("Remote control"), QStringLiteral("10.0.0.7:9000"),
+                                               QStringLiteral("/peltro/cam/1/shutter priority"));
+        r.main->tick(QStringLiteral("ShutterPriority"))->trigger();
+        ChainRig::pump();
+        QCOMPARE(ViewRig::rows(w).mid(before),
+                 (QStringList{"Remote control|||Control surface|/peltro/cam/1/shutter priority (from 10.0.0.7:9000)",
+                              "Sent|1|81 01 04 39 0A FF|Command|ShutterPriority",
+                              "Received|1|90 41 FF|Acknowledge|Acknowledge, socket 1",
+                              "Received|1|90 51 FF|Completion|Completion, socket 1"}));
+
+        w.kindFilter->setCurrentText(QStringLiteral("Control surfaces"));
+        QCOMPARE(ViewRig::rows(w),
+                 QStringList{"Remote control|||Control surface|/peltro/cam/1/shutter priority (from 10.0.0.7:9000)"});
+        QCOMPARE(w.count->text(), QStringLiteral("1 of %1 rows").arg(before + 4));
+        // It belongs to no camera.
+        w.cameraFilter->setCurrentText(QStringLiteral("1"));
+        QCOMPARE(w.list->model()->rowCount(), 0);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("surface.txt"));
+        QVERIFY(ViewRig::saved(w, path));
+        QString error;
+        const auto loaded = Session::load(path, &error);
+        QVERIFY2(loaded, qPrintable(error));
+        QCOMPARE(*loaded, r.app->decodedTraffic->records());
+        QCOMPARE(loaded->at(before).surface, QStringLiteral("Remote control"));
+    }
+
+    // Past the bound the oldest rows go, and the window says how many went;
+    // the filters and their count go on with the rows that stay.
+    void droppedRowsAreCounted()
+    {
+        ViewRig r;
+        Session& session = *r.app->decodedTraffic;
+        FrmTraffic& w = r.open();
+        QVERIFY(w.dropped->isHidden());
+        QCOMPARE(w.dropped->objectName(), QStringLiteral("TrafficDropped"));
+        session.setLimit(8);
+        const qint64 before = session.dropped() + session.size();
+        w.kindFilter->setCurrentText(QStringLiteral("Commands"));
+        for (int i = 0; i < 4; ++i) {
+            session.recordSent(bytes("81 01 04 39 0A FF"));
+            session.recordReceived(bytes("90 41 FF 90 51 FF"));
+        }
+        QCOMPARE(session.size(), 8);
+        QCOMPARE(session.dropped(), before + 12 - 8);
+        QVERIFY(!w.dropped->isHidden());
+        QCOMPARE(w.dropped->text(), QStringLiteral("%1 older rows dropped").arg(before + 4));
+        QCOMPARE(w.dropped->toolTip(), QStringLiteral("Only the newest 8 rows are kept."));
+        // The last eight rows: two commands with their replies, and the
+        // completion and acknowledge of the one before.
+        QCOMPARE(ViewRig::rows(w), QStringList(2, QStringLiteral("Sent|1|81 01 04 39 0A FF|Command|ShutterPriority")));
+        QCOMPARE(w.count->text(), QStringLiteral("2 of 8 rows"));
+        w.kindFilter->setCurrentText(QStringLiteral("All kinds"));
+        QCOMPARE(w.count->text(), QStringLiteral("8 rows"));
+        QCOMPARE(ViewRig::rows(w).first(), QStringLiteral("Received|1|90 41 FF|Acknowledge|Acknowledge, socket 1"));
+
+        // The words for one.
+        ManualClock clock;
+        Session one(clock, nullptr);
+        one.setLimit(1);
+        one.noteSurfaceEvent(QStringLiteral("Keyboard"), {}, QStringLiteral("F1"));
+        one.noteSurfaceEvent(QStringLiteral("Keyboard"), {}, QStringLiteral("F2"));
+        FrmTraffic other(r.app->context, one);
+        QCOMPARE(other.dropped->text(), QStringLiteral("1 older row dropped"));
+        QCOMPARE(other.count->text(), QStringLiteral("1 row"));
+        other.kindFilter->setCurrentText(QStringLiteral("Commands"));
+        QCOMPARE(other.count->text(), QStringLiteral("0 of 1 row"));
+    }
+
+    // Following, the newest row stays in sight as the oldest go; not
+    // following, the rows in sight stay in sight.
+    void followAndStillAsRowsDrop()
+    {
+        ViewRig r;
+        quietPlatform();
+        ManualClock clock;
+        Session session(clock, nullptr);
+        session.setLimit(300);
+        FrmTraffic w(r.app->context, session);
+        w.resize(900, 400);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto feed = [&](int n) {
+            for (int i = 0; i < n; ++i) {
+                session.noteSurfaceEvent(QStringLiteral("Gamepad"), {}, QStringLiteral("event %1").arg(session.endSequence()));
+                clock.advance(0.001);
+            }
+            QCoreApplication::processEvents();
+        };
+        auto topWhat = [&w] {
+            const QModelIndex top = w.list->indexAt(QPoint(2, 2));
+            return top.sibling(top.row(), Session::WhatColumn).data().toString();
+        };
+        feed(400);
+        QCOMPARE(session.size(), 300);
+        QVERIFY(w.list->verticalScrollBar()->maximum() > 100);
+        QCOMPARE(w.list->verticalScrollBar()->value(), w.list->verticalScrollBar()->maximum());
+
+        w.follow->setChecked(false);
+        w.list->verticalScrollBar()->setValue(100);
+        QCoreApplication::processEvents();
+        const QString seen = topWhat();
+        QCOMPARE(seen, QStringLiteral("event 200"));
+        feed(50);   // 50 rows go from above what is in sight
+        QCOMPARE(topWhat(), seen);
+        QCOMPARE(w.list->verticalScrollBar()->value(), 50);
+        feed(80);   // what was in sight is gone: the list shows the oldest there are
+        QCOMPARE(w.list->verticalScrollBar()->value(), 0);
+        QCOMPARE(topWhat(), QStringLiteral("event 230"));
+
+        w.follow->setChecked(true);
+        feed(10);
+        QCOMPARE(w.list->verticalScrollBar()->value(), w.list->verticalScrollBar()->maximum());
+        loudPlatform();
+    }
+
+    // The Save As button asks for a place, and the file comes in steps with
+    // a progress dialog; the button waits meanwhile.
+    void saveAsAsksThenStreams()
+    {
+        ViewRig r;
+        FrmTraffic& w = r.open();
+        r.main->tick(QStringLiteral("ShutterPriority"))->trigger();
+        ChainRig::pump();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("asked.txt"));
+        w.save->click();
+        auto* dialog = w.findChild<QFileDialog*>(QStringLiteral("TrafficSaveDialog"));
+        QVERIFY(dialog);
+        dialog->selectFile(path);
+        QVERIFY(QMetaObject::invokeMethod(dialog, "accept"));
+        traffic::SaveJob* job = w.saving();
+        QVERIFY(job);
+        QVERIFY(!w.save->isEnabled());
+        QVERIFY(w.findChild<QProgressDialog*>(QStringLiteral("TrafficSaveProgress")));
+        QVERIFY(!w.saveTo(dir.filePath(QStringLiteral("second.txt"))));   // one at a time
+        QSignalSpy finished(job, &traffic::SaveJob::finished);
+        QVERIFY(finished.wait(5000));
+        QVERIFY(w.save->isEnabled());
+        QString error;
+        const auto loaded = Session::load(path, &error);
+        QVERIFY2(loaded, qPrintable(error));
+        QCOMPARE(*loaded, r.app->decodedTraffic->records());
+        QTRY_VERIFY(!w.findChild<QProgressDialog*>(QStringLiteral("TrafficSaveProgress")));
+        QVERIFY(r.messages.boxes.isEmpty());
     }
 };
 

@@ -1,9 +1,12 @@
+#include "caption_fit.h"
 #include "hold_button.h"
 #include "message_service.h"
 #include "option_button.h"
 #include "speed_box.h"
+#include "traffic_text.h"
 #include "value_slider.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QMenu>
 #include <QScopeGuard>
@@ -125,6 +128,20 @@ QList<int> values(const QSignalSpy& spy)
 class TestWidgets : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A history box shows the log's last thousand characters, each packet on
+    // a line of its own.
+    void trafficBoxShowsTheLog()
+    {
+        TrafficLog log;
+        TrafficText box(log, TrafficLog::Sent);
+        log.append(TrafficLog::Sent, QString(995, 'x'));
+        log.append(TrafficLog::Sent, QStringLiteral("81 01 04 07 02 FF ") + TrafficLog::kLineEnd);
+        log.cut(TrafficLog::Sent);
+        log.publish(TrafficLog::Sent);
+        QCOMPARE(box.text().size(), 1000);
+        QVERIFY(box.toPlainText().endsWith(QStringLiteral("81 01 04 07 02 FF \n")));
+    }
+
     void sliderDragReportsEachPosition()
     {
         ProbeSlider slider(0, 15, 3);
@@ -434,6 +451,48 @@ private Q_SLOTS:
         click(1);
         QCOMPARE(selected.count(), 4);
         QCOMPARE(group.selectedIndex(), -1);
+    }
+
+    // A caption wider than its fixed-size button gets a smaller font until it
+    // fits; one that fits keeps its font; none shrinks below three quarters.
+    void captionsFitTheirButtons_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("textShare");   // caption width to the room, in percent, before fitting
+        QTest::addColumn<bool>("fits");       // after fitting
+        QTest::addColumn<bool>("shrunk");
+        QTest::newRow("button, fits") << "button" << 90 << true << false;
+        QTest::newRow("button, a little wide") << "button" << 105 << true << true;
+        QTest::newRow("button, far too wide") << "button" << 180 << false << true;
+        QTest::newRow("check box, a little wide") << "check" << 110 << true << true;
+    }
+    void captionsFitTheirButtons()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, textShare);
+        QFETCH(bool, fits);
+        QFETCH(bool, shrunk);
+        QWidget window;
+        QAbstractButton* b = kind == QLatin1String("check") ? static_cast<QAbstractButton*>(new QCheckBox(&window))
+                                                            : new QPushButton(&window);
+        QFont font = b->font();
+        font.setPointSizeF(10);
+        b->setFont(font);
+        b->setText(QStringLiteral("Right-Direct"));
+        // A width that leaves the caption textShare percent of its room.
+        b->resize(200, 24);
+        const int extra = 200 - captionRoom(b);
+        b->resize(captionWidth(b) * 100 / textShare + extra, 24);
+        QVERIFY(qAbs(captionWidth(b) * 100 / captionRoom(b) - textShare) <= 2);
+        fitCaption(b);
+        QCOMPARE(captionWidth(b) <= captionRoom(b), fits);
+        QCOMPARE(b->font().pointSizeF() < 10, shrunk);
+        QVERIFY(b->font().pointSizeF() >= 7.5);
+        if (fits && shrunk) {   // no more than it takes
+            QFont larger = b->font();
+            larger.setPointSizeF(larger.pointSizeF() + 0.5);
+            QVERIFY(QFontMetricsF(larger).horizontalAdvance(b->text()) > captionRoom(b));
+        }
     }
 };
 

@@ -2,7 +2,6 @@
 // two power-off dialogs: their packets, how they read the camera's answers
 // (a missing answer included), what they refuse, and what they do to auto
 // refresh and the docking check while they are open and when they close.
-#include "alarm_check.h"
 #include "alarm_packets.h"
 #include "frm_md.h"
 #include "frm_power_off.h"
@@ -62,10 +61,10 @@ private Q_SLOTS:
     void alarmWindowContent()
     {
         AlarmRig r;
-        r.state.alarmMode = 12;
-        r.state.alarmDayLevel = 0x2A;
-        r.state.alarmNightLevel = 0xF00;
-        r.state.alarmCurrentLevel = 0x7;
+        r.session.alarm().mode = 12;
+        r.session.alarm().dayLevel = 0x2A;
+        r.session.alarm().nightLevel = 0xF00;
+        r.session.alarm().currentLevel = 0x7;
         r.showMain();
         FrmMD& w = r.openAlarm();
         QCOMPARE(w.windowTitle(), QStringLiteral("Alarm"));
@@ -138,15 +137,15 @@ private Q_SLOTS:
             AlarmRig::click(&w, a[0] == QLatin1String("display") ? "cmdDisplay" : "cmdMDdisplayOFF");
         }
         QCOMPARE(r.sent(), QStringList{packet});
-        const PanelState& st = r.state;
+        const AlarmSettings& st = r.session.alarm();
         QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5%6%7")
-                     .arg(int(st.alarmOn))
-                     .arg(st.alarmMode)
-                     .arg(st.alarmDayLevel)
-                     .arg(st.alarmNightLevel)
-                     .arg(int(st.alarmModeKnown))
-                     .arg(int(st.dayLevelKnown))
-                     .arg(int(st.nightLevelKnown)),
+                     .arg(int(st.on))
+                     .arg(st.mode)
+                     .arg(st.dayLevel)
+                     .arg(st.nightLevel)
+                     .arg(int(st.modeKnown))
+                     .arg(int(st.dayKnown))
+                     .arg(int(st.nightKnown)),
                  after);
         // The window keeps its own log; the main window's history stays empty.
         QCOMPARE(AlarmRig::log(w), packet + QStringLiteral(" \r\n"));
@@ -207,16 +206,16 @@ private Q_SLOTS:
                      .arg(w.opMDon->isChecked() ? "ON" : "OFF")
                      .arg(w.txtMDdayR->text(), w.txtMDnightR->text(), w.txtMDc->text()),
                  shown);
-        const PanelState& st = r.state;
+        const AlarmSettings& st = r.session.alarm();
         QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 %6%7%8")
-                     .arg(int(st.alarmOn))
-                     .arg(st.alarmMode)
-                     .arg(st.alarmDayLevel)
-                     .arg(st.alarmNightLevel)
-                     .arg(st.alarmCurrentLevel)
-                     .arg(int(st.alarmModeKnown))
-                     .arg(int(st.dayLevelKnown))
-                     .arg(int(st.nightLevelKnown)),
+                     .arg(int(st.on))
+                     .arg(st.mode)
+                     .arg(st.dayLevel)
+                     .arg(st.nightLevel)
+                     .arg(st.currentLevel)
+                     .arg(int(st.modeKnown))
+                     .arg(int(st.dayKnown))
+                     .arg(int(st.nightKnown)),
                  held);
         QCOMPARE(r.boxTexts(), refused ? QStringList{kNoValidAnswer} : QStringList{});
         // The inquiry is in the window's log, the answer in the response box;
@@ -278,20 +277,33 @@ private Q_SLOTS:
         QCOMPARE(r.boxTexts(), QStringList{QStringLiteral("The %1 level must be three hexadecimal digits, 000 to FFF."
                                                           "\nNothing was sent.")
                                                .arg(which)});
-        QVERIFY(!r.state.dayLevelKnown && !r.state.nightLevelKnown);
+        QVERIFY(!r.session.alarm().dayKnown && !r.session.alarm().nightKnown);
     }
 
+    // The operator types into the read-back boxes: "Now" emptied, or a
+    // level of his own, is what "Now Value Set" takes.
     void nowValueSet()
     {
         AlarmRig r;
         FrmMD& w = r.openAlarm();
-        w.txtMDc->clear();
+        auto retype = [](QLineEdit* box, const QString& text) {
+            box->setFocus();
+            box->end(false);
+            for (qsizetype n = box->text().size(); n > 0; --n)
+                QTest::keyClick(box, Qt::Key_Backspace);
+            QTest::keyClicks(box, text);
+        };
+        retype(w.txtMDc, {});
+        QCOMPARE(w.txtMDc->text(), QString());
         AlarmRig::click(&w, "Command1_0");   // an empty "Now" changes nothing
         QCOMPARE(w.txtMDday->text(), QStringLiteral("000"));
-        w.txtMDc->setText(QStringLiteral("789"));
+        retype(w.txtMDc, QStringLiteral("789"));
         AlarmRig::click(&w, "Command1_0");
         AlarmRig::click(&w, "Command1_1");
         QCOMPARE(QStringList({w.txtMDday->text(), w.txtMDnight->text()}), QStringList({"789", "789"}));
+        retype(w.txtMDdayR, QStringLiteral("ABC"));
+        retype(w.txtMDnightR, QStringLiteral("12"));
+        QCOMPARE(QStringList({w.txtMDdayR->text(), w.txtMDnightR->text()}), QStringList({"ABC", "12"}));
         QVERIFY(r.sent().isEmpty());
     }
 
@@ -304,7 +316,7 @@ private Q_SLOTS:
         r.messages.askAnswer = false;
         AlarmRig::click(&w, "cmdMDstart");
         QVERIFY(r.sent().isEmpty());
-        QVERIFY(!r.state.alarmOn);
+        QVERIFY(!r.session.alarm().on);
         QCOMPARE(r.messages.boxes.size(), 1);
         QCOMPARE(r.messages.boxes[0].title, QStringLiteral("AutoRefresh Warning"));
         QCOMPARE(r.messages.boxes[0].text, QStringLiteral("After set this mode, Auto Refresh function will be off."));
@@ -313,7 +325,7 @@ private Q_SLOTS:
         r.messages.askAnswer = true;
         AlarmRig::click(&w, "cmdMDstart");
         QCOMPARE(r.sent(), QStringList{"81 01 04 6B 02 FF"});
-        QVERIFY(r.state.alarmOn);
+        QVERIFY(r.session.alarm().on);
         // Switching off asks nothing.
         AlarmRig::click(&w, "OpMDoff");
         AlarmRig::click(&w, "cmdMDstart");
@@ -368,19 +380,19 @@ private Q_SLOTS:
         r.camera().alarmMode = 12;
         r.camera().alarmDayLevel = 0x300;
         r.camera().alarmNightLevel = 0x100;
-        r.state.alarmOn = true;   // as the status read found it
+        r.session.alarm().on = true;   // as the status read found it
 
         FrmMD* w = &r.openAlarm();   // not read yet: checked
         QCOMPARE(r.sent(), QStringList({"81 09 04 6B FF", "81 09 04 6C FF", "81 09 04 6D FF"}));
         QCOMPARE(w->comboSetMD->currentIndex(), 12);
         QCOMPARE(w->txtMDday->text(), QStringLiteral("300"));
-        QVERIFY(r.state.alarmSettingsRead);
+        QVERIFY(r.session.alarm().settingsRead);
         w->close();
         AlarmRig::unload();
 
         w = &r.openAlarm();   // read: no check, and the flag is cleared
         QVERIFY(r.sent().isEmpty());
-        QVERIFY(!r.state.alarmSettingsRead);
+        QVERIFY(!r.session.alarm().settingsRead);
         w->close();
         AlarmRig::unload();
         r.openAlarm().close();   // ... so the third opening checks again
@@ -390,13 +402,13 @@ private Q_SLOTS:
     void alarmCheckIsBounded()
     {
         AlarmRig r;
-        r.state.alarmOn = true;
+        r.session.alarm().on = true;
         r.chain.faults.silent.insert(1);
         r.messages.keepOpen = true;
         r.trigger("MotionDetecter");
         QCOMPARE(r.sent(), QStringList(7, QStringLiteral("81 09 04 6B FF")));
         QCOMPARE(r.boxTexts(), QStringList{kNoAlarmAnswer});
-        QVERIFY(!r.state.alarmSettingsRead);
+        QVERIFY(!r.session.alarm().settingsRead);
         // The window opens once the operator has read the warning; meanwhile
         // the timers stay held.
         FrmMD* w = r.window<FrmMD>("FrmMD");
@@ -413,11 +425,11 @@ private Q_SLOTS:
         AlarmRig r;
         r.camera().alarmOn = false;
         r.camera().alarmMode = 13;
-        r.state.alarmOn = true;
-        QVERIFY(!CheckAlarmStatus(r.main->link(), r.state));
+        r.session.alarm().on = true;
+        QVERIFY(!r.session.readAlarmSettings());
         QCOMPARE(r.sent(), QStringList{"81 09 04 6B FF"} + QStringList(7, QStringLiteral("81 09 04 6C FF")));
-        QVERIFY(!r.state.alarmOn && !r.state.alarmSettingsRead);
-        QCOMPARE(r.state.alarmMode, 0);
+        QVERIFY(!r.session.alarm().on && !r.session.alarm().settingsRead);
+        QCOMPARE(r.session.alarm().mode, 0);
         QCOMPARE(r.port.rThreshold(), 1);
     }
 
@@ -451,11 +463,11 @@ private Q_SLOTS:
         QCOMPARE(alarm::nightTimerReason(alarm::nightTimerCheck(alarmOn, mode, day, night)), refusal);
 
         AlarmRig r;
-        r.state.alarmSettingsRead = true;
-        r.state.alarmOn = alarmOn;
-        r.state.alarmMode = std::uint8_t(mode);
-        r.state.alarmDayLevel = day;
-        r.state.alarmNightLevel = night;
+        r.session.alarm().settingsRead = true;
+        r.session.alarm().on = alarmOn;
+        r.session.alarm().mode = std::uint8_t(mode);
+        r.session.alarm().dayLevel = day;
+        r.session.alarm().nightLevel = night;
         r.trigger("NightPowerOff");
         FrmPowerOff* dialog = r.powerOff("FrmNightPOff");
         if (refusal.isEmpty()) {
@@ -541,11 +553,11 @@ private Q_SLOTS:
         AlarmRig r;
         r.camera().autoPowerOffMinutes = r.camera().nightPowerOffMinutes = 7;
         const bool night = dialog == QLatin1String("night");
-        r.state.alarmSettingsRead = true;
-        r.state.alarmOn = true;
-        r.state.alarmMode = 12;
-        r.state.alarmDayLevel = 2;
-        r.state.alarmNightLevel = 1;
+        r.session.alarm().settingsRead = true;
+        r.session.alarm().on = true;
+        r.session.alarm().mode = 12;
+        r.session.alarm().dayLevel = 2;
+        r.session.alarm().nightLevel = 1;
         r.trigger(night ? "NightPowerOff" : "AutoPowerOff");
         r.takeWrites();
         FrmPowerOff* d = r.powerOff(night ? "FrmNightPOff" : "FrmAutoPOff");
@@ -654,11 +666,11 @@ private Q_SLOTS:
         QFETCH(QString, after);
         AlarmRig r;
         const bool night = dialog == QLatin1String("night");
-        r.state.alarmSettingsRead = true;
-        r.state.alarmOn = true;
-        r.state.alarmMode = 12;
-        r.state.alarmDayLevel = 2;
-        r.state.alarmNightLevel = 1;
+        r.session.alarm().settingsRead = true;
+        r.session.alarm().on = true;
+        r.session.alarm().mode = 12;
+        r.session.alarm().dayLevel = 2;
+        r.session.alarm().nightLevel = 1;
         if (autoOn)
             r.autoOn();
         r.trigger(night ? "NightPowerOff" : "AutoPowerOff");

@@ -1,11 +1,11 @@
 // The two privacy windows: their packets byte for byte on the addressed
 // camera, the mask and colour tables, the automatic zone sets, every refusal
 // of a field that cannot be sent, and their place among the link's exchanges.
-#include "app_rig.h"
 #include "frm_privacy.h"
 #include "frm_privacy_a.h"
 #include "privacy_packets.h"
 #include "privacy_windows.h"
+#include "window_rig.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,34 +22,27 @@ using namespace peltro::test;
 namespace {
 
 // Three cameras with the 24 masks (TAMIRO-K9B) or the six zones (TAMIRO-K5A).
-struct PrivacyRig : AppRig {
+struct PrivacyRig : WindowRig {
     explicit PrivacyRig(const QString& model = QStringLiteral("tamiro-k9b"), int address = 1)
-        : AppRig({model, model, model})
+        : WindowRig({model, model, model})
     {
-        state.cameraAddress = address;
+        session.setAddress(address);
     }
 
     FrmPrivacy& masks()
     {
         main->action(QStringLiteral("SettingZones"))->trigger();
-        return *app.privacy->privacy();
+        return *app->privacy().privacy();
     }
     FrmPrivacyA& zones()
     {
         main->action(QStringLiteral("PrivacyAv"))->trigger();
-        return *app.privacy->privacyA();
+        return *app->privacy().privacyA();
     }
     template <typename T> static T* in(QWidget& w, const QString& name) { return requireChild<T>(&w, name); }
     static void click(QWidget& w, const QString& name) { QTest::mouseClick(in<QAbstractButton>(w, name), Qt::LeftButton); }
     static void setText(QWidget& w, const QString& name, const QString& text) { in<QLineEdit>(w, name)->setText(text); }
 
-    QStringList sent()
-    {
-        QStringList out;
-        for (const QByteArray& w : takeWrites())
-            out << hex(w);
-        return out;
-    }
     QStringList messageTexts()
     {
         QStringList out;
@@ -99,8 +92,8 @@ private Q_SLOTS:
     {
         QFETCH(int, mask);
         QFETCH(QString, m3m2m1m0);
-        const QList<int> packet = privacy::maskDisplayPacket(1, only({mask}));
-        QCOMPARE(hex(Link::VarArrayToBytes(packet.mid(4, 4))), m3m2m1m0);
+        const Packet packet = privacy::maskDisplayPacket(1, only({mask}));
+        QCOMPARE(hex(packet.bytes().mid(4, 4)), m3m2m1m0);
         QCOMPARE(privacy::maskLetter(mask), QString(QChar(u'A' + mask)));
     }
 
@@ -108,8 +101,8 @@ private Q_SLOTS:
     {
         privacy::MaskSet all;
         all.fill(true);
-        QCOMPARE(hex(Link::VarArrayToBytes(privacy::maskDisplayPacket(1, all))), QStringLiteral("81 01 04 77 3F 3F 3F 3F FF"));
-        QCOMPARE(hex(Link::VarArrayToBytes(privacy::maskDisplayPacket(1, {}))), QStringLiteral("81 01 04 77 00 00 00 00 FF"));
+        QCOMPARE(privacy::maskDisplayPacket(1, all).hex().trimmed(), QStringLiteral("81 01 04 77 3F 3F 3F 3F FF"));
+        QCOMPARE(privacy::maskDisplayPacket(1, {}).hex().trimmed(), QStringLiteral("81 01 04 77 00 00 00 00 FF"));
     }
 
     void colourCodesWithHalf()
@@ -120,10 +113,10 @@ private Q_SLOTS:
         for (int c = 0; c < names.size(); ++c) {
             for (bool half : {false, true}) {
                 const int expected = c + (half ? 0x10 : 0);
-                const QList<int> first = privacy::maskColourPacket(1, {}, c, half, 0, false);
-                const QList<int> second = privacy::maskColourPacket(1, {}, 0, false, c, half);
-                QCOMPARE(first.mid(8, 2), QList<int>({expected, 0x00}));
-                QCOMPARE(second.mid(8, 2), QList<int>({0x00, expected}));
+                const Packet first = privacy::maskColourPacket(1, {}, c, half, 0, false);
+                const Packet second = privacy::maskColourPacket(1, {}, 0, false, c, half);
+                QCOMPARE(std::pair(first.at(8), first.at(9)), std::pair(expected, 0x00));
+                QCOMPARE(std::pair(second.at(8), second.at(9)), std::pair(0x00, expected));
             }
         }
     }
@@ -395,13 +388,13 @@ private Q_SLOTS:
     {
         PrivacyRig r;
         FrmPrivacy& w = r.masks();
-        r.state.statusReadBusy = true;
+        r.link().setExchangeRunning(true);   // a status read holds the line
         PrivacyRig::click(w, QStringLiteral("CmdGridOn"));
         QCOMPARE(r.sent(), QStringList());
         QVERIFY(PrivacyRig::in<TrafficText>(w, QStringLiteral("PrivacySetTxt"))->text().isEmpty());
-        r.state.statusReadBusy = false;
+        r.link().setExchangeRunning(false);
 
-        r.main->refresh().toggleAuto();
+        r.autoOn();
         QVERIFY(r.main->timer1->isActive());
         r.port.chain().faults.replyDelay = 0.2;
         PrivacyRig::click(w, QStringLiteral("CmdGridOn"));
@@ -431,7 +424,7 @@ private Q_SLOTS:
         QVERIFY(w.isWindow() && w.isVisible() && !w.isModal());
         QCOMPARE(w.windowTitle(), QStringLiteral("PrivacyZone Setting"));
         QTimer* timer = PrivacyRig::in<QTimer>(w, QStringLiteral("Timer2"));
-        QVERIFY(timer->isActive());
+        QVERIFY(!timer->isActive());
         QCOMPARE(timer->interval(), 1000);
         for (int i = 0; i < 24; ++i)
             QCOMPARE(PrivacyRig::in<QLineEdit>(w, QStringLiteral("Zones_%1").arg(i))->text(), QStringLiteral("0"));
@@ -487,6 +480,37 @@ private Q_SLOTS:
         QVERIFY(!r.chain.camera(address == 1 ? 2 : 1).state.zonesOn);
     }
 
+    // Opening the window leaves the camera's zones alone: the automatic sets
+    // wait for SettingMode, which then switches them on and off.
+    void openingKeepsTheCameraZones()
+    {
+        PrivacyRig r(QStringLiteral("tamiro-k5a"));
+        sim::CameraState& camera = r.chain.camera(1).state;
+        camera.zones[0] = {1, 2, 3, 4};
+        camera.zones[5] = {0xA, 0xB, 1, 1};
+        const auto before = camera.zones;
+        FrmPrivacyA& w = r.zones();
+        QTimer* timer = PrivacyRig::in<QTimer>(w, QStringLiteral("Timer2"));
+        auto* mode = PrivacyRig::in<QPushButton>(w, QStringLiteral("SettingMode"));
+        ChainRig::pump();
+        QVERIFY(!timer->isActive());
+        QCOMPARE(mode->text(), QString());
+        QCOMPARE(r.sent(), QStringList());
+        QCOMPARE(camera.zones, before);
+
+        QTest::mouseClick(mode, Qt::LeftButton);
+        QCOMPARE(mode->text(), QStringLiteral("ON"));
+        QVERIFY(timer->isActive());
+        QMetaObject::invokeMethod(timer, "timeout");
+        ChainRig::pump();
+        QCOMPARE(r.sent().size(), 3);
+        QCOMPARE(camera.zones, decltype(before){});   // what the boxes say: zeros
+
+        QTest::mouseClick(mode, Qt::LeftButton);
+        QCOMPARE(mode->text(), QStringLiteral("OFF"));
+        QVERIFY(!timer->isActive());
+    }
+
     void automaticSetsThreePerTick()
     {
         PrivacyRig r(QStringLiteral("tamiro-k5a"));
@@ -502,7 +526,7 @@ private Q_SLOTS:
         ChainRig::pump();
         QCOMPARE(r.main->recvText->text().count(QStringLiteral("51 FF")), 3);
 
-        // The switch: "ON" keeps the timer, "OFF" stops it, and so on.
+        // The switch: "ON" starts the timer, "OFF" stops it, and so on.
         auto* mode = PrivacyRig::in<QPushButton>(w, QStringLiteral("SettingMode"));
         QStringList seen;
         for (int i = 0; i < 3; ++i) {
@@ -547,7 +571,11 @@ private Q_SLOTS:
     void zonesOnAModelWithout()
     {
         PrivacyRig r(QStringLiteral("tamiro-k9b"));
-        PrivacyRig::click(r.zones(), QStringLiteral("CmdPrivacyOn"));
+        // The panel offers no zones for this model; opened all the same, the
+        // camera refuses them.
+        QVERIFY(!r.main->action(QStringLiteral("PrivacyAv"))->isEnabled());
+        r.app->privacy().PrivacyAv();
+        PrivacyRig::click(*r.app->privacy().privacyA(), QStringLiteral("CmdPrivacyOn"));
         ChainRig::pump();
         QCOMPARE(r.main->recvText->text(), QStringLiteral("90 60 02 FF \r\n"));
     }

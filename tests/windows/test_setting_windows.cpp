@@ -1,12 +1,12 @@
 // The clock, camera-ID, effect-level and factory-setting windows: their
 // controls, packets, refusals of what cannot be sent, the timers they stop
 // and give back, and what the simulated camera makes of their packets.
-#include "app_rig.h"
 #include "setting_packets.h"
 #include "setting_windows.h"
 #include "speed_box.h"
 #include "traffic_text.h"
 #include "twips.h"
+#include "window_rig.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -20,14 +20,6 @@ using namespace peltro::test;
 
 namespace {
 
-QStringList sentHex(ChainRig& r)
-{
-    QStringList out;
-    for (const QByteArray& w : r.takeWrites())
-        out << hex(w);
-    return out;
-}
-
 template <typename T> T* child(QWidget* window, const char* name)
 {
     return requireChild<T>(window, QString::fromLatin1(name));
@@ -38,9 +30,9 @@ void click(QWidget* window, const char* name)
     QTest::mouseClick(child<QPushButton>(window, name), Qt::LeftButton);
 }
 
-SettingWindows& windows(AppRig& r)
+SettingWindows& windows(WindowRig& r)
 {
-    return *r.app.settings;
+    return r.app->settings();
 }
 
 QPoint besideMain(FrmMain& main)
@@ -58,7 +50,7 @@ private Q_SLOTS:
 
     void clockWindow()
     {
-        AppRig r({QStringLiteral("tamiro-j1a")});
+        WindowRig r({QStringLiteral("tamiro-j1a")});
         windows(r).currentDateTime = [] { return QDateTime(QDate(2009, 3, 7), QTime(9, 5, 41)); };
         r.main->action(QStringLiteral("SetTimeDate"))->trigger();
         FrmSetDT* w = windows(r).setDT();
@@ -81,8 +73,8 @@ private Q_SLOTS:
 
         click(w, "OK");
         QVERIFY(!w->isVisible());
-        QCOMPARE(sentHex(r), QStringList{"81 01 04 70 00 09 00 03 00 07 00 09 00 05 FF"});
-        AppRig::pump();
+        QCOMPARE(r.sent(), QStringList{"81 01 04 70 00 09 00 03 00 07 00 09 00 05 FF"});
+        WindowRig::pump();
         const sim::CameraState& cam = r.chain.camera(1).state;
         QCOMPARE((QList<int>{cam.clockYear, cam.clockMonth, cam.clockDay, cam.clockHour, cam.clockMinute}),
                  (QList<int>{9, 3, 7, 9, 5}));
@@ -97,7 +89,7 @@ private Q_SLOTS:
             QTest::mouseClick(month->findChild<QToolButton*>(QStringLiteral("down")), Qt::LeftButton);
         QCOMPARE(child<QLineEdit>(w, "Month")->text(), QStringLiteral("5"));
         click(w, "OK");
-        QCOMPARE(sentHex(r), QStringList{"81 01 04 70 03 01 00 05 03 01 02 03 05 09 FF"});
+        QCOMPARE(r.sent(), QStringList{"81 01 04 70 03 01 00 05 03 01 02 03 05 09 FF"});
 
         // Cancel hides the window and sends nothing.
         r.main->action(QStringLiteral("SetTimeDate"))->trigger();
@@ -126,7 +118,7 @@ private Q_SLOTS:
         QFETCH(QString, box);
         QFETCH(QString, text);
         QFETCH(QString, message);
-        AppRig r({QStringLiteral("tamiro-j1a")});
+        WindowRig r({QStringLiteral("tamiro-j1a")});
         r.main->action(QStringLiteral("SetTimeDate"))->trigger();
         FrmSetDT* w = windows(r).setDT();
         requireChild<QLineEdit>(w, box)->setText(text);
@@ -144,13 +136,12 @@ private Q_SLOTS:
 
     void cameraIdWindow()
     {
-        AppRig r({QStringLiteral("tamiro-k9b")});
+        WindowRig r({QStringLiteral("tamiro-k9b")});
         FrmMain& m = *r.main;
         m.show();
         m.move(100, 80);
-        r.identify();
         r.chain.camera(1).state.cameraId = 321;
-        m.ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         QCOMPARE(m.cameraIdText->text(), QStringLiteral("321"));
         m.autoRefreshed->click();
         m.timer2->start();
@@ -164,17 +155,18 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(w, "LblID")->text(), QStringLiteral("Camera ID ( 0 - 65535 )"));
         QCOMPARE(w->pos(), besideMain(m));
         QCOMPARE(child<QLineEdit>(w, "ID")->text(), QStringLiteral("321"));
-        // Auto refresh and the pan-tilt window's timer stay off while it is open.
+        // Auto refresh and the pan-tilt window's timer stay off while it is
+        // open; the toggle is left as it was, behind the modal window.
         QVERIFY(!m.timer1->isActive() && !m.timer2->isActive());
-        QVERIFY(!m.autoRefreshed->isEnabled());
+        QVERIFY(m.autoRefreshed->isEnabled() && m.autoRefreshed->text() == QLatin1String("Auto"));
 
         child<QLineEdit>(w, "ID")->setText(QStringLiteral("4660"));
         click(w, "OK");
-        QCOMPARE(sentHex(r), QStringList{"81 01 04 22 01 02 03 04 FF"});
+        QCOMPARE(r.sent(), QStringList{"81 01 04 22 01 02 03 04 FF"});
         QCOMPARE(m.cameraIdText->text(), QStringLiteral("4660"));
         QVERIFY(!w->isVisible());
         QVERIFY(m.timer1->isActive() && m.timer2->isActive() && m.autoRefreshed->isEnabled());
-        AppRig::pump();
+        WindowRig::pump();
         QCOMPARE(r.chain.camera(1).state.cameraId, 4660);
         QVERIFY(m.timer1->isActive());
 
@@ -183,7 +175,7 @@ private Q_SLOTS:
         QCOMPARE(child<QLineEdit>(w, "ID")->text(), QStringLiteral("4660"));
         child<QLineEdit>(w, "ID")->setText(QStringLiteral("70000"));
         click(w, "OK");
-        QCOMPARE(sentHex(r), QStringList{"81 01 04 22 0F 0F 0F 0F FF"});
+        QCOMPARE(r.sent(), QStringList{"81 01 04 22 0F 0F 0F 0F FF"});
         QCOMPARE(child<QLineEdit>(w, "ID")->text(), QStringLiteral("65535"));
         QCOMPARE(m.cameraIdText->text(), QStringLiteral("65535"));
     }
@@ -204,12 +196,12 @@ private Q_SLOTS:
         QFETCH(QString, how);
         QFETCH(bool, autoOn);
         QFETCH(bool, timer2On);
-        AppRig r({QStringLiteral("tamiro-k9b")});
+        WindowRig r({QStringLiteral("tamiro-k9b")});
         FrmMain& m = *r.main;
         if (autoOn)
             m.autoRefreshed->click();
-        if (timer2On)
-            m.timer2->start();
+        if (!timer2On)
+            m.timer2->stop();
         m.action(QStringLiteral("IDWrite"))->trigger();
         FrmCamID* w = windows(r).camID();
         child<QLineEdit>(w, "ID")->setText(QStringLiteral("7"));
@@ -241,7 +233,7 @@ private Q_SLOTS:
     void cameraIdRefusals()
     {
         QFETCH(QString, text);
-        AppRig r({QStringLiteral("tamiro-k9b")});
+        WindowRig r({QStringLiteral("tamiro-k9b")});
         FrmMain& m = *r.main;
         m.cameraIdText->setText(QStringLiteral("5"));
         m.autoRefreshed->click();
@@ -258,19 +250,18 @@ private Q_SLOTS:
         QVERIFY(!m.timer1->isActive());  // still held for the window
         child<QLineEdit>(w, "ID")->setText(QStringLiteral("+0"));
         click(w, "OK");
-        QCOMPARE(sentHex(r), QStringList{"81 01 04 22 00 00 00 00 FF"});
+        QCOMPARE(r.sent(), QStringList{"81 01 04 22 00 00 00 00 FF"});
         QCOMPARE(m.cameraIdText->text(), QStringLiteral("0"));
     }
 
     void effectLevelWindow()
     {
-        AppRig r({QStringLiteral("tamiro-k9b")});
+        WindowRig r({QStringLiteral("tamiro-k9b")});
         FrmMain& m = *r.main;
         m.show();
         m.move(60, 40);
-        r.identify();
         r.chain.camera(1).state.effectLevel = 7;
-        m.ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         m.autoRefreshed->click();
 
         m.action(QStringLiteral("EffectLevel"))->trigger();
@@ -290,20 +281,20 @@ private Q_SLOTS:
         // Auto refresh goes on while it is open, and shows the camera's level...
         QVERIFY(m.timer1->isActive());
         r.chain.camera(1).state.effectLevel = 9;
-        m.ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         QCOMPARE(level->text(), QStringLiteral("9"));
         // ... but never over what the operator has put in.
         QTest::mouseClick(spinner->findChild<QToolButton*>(QStringLiteral("up")), Qt::LeftButton);
         QCOMPARE(level->text(), QStringLiteral("10"));
-        m.ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         QCOMPARE(level->text(), QStringLiteral("10"));
         level->setText(QStringLiteral("20"));
         r.takeWrites();
 
         click(w, "DELevelOK");
-        QCOMPARE(sentHex(r), QStringList{"81 01 04 65 14 FF"});
+        QCOMPARE(r.sent(), QStringList{"81 01 04 65 14 FF"});
         QVERIFY(!w->isVisible());
-        AppRig::pump();
+        WindowRig::pump();
         QCOMPARE(r.chain.camera(1).state.effectLevel, 20);
         // Closing it leaves auto refresh running as the button says.
         QVERIFY(m.timer1->isActive());
@@ -314,7 +305,7 @@ private Q_SLOTS:
         m.action(QStringLiteral("EffectLevel"))->trigger();
         QCOMPARE(level->text(), QStringLiteral("20"));
         r.chain.camera(1).state.effectLevel = 3;
-        m.ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         QCOMPARE(level->text(), QStringLiteral("3"));
         click(w, "DELevelCancel");
         QVERIFY(!w->isVisible());
@@ -335,7 +326,7 @@ private Q_SLOTS:
     void effectLevelRefusals()
     {
         QFETCH(QString, text);
-        AppRig r({QStringLiteral("tamiro-k9b")});
+        WindowRig r({QStringLiteral("tamiro-k9b")});
         r.main->action(QStringLiteral("EffectLevel"))->trigger();
         FrmDeffect* w = windows(r).deffect();
         child<QLineEdit>(w, "DELevel")->setText(text);
@@ -347,12 +338,12 @@ private Q_SLOTS:
                                                           "The effect level was not sent."));
         child<QLineEdit>(w, "DELevel")->setText(QStringLiteral("32"));
         click(w, "DELevelOK");
-        QCOMPARE(sentHex(r), QStringList{"81 01 04 65 20 FF"});
+        QCOMPARE(r.sent(), QStringList{"81 01 04 65 20 FF"});
     }
 
     void factorySetControls()
     {
-        AppRig r({QStringLiteral("tamiro-k9b")});
+        WindowRig r({QStringLiteral("tamiro-k9b")});
         r.main->action(QStringLiteral("SettingMenu"))->trigger();
         FSet* w = windows(r).fset();
         QVERIFY(w && w->isVisible() && !w->isModal());
@@ -397,23 +388,23 @@ private Q_SLOTS:
         QFETCH(QString, address);
         QFETCH(QString, data);
         QFETCH(QString, sent);
-        AppRig r({QStringLiteral("tamiro-k9b"), QStringLiteral("tamiro-k9b")});
+        WindowRig r({QStringLiteral("tamiro-k9b"), QStringLiteral("tamiro-k9b")});
         r.main->action(QStringLiteral("SettingMenu"))->trigger();
         FSet* w = windows(r).fset();
         child<QLineEdit>(w, "EPromText1")->setText(address);
         child<QLineEdit>(w, "EPromText2")->setText(data);
         const QString history = r.main->sendText->text();
         click(w, qPrintable(button));
-        QCOMPARE(sentHex(r), QStringList{sent});
+        QCOMPARE(r.sent(), QStringList{sent});
         // Logged in the window's own box, not in the main window's history.
         QCOMPARE(child<TrafficText>(w, "EPSendText")->text(), sent + QStringLiteral(" \r\n"));
         QCOMPARE(r.main->sendText->text(), history);
         QVERIFY(r.messages.boxes.isEmpty());
 
         // The addressed camera's header.
-        r.state.cameraAddress = 2;
+        r.session.setAddress(2);
         click(w, qPrintable(button));
-        QCOMPARE(sentHex(r), QStringList{QStringLiteral("82") + sent.mid(2)});
+        QCOMPARE(r.sent(), QStringList{QStringLiteral("82") + sent.mid(2)});
     }
 
     void settingMemoryRefusals_data()
@@ -440,7 +431,7 @@ private Q_SLOTS:
         QFETCH(QString, address);
         QFETCH(QString, data);
         QFETCH(QString, message);
-        AppRig r({QStringLiteral("tamiro-k9b")});
+        WindowRig r({QStringLiteral("tamiro-k9b")});
         r.main->action(QStringLiteral("SettingMenu"))->trigger();
         FSet* w = windows(r).fset();
         child<QLineEdit>(w, "EPromText1")->setText(address);
@@ -466,23 +457,23 @@ private Q_SLOTS:
     {
         QFETCH(int, button);
         QFETCH(QString, last);
-        AppRig r({QStringLiteral("tamiro-k9b")});
+        WindowRig r({QStringLiteral("tamiro-k9b")});
         FrmMain& m = *r.main;
         m.autoRefreshed->click();
         m.action(QStringLiteral("SettingMenu"))->trigger();
         FSet* w = windows(r).fset();
         QList<double> at;
-        connect(&m.link(), &Link::wrote, this, [&] { at << r.clock.now(); });
+        connect(&r.link(), &Link::wrote, this, [&] { at << r.clock.now(); });
         const double start = r.clock.now();
         click(w, qPrintable(QStringLiteral("CmdBaudRate_%1").arg(button)));
-        QCOMPARE(sentHex(r), (QStringList{"81 01 7F 7F 10 FF", "81 01 7F 7F 02 00 00 01 00 01 FF", last}));
+        QCOMPARE(r.sent(), (QStringList{"81 01 7F 7F 10 FF", "81 01 7F 7F 02 00 00 01 00 01 FF", last}));
         QCOMPARE(at, (QList<double>{start, start + 2.0, start + 4.0}));
         QCOMPARE(child<TrafficText>(w, "EPSendText")->text().count(QStringLiteral("\r\n")), 3);
         QCOMPARE(r.messages.boxes.size(), 1);
         QCOMPARE(r.messages.boxes[0].text, QStringLiteral(" Please Turn off the Camera Power and Exit This program."));
 
         // The camera took all three; the replies end the commands as usual.
-        AppRig::pump();
+        WindowRig::pump();
         const sim::CameraState& cam = r.chain.camera(1).state;
         QCOMPARE(int(cam.settingMemory[kBaudRateAddress]), button);
         QVERIFY(m.recvText->text().endsWith(QStringLiteral("90 41 FF \r\n90 51 FF \r\n")));
@@ -493,7 +484,7 @@ private Q_SLOTS:
     // only after the protection is released, reads of the working copy.
     void settingMemoryInTheCamera()
     {
-        AppRig r({QStringLiteral("tamiro-k9b")});
+        WindowRig r({QStringLiteral("tamiro-k9b")});
         FrmMain& m = *r.main;
         m.action(QStringLiteral("SettingMenu"))->trigger();
         FSet* w = windows(r).fset();
@@ -501,9 +492,9 @@ private Q_SLOTS:
         auto run = [&](const char* button, const char* address, const char* data) {
             child<QLineEdit>(w, "EPromText1")->setText(QString::fromLatin1(address));
             child<QLineEdit>(w, "EPromText2")->setText(QString::fromLatin1(data));
-            m.link().traffic().clear();
+            r.link().traffic().clear();
             click(w, button);
-            AppRig::pump();
+            WindowRig::pump();
             return m.recvText->text();
         };
         const QString done = QStringLiteral("90 41 FF \r\n90 51 FF \r\n");
@@ -521,10 +512,10 @@ private Q_SLOTS:
         QCOMPARE(run("EPromCmdRD", "CFC", ""), QStringLiteral("90 50 00 02 FF \r\n"));
 
         // The pan/tilt cameras have no setting memory.
-        AppRig q;
+        WindowRig q;
         q.main->action(QStringLiteral("SettingMenu"))->trigger();
         click(windows(q).fset(), "EPromCmdSens");
-        AppRig::pump();
+        WindowRig::pump();
         QCOMPARE(q.main->recvText->text(), QStringLiteral("90 60 02 FF \r\n"));
     }
 };

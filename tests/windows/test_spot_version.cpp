@@ -87,6 +87,11 @@ private Q_SLOTS:
             labels << l->text();
         QCOMPARE(labels, QStringList({"q: 0 to F", "s: 0 to F"}));
         QVERIFY(w.aeSpotPosX->text().isEmpty() && w.aeSpotPosY->text().isEmpty());
+        // One character each: a second one typed is not taken.
+        QTest::keyClicks(w.aeSpotPosX, QStringLiteral("1F"));
+        QTest::keyClicks(w.aeSpotPosY, QStringLiteral("AB"));
+        QCOMPARE(QStringList({w.aeSpotPosX->text(), w.aeSpotPosY->text()}), QStringList({"1", "A"}));
+        QCOMPARE(std::pair(w.aeSpotPosX->maxLength(), w.aeSpotPosY->maxLength()), std::pair(1, 1));
     }
 
     void spotPackets_data()
@@ -129,12 +134,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("q");
         QTest::addColumn<QString>("s");
         QTest::addColumn<QString>("which");
-        QTest::newRow("two digits") << "10" << "0" << "q";
         QTest::newRow("not hexadecimal") << "G" << "0" << "q";
         QTest::newRow("blank") << " " << "0" << "q";
-        QTest::newRow("sign") << "-1" << "0" << "q";
+        QTest::newRow("sign") << "-" << "0" << "q";
         QTest::newRow("s") << "0" << "x" << "s";
-        QTest::newRow("s, two digits") << "" << "0F" << "s";
+        QTest::newRow("s, past F") << "" << "g" << "s";
     }
 
     void spotRefusals()
@@ -185,7 +189,8 @@ private Q_SLOTS:
         if (autoOn)
             r.autoOn();
         FrmAES& w = r.openSpot();
-        const QString resting = QStringLiteral("%1 0 0 0 %2").arg(autoOn ? "Auto" : "Stop").arg(int(!autoOn));
+        // Both timers stop; the toggle is left as it was, behind the modal window.
+        const QString resting = QStringLiteral("%1 0 1 0 %2").arg(autoOn ? "Auto" : "Stop").arg(int(!autoOn));
         QCOMPARE(r.timers(), resting);
         SpotRig::click(&w, "AESpotON");
         ChainRig::pump();   // its completion does not wake the timer
@@ -283,7 +288,7 @@ private Q_SLOTS:
         QFETCH(QStringList, packets);
         QFETCH(QString, texts);
         SpotRig r({model});
-        r.main->ReadCameraStatus();   // identifies the camera, its ROM version included
+        QVERIFY(r.session.readStatus());   // identifies the camera, its ROM version included
         r.takeWrites();
         sim::CameraState& camera = r.chain.camera(1).state;
         if (fault == QLatin1String("silent"))
@@ -302,7 +307,7 @@ private Q_SLOTS:
     void moreInfoCannotCloseWhileReading()
     {
         SpotRig r;
-        r.main->ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         r.chain.faults.replyDelay = 0.5;
         SpotRig::click(&r.openAbout(), "more");
         Frmmoreinfo* w = r.window<Frmmoreinfo>("Frmmoreinfo");
@@ -330,11 +335,12 @@ private Q_SLOTS:
         QFETCH(bool, autoOn);
         QFETCH(QString, afterClose);
         SpotRig r;
-        r.main->ReadCameraStatus();
+        QVERIFY(r.session.readStatus());
         if (autoOn)
             r.autoOn();
         Frmmoreinfo& w = r.openInfo();
-        QCOMPARE(r.timers(), QStringLiteral("%1 0 0 0 %2").arg(autoOn ? "Auto" : "Stop").arg(int(!autoOn)));
+        // Both timers stop; the toggle is left as it was, behind the modal window.
+        QCOMPARE(r.timers(), QStringLiteral("%1 0 1 0 %2").arg(autoOn ? "Auto" : "Stop").arg(int(!autoOn)));
         SpotRig::click(&w, "OKButton");
         QCOMPARE(r.timers(), afterClose);
         QCOMPARE(r.main->timer1->interval(), 2000);

@@ -2,7 +2,6 @@
 // mouse editor's editing at both ends of the row, the title packets on the
 // addressed camera, refusals of positions that cannot be sent, and what the
 // editors do to auto refresh and the docking timer while they are open.
-#include "app_rig.h"
 #include "frm_title_k.h"
 #include "frm_title_m.h"
 #include "speed_box.h"
@@ -11,6 +10,7 @@
 #include "title_editors.h"
 #include "title_glyphs.h"
 #include "twips.h"
+#include "window_rig.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
 #include <QTimer>
 #include <QtTest>
@@ -31,52 +32,50 @@ namespace {
 const QString kKeysInCodeOrder = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ& ?!1234567890abcdefghijklmnopqrstuvwxy"
                                                 "$z\\<>()@\":'.,/-");
 
-struct TitleRig : AppRig {
-    explicit TitleRig(const QStringList& names = {QStringLiteral("quorin-p3")}) : AppRig(names)
+struct TitleRig : WindowRig {
+    explicit TitleRig(const QStringList& names = {QStringLiteral("quorin-p3")}) : WindowRig(names)
     {
-        for (auto& row : state.titles)   // as start-up leaves the buffer
-            row.fill(title::kSpace);
-        main->timer2->start();           // the docking timer runs after start-up
+        for (int address = 0; address <= 8; ++address)   // as start-up leaves the buffer
+            session.titleRow(address).fill(title::kSpace);
     }
 
     FrmTitleM& openMouse()
     {
         main->action(QStringLiteral("TitleSet"))->trigger();
-        return *app.titles->mouseEditor();
+        return *app->titles().mouseEditor();
     }
     FrmTitleK& openKeyboard()
     {
         QTest::mouseClick(requireChild<QPushButton>(&openMouse(), QStringLiteral("Keyboard")), Qt::LeftButton);
-        return *app.titles->keyboardEditor();
+        return *app->titles().keyboardEditor();
     }
     template <typename T> static T* in(QWidget& w, const QString& name) { return requireChild<T>(&w, name); }
     static void click(QWidget& w, const QString& name) { QTest::mouseClick(in<QAbstractButton>(w, name), Qt::LeftButton); }
 
-    QStringList sent()
-    {
-        QStringList out;
-        for (const QByteArray& w : takeWrites())
-            out << hex(w);
-        return out;
-    }
-    // "Auto 1 0 1": caption, Timer1 running, AutoRefreshed enabled, Timer2 running
-    QString timers()
-    {
-        return QStringLiteral("%1 %2 %3 %4")
-            .arg(main->autoRefreshed->text())
-            .arg(int(main->timer1->isActive()))
-            .arg(int(main->autoRefreshed->isEnabled()))
-            .arg(int(main->timer2->isActive()));
-    }
     // The first 20 codes of the addressed camera's row, as hex text.
     QString row()
     {
         QByteArray b;
         for (int i = 0; i < title::kLength; ++i)
-            b.append(char(state.titles[state.cameraAddress][i]));
+            b.append(char(session.titleRow(session.address())[i]));
         return hex(b);
     }
-    static void unload() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    // The open mouse editor's cursor: the one cell that shows it.
+    int cursor() const
+    {
+        const FrmTitleM* m = app->titles().mouseEditor();
+        if (!m)
+            qFatal("no mouse editor open");
+        int at = -1;
+        for (int i = 0; i < title::kLength; ++i) {
+            if (m->cell(i)->atCursor()) {
+                if (at >= 0)
+                    return -2;   // two cells show the cursor
+                at = i;
+            }
+        }
+        return at;
+    }
 };
 
 // A row of 20 codes from a short hex text, the rest spaces.
@@ -230,7 +229,7 @@ private Q_SLOTS:
         // The same operation by the editor's button and by its key in a cell.
         for (bool byKey : {false, true}) {
             TitleRig r;
-            r.state.titles[1] = rowOf(start);
+            r.session.titleRow(1) = rowOf(start);
             FrmTitleM& m = r.openMouse();
             m.clickCell(cursor);
             TitleCell* cell = m.cell(cursor);
@@ -247,7 +246,7 @@ private Q_SLOTS:
                 TitleRig::click(m, operation);
             }
             QCOMPARE(r.row(), codes(rowOf(after)));
-            QCOMPARE(r.state.titleCursor, cursorAfter);
+            QCOMPARE(r.cursor(), cursorAfter);
             for (int i = 0; i < title::kLength; ++i)
                 QCOMPARE(m.cell(i)->atCursor(), i == cursorAfter);
         }
@@ -272,8 +271,8 @@ private Q_SLOTS:
         TitleRig r;
         FrmTitleM& m = r.openMouse();
         QTest::mouseClick(m.picture(), Qt::LeftButton, {}, at);
-        QCOMPARE(int(r.state.titles[1][0]), code);
-        QCOMPARE(r.state.titleCursor, 1);
+        QCOMPARE(int(r.session.titleRow(1)[0]), code);
+        QCOMPARE(r.cursor(), 1);
         for (QPoint outside : {QPoint(-1, 0), QPoint(400, 0), QPoint(0, 125)})
             QVERIFY(!title::pictureCode(outside.x(), outside.y()));
     }
@@ -285,22 +284,36 @@ private Q_SLOTS:
         QCOMPARE(m.focusWidget(), m.cell(0));
         QTest::keyClicks(m.cell(0), QStringLiteral("Hi #1."));   // '#' has no glyph: ignored
         QCOMPARE(r.row(), QStringLiteral("07 30 1B 1E 4C ") + spaces(15));
-        QCOMPARE(r.state.titleCursor, 5);
-        // The cursor's cell is black, the glyph light on it; the others white.
-        const QImage cursorCell = m.cell(5)->grab().toImage();
-        const QImage otherCell = m.cell(0)->grab().toImage();
-        QCOMPARE(cursorCell.pixelColor(0, 0), QColor(Qt::black));
-        QCOMPARE(otherCell.pixelColor(0, 0), QColor(Qt::white));
-        // Cell 0 shows the glyph of H, copied from the picture.
-        const QImage h = m.picture()->picture().copy(7 * 25 + 1, 1, 23, 23);
-        QCOMPARE(otherCell.copy(1, 1, 23, 23).convertToFormat(h.format()), h);
+        QCOMPARE(r.cursor(), 5);
+        // Every cell shows its glyph as the picture has it, in a white frame,
+        // or a black one at the cursor (cell 0 keeps the focus and its mark).
+        const QImage picture = m.picture()->picture();
+        auto glyph = [&picture](int code) { return picture.copy(25 * (code % 16) + 1, 25 * (code / 16) + 1, 23, 23); };
+        auto frameAndGlyph = [&](int cell) {
+            const QImage shot = m.cell(cell)->grab().toImage().convertToFormat(picture.format());
+            QSet<QRgb> frame;
+            for (int k = 0; k < 25; ++k)
+                frame << shot.pixel(k, 0) << shot.pixel(k, 24) << shot.pixel(0, k) << shot.pixel(24, k);
+            const QString colour = frame.size() == 1 ? QColor(*frame.begin()).name() : QStringLiteral("mixed");
+            return QStringLiteral("%1 %2").arg(colour).arg(shot.copy(1, 1, 23, 23) == glyph(r.session.titleRow(1)[cell]));
+        };
+        QCOMPARE(m.cell(0)->grab().toImage().convertToFormat(picture.format()).copy(1, 1, 23, 23), glyph(0x07));
+        QCOMPARE(frameAndGlyph(1), QStringLiteral("#ffffff 1"));
+        QCOMPARE(frameAndGlyph(5), QStringLiteral("#000000 1"));
+        for (int k = 0; k < 4; ++k)
+            QTest::keyClick(m.cell(0), Qt::Key_Left);
+        QCOMPARE(r.cursor(), 1);
+        QCOMPARE(frameAndGlyph(1), QStringLiteral("#000000 1"));   // the i, as drawn
+        QCOMPARE(frameAndGlyph(5), QStringLiteral("#ffffff 1"));
         // Clicking a cell moves the cursor there.
         QTest::mouseClick(m.cell(2), Qt::LeftButton);
-        QCOMPARE(r.state.titleCursor, 2);
+        QCOMPARE(r.cursor(), 2);
         // Escape in a cell closes the editor like its Cancel.
         QTest::keyClick(m.cell(2), Qt::Key_Escape);
-        QVERIFY(!r.app.titles->mouseEditor());
-        QCOMPARE(r.state.titleCursor, 0);
+        QVERIFY(!r.app->titles().mouseEditor());
+        TitleRig::unload();
+        r.openMouse();
+        QCOMPARE(r.cursor(), 0);   // the next editor starts at the first cell
     }
 
     void outlineInInvertMode()
@@ -341,7 +354,7 @@ private Q_SLOTS:
     {
         QFETCH(int, address);
         TitleRig r({QStringLiteral("quorin-p3"), QStringLiteral("quorin-p3")});
-        r.state.cameraAddress = address;
+        r.session.setAddress(address);
         FrmTitleK& k = r.openKeyboard();
         QTest::keyClicks(TitleRig::in<QLineEdit>(k, QStringLiteral("Text1")), QStringLiteral("Hi 1"));
         TitleRig::click(k, QStringLiteral("OK"));
@@ -374,19 +387,19 @@ private Q_SLOTS:
         FrmTitleM* m = &r.openMouse();
         m->InsertChar(0x10);
         m->InsertChar(0x11);
-        QCOMPARE(r.state.titleCursor, 2);
+        QCOMPARE(r.cursor(), 2);
         TitleRig::click(*m, QStringLiteral("OK"));
         QCOMPARE(r.sent(), QStringList({"81 01 04 73 00 00 00 00 00 00 00 00 00 00 00 FF",
                                         "81 01 04 73 01 10 11 " + spaces(8) + " FF",
                                         "81 01 04 73 02 " + spaces(10) + " FF"}));
         TitleRig::click(*m, QStringLiteral("Cancel"));
         TitleRig::unload();
-        QCOMPARE(r.state.titleCursor, 0);   // reset when the window has closed
 
         m = &r.openMouse();                 // camera 1 again: its title is back
+        QCOMPARE(r.cursor(), 0);            // the cursor at the first cell again
         QCOMPARE(r.row(), QStringLiteral("10 11 ") + spaces(18));
         m->close();
-        r.state.cameraAddress = 2;          // camera 2 has its own
+        r.session.setAddress(2);           // camera 2 has its own
         m = &r.openMouse();
         QCOMPARE(r.row(), spaces(20));
         TitleRig::click(*m, QStringLiteral("OK"));
@@ -403,7 +416,7 @@ private Q_SLOTS:
         QCOMPARE(r.row(), spaces(20));
 
         TitleRig::click(m, QStringLiteral("Keyboard"));
-        FrmTitleK& k = *r.app.titles->keyboardEditor();
+        FrmTitleK& k = *r.app->titles().keyboardEditor();
         TitleRig::in<QLineEdit>(k, QStringLiteral("Text1"))->setText(QStringLiteral("ABC"));
         TitleRig::click(k, QStringLiteral("Clear"));
         QCOMPARE(r.sent(), QStringList{"81 01 04 74 00 FF"});
@@ -430,7 +443,7 @@ private Q_SLOTS:
         QVERIFY(menuTick->isChecked());
 
         // Refused during a status read: nothing sent, the box goes back.
-        r.state.statusReadBusy = true;
+        r.link().setExchangeRunning(true);   // a status read holds the line
         QTest::mouseClick(check, Qt::LeftButton);
         QCOMPARE(r.sent(), QStringList());
         QVERIFY(check->isChecked() && menuTick->isChecked());
@@ -502,13 +515,13 @@ private Q_SLOTS:
             labels << l->text();
         QVERIFY(labels.contains(QStringLiteral("Holizontal Position")));
 
-        m.move(260, 210);
+        m.move(60, 40);   // where the keyboard editor fits on the screen too
         TitleRig::click(m, QStringLiteral("Keyboard"));
-        FrmTitleK& k = *r.app.titles->keyboardEditor();
-        QVERIFY(!m.isVisible() && k.isVisible() && !r.app.titles->mouseEditor());
+        FrmTitleK& k = *r.app->titles().keyboardEditor();
+        QVERIFY(!m.isVisible() && k.isVisible() && !r.app->titles().mouseEditor());
         QCOMPARE(k.windowModality(), Qt::ApplicationModal);
         QCOMPARE(k.windowTitle(), QStringLiteral("Title Set"));
-        QCOMPARE(k.pos(), QPoint(260, 210));
+        QCOMPARE(k.pos(), QPoint(60, 40));
         QCOMPARE(TitleRig::in<QLineEdit>(k, QStringLiteral("Text1"))->maxLength(), 20);
         QCOMPARE(TitleRig::in<UpDown>(k, QStringLiteral("UpDown1"))->maximum(), 19);
         QCOMPARE(TitleRig::in<QLineEdit>(k, QStringLiteral("HPos"))->text(), QStringLiteral("0"));
@@ -522,10 +535,16 @@ private Q_SLOTS:
                               "Caracter Code List"})
             QVERIFY2(labels.contains(QString::fromLatin1(t)), t);
 
-        k.move(300, 250);
+        k.move(90, 50);
         TitleRig::click(k, QStringLiteral("Mouse"));
-        QVERIFY(r.app.titles->mouseEditor() && !r.app.titles->keyboardEditor());
-        QCOMPARE(r.app.titles->mouseEditor()->pos(), QPoint(300, 250));
+        QVERIFY(r.app->titles().mouseEditor() && !r.app->titles().keyboardEditor());
+        QCOMPARE(r.app->titles().mouseEditor()->pos(), QPoint(90, 50));
+        // Where the editor would not fit, it stays on the screen.
+        FrmTitleM& again = *r.app->titles().mouseEditor();
+        again.move(790, 590);
+        TitleRig::click(again, QStringLiteral("Keyboard"));
+        FrmTitleK& inside = *r.app->titles().keyboardEditor();
+        QVERIFY(inside.screen()->availableGeometry().contains(inside.frameGeometry()));
     }
 
     void refreshRestsWhileOpen_data()
@@ -536,9 +555,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("afterClose");
         // With the alarm on, closing the first editor stops auto refresh
         // already; the timer rests all the same.
-        QTest::newRow("auto, no alarm") << true << false << "Auto 0 0 0" << "Auto 1 1 1";
-        QTest::newRow("auto, alarm on") << true << true << "Stop 0 0 0" << "Stop 0 1 1";
-        QTest::newRow("stopped") << false << false << "Stop 0 0 0" << "Stop 0 1 1";
+        QTest::newRow("auto, no alarm") << true << false << "Auto 0 0 0 0" << "Auto 1 1 1 0";
+        QTest::newRow("auto, alarm on") << true << true << "Stop 0 0 0 1" << "Stop 0 1 1 1";
+        QTest::newRow("stopped") << false << false << "Stop 0 0 0 1" << "Stop 0 1 1 1";
     }
     void refreshRestsWhileOpen()
     {
@@ -548,11 +567,11 @@ private Q_SLOTS:
         QFETCH(QString, afterClose);
         TitleRig r;
         if (autoOn)
-            r.main->refresh().toggleAuto();
+            r.autoOn();
         else
-            r.main->refresh().readOnceAfterCommand(6000);   // a delayed read waiting
-        r.state.alarmOn = alarmOn;
-        const QString resting = QStringLiteral("%1 0 0 0").arg(autoOn ? "Auto" : "Stop");
+            r.refresh().readOnceAfter(6000);   // a delayed read waiting
+        r.session.alarm().on = alarmOn;
+        const QString resting = QStringLiteral("%1 0 0 0 %2").arg(autoOn ? "Auto" : "Stop").arg(int(!autoOn));
 
         FrmTitleM& m = r.openMouse();
         QCOMPARE(r.timers(), resting);
@@ -562,13 +581,13 @@ private Q_SLOTS:
 
         TitleRig::click(m, QStringLiteral("Keyboard"));   // the other editor keeps it resting
         QCOMPARE(r.timers(), afterSwitch);
-        FrmTitleK& k = *r.app.titles->keyboardEditor();
+        FrmTitleK& k = *r.app->titles().keyboardEditor();
         TitleRig::click(k, QStringLiteral("Mouse"));
         QCOMPARE(r.timers(), afterSwitch);
 
-        r.app.titles->mouseEditor()->close();
+        r.app->titles().mouseEditor()->close();
         QCOMPARE(r.timers(), afterClose);
-        QVERIFY(!r.main->refresh().delayedReadArmed());
+        QVERIFY(!r.refresh().delayedReadArmed());
         QCOMPARE(r.main->timer1->interval(), 2000);
     }
 

@@ -3,8 +3,11 @@
 // The assembled panel with start-up's state, for the tests of the modal
 // windows that open from the main window's menus.
 #include "app_rig.h"
+#include "packet.h"
+#include "traffic_text.h"
 
 #include <QAbstractButton>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -26,26 +29,37 @@ struct WindowRig : AppRig {
     {
         QTest::mouseClick(requireChild<QAbstractButton>(w, QString::fromLatin1(name)), Qt::LeftButton);
     }
-    void autoOn() { main->refresh().toggleAuto(); }
+    void autoOn() { refresh().toggleAuto(); }
     void showMain()
     {
         main->move(40, 30);
         main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(main));
     }
 
-    // The packets written since the last look, as hex text.
+    // The packets written since the last look, as hex text. Whatever a
+    // window writes is one whole packet: anything else fails the test here.
     QStringList sent()
     {
         QStringList out;
-        for (const QByteArray& w : takeWrites())
+        for (const QByteArray& w : takeWrites()) {
+            QTest::qVerify(Packet::fromBytes(w).isValid(), "Packet::fromBytes(w).isValid()",
+                           qPrintable(QStringLiteral("not one whole packet on the line: %1").arg(hex(w))), __FILE__,
+                           __LINE__);
             out << hex(w);
+        }
         return out;
     }
     // "Auto 1 1 1 0": caption, Timer1 running, AutoRefreshed enabled,
-    // Timer2 running, RefreshOnce enabled.
-    QString timers() const
+    // Timer2 running, RefreshOnce enabled. The buttons are a view of auto
+    // refresh: where they say otherwise than it does, the test fails here.
+    QString timers()
     {
+        const RefreshMachine& m = refresh();
+        const bool agree = main->autoRefreshed->text() == m.caption()
+                           && main->autoRefreshed->isEnabled() == m.toggleEnabled()
+                           && main->refreshOnce->isEnabled() == m.refreshOnceEnabled();
+        QTest::qVerify(agree, "agree", "the refresh buttons do not show auto refresh's state", __FILE__, __LINE__);
         return QStringLiteral("%1 %2 %3 %4 %5")
             .arg(main->autoRefreshed->text())
             .arg(int(main->timer1->isActive()))

@@ -1,6 +1,6 @@
 #include "frm_about.h"
 
-#include "frm_main.h"
+#include "window_support.h"
 #include "link.h"
 #include "program_info.h"
 #include "twips.h"
@@ -39,7 +39,7 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, doub
 
 } // namespace
 
-FrmAbout::FrmAbout(FrmMain& main) : QDialog(&main), m_main(main)
+FrmAbout::FrmAbout(WindowContext& context) : QDialog(&context.main), m_ctx(context)
 {
     setObjectName(QStringLiteral("FrmAbout"));
     setWindowTitle(QStringLiteral("Version Information"));
@@ -66,43 +66,40 @@ FrmAbout::FrmAbout(FrmMain& main) : QDialog(&main), m_main(main)
 
     connect(okButton, &QPushButton::clicked, this, &QDialog::close);
     connect(more, &QPushButton::clicked, this, [this] {
-        auto* info = new Frmmoreinfo(m_main, this);
-        info->move(pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+        auto* info = new Frmmoreinfo(m_ctx, this);
+        placeOnScreen(*info, pos() + QPoint(twips::toPixels(100), twips::toPixels(100)), *this);
         info->start();
     });
 }
 
-Frmmoreinfo::Frmmoreinfo(FrmMain& main, QWidget* owner) : QDialog(owner), m_main(main), m_hold(main, true)
+Frmmoreinfo::Frmmoreinfo(WindowContext& context, QWidget* owner, HoldKind hold)
+    : QDialog(owner), m_ctx(context), m_hold(context, hold)
 {
     setObjectName(QStringLiteral("Frmmoreinfo"));
     setWindowTitle(QStringLiteral("more Infomation"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
 
-    const PanelState& st = m_main.state();
-    frame1 = new QGroupBox(QStringLiteral("Camera %1").arg(st.cameraAddress), this);
+    CameraSession& session = m_ctx.session;
+    frame1 = new QGroupBox(QStringLiteral("Camera %1").arg(session.address()), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setGeometry(twips::toRect(120, 60, 4560, 1500));
-    lblRomVer = label(frame1, "LblRomVer", service::romVersionText(st.romHigh, st.romLow), 240, 330, 4200);
+    lblRomVer = label(frame1, "LblRomVer", service::romVersionText(session.romHigh(), session.romLow()), 240, 330, 4200);
     lblDate = label(frame1, "LblDate", QString(), 240, 720, 4200);
     lblRemodel = label(frame1, "LblRemodel", QString(), 240, 1110, 4200);
     okButton = button(this, "OKButton", "OK", 1800, 1680, 1200);
     okButton->setEnabled(false);
     setFixedSize(twips::toPixels(4800), twips::toPixels(2220));
 
-    if (service::hasServiceWords(st.panTiltFamily, st.panTiltModel)) {
-        Link& link = m_main.link();
+    if (service::hasServiceWords(session.panTiltFamily(), session.panTiltModel())) {
         m_sequence = std::make_unique<service::ServiceSequence>(
-            st.cameraAddress, st.panTiltModel,
-            [&link](const QList<int>& packet, int count) {
-                link.SD(Link::VarArrayToBytes(packet), 0);
-                return link.WaitReply(count);
-            },
-            [&link] { link.flushInput(); });
+            session.address(), session.panTiltModel(),
+            [&session](const Packet& packet, int count) { return session.exchange(packet, count); },
+            [&session] { session.flushInput(); });
     }
     connect(okButton, &QPushButton::clicked, this, &QDialog::close);
     connect(this, &QDialog::finished, this,
-            [this] { m_hold.release(RefreshController::Closing::ResumeIfAuto); });
+            [this] { m_hold.release(RefreshHold::Closing::ResumeIfAuto); });
 }
 
 void Frmmoreinfo::start()
@@ -141,7 +138,7 @@ void Frmmoreinfo::showFacts()
 void Frmmoreinfo::finishReading()
 {
     if (m_sequence)
-        resumeReceiving(m_main.link());
+        m_ctx.session.resumeReceiving();
     okButton->setEnabled(true);
 }
 
@@ -166,17 +163,11 @@ void Frmmoreinfo::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-void openVersionWindow(FrmMain& main)
+void openVersionWindow(WindowContext& context, QPoint placement)
 {
-    auto* about = new FrmAbout(main);
-    about->move(main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+    auto* about = new FrmAbout(context);
+    placeBeside(*about, context.main, placement.x(), placement.y());
     about->show();
-}
-
-void installVersionWindows(FrmMain& main)
-{
-    QObject::connect(main.action(QStringLiteral("version")), &QAction::triggered, &main,
-                     [&main] { openVersionWindow(main); });
 }
 
 } // namespace peltro

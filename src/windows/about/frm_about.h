@@ -13,14 +13,14 @@ class QPushButton;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 
 // "Version Information": the program's own version, and the way to the
 // camera's facts ("more Info.").
 class FrmAbout final : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmAbout(FrmMain& main);
+    explicit FrmAbout(WindowContext& context);
 
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
@@ -31,7 +31,7 @@ public:
     QPushButton* more = nullptr;
 
 private:
-    FrmMain& m_main;
+    WindowContext& m_ctx;
 };
 
 // "more Infomation": the addressed camera's ROM version, and for the
@@ -43,7 +43,7 @@ class Frmmoreinfo final : public QDialog {
     Q_OBJECT
 public:
     // Holds auto refresh and the docking check from here to the closing.
-    Frmmoreinfo(FrmMain& main, QWidget* owner);
+    Frmmoreinfo(WindowContext& context, QWidget* owner, HoldKind hold = HoldKind::TimersOnly);
 
     // Shows the window and reads the camera, one command after another,
     // returning to the event loop in between so that the window is drawn.
@@ -67,14 +67,13 @@ private:
     void showFacts();
     void finishReading();
 
-    FrmMain& m_main;
+    WindowContext& m_ctx;
     WindowHold m_hold;
     std::unique_ptr<service::ServiceSequence> m_sequence;
     QElapsedTimer m_shown;
 };
 
 // The main window's "Version" item opens FrmAbout.
-void installVersionWindows(FrmMain& main);
-void openVersionWindow(FrmMain& main);
+void openVersionWindow(WindowContext& context, QPoint placement);
 
 } // namespace peltro

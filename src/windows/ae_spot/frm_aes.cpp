@@ -1,7 +1,7 @@
 #include "frm_aes.h"
 
 #include "ae_spot_packets.h"
-#include "frm_main.h"
+#include "window_support.h"
 #include "message_service.h"
 #include "traffic_text.h"
 #include "twips.h"
@@ -71,7 +71,8 @@ private:
 
 } // namespace
 
-FrmAES::FrmAES(FrmMain& main) : QDialog(&main), m_main(main), m_hold(main, true)
+FrmAES::FrmAES(WindowContext& context, HoldKind hold)
+    : QDialog(&context.main), m_ctx(context), m_hold(context, hold)
 {
     setObjectName(QStringLiteral("FrmAES"));
     setWindowTitle(QStringLiteral("AE SPOT"));
@@ -90,6 +91,7 @@ FrmAES::FrmAES(FrmMain& main) : QDialog(&main), m_main(main), m_hold(main, true)
         label->setGeometry(twips::toRect(3900, top + 30, 1200, 255));
         auto* box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(name));
+        box->setMaxLength(1);   // one hexadecimal digit
         box->setGeometry(twips::toRect(5160, top, 540, 315));
         return box;
     };
@@ -106,13 +108,13 @@ FrmAES::FrmAES(FrmMain& main) : QDialog(&main), m_main(main), m_hold(main, true)
     grid->setGeometry(twips::toRect(120, 120, 3600, 3600));
     setFixedSize(twips::toPixels(7380), twips::toPixels(3840));
 
-    const int address = m_main.state().cameraAddress;
+    const int address = m_ctx.session.address();
     connect(aeSpotOn, &QPushButton::clicked, this,
-            [this, address] { sendLogged(m_main, m_log, aespot::switchPacket(address, true)); });
+            [this, address] { sendLogged(m_ctx.session, m_log, aespot::switchPacket(address, true)); });
     connect(aeSpotOff, &QPushButton::clicked, this,
-            [this, address] { sendLogged(m_main, m_log, aespot::switchPacket(address, false)); });
+            [this, address] { sendLogged(m_ctx.session, m_log, aespot::switchPacket(address, false)); });
     connect(aeSpotSet, &QPushButton::clicked, this, &FrmAES::AESpotSet_Click);
-    connect(this, &QDialog::finished, this, [this] { m_hold.release(RefreshController::Closing::ResumeIfAuto); });
+    connect(this, &QDialog::finished, this, [this] { m_hold.release(RefreshHold::Closing::ResumeIfAuto); });
 }
 
 void FrmAES::AESpotSet_Click()
@@ -120,27 +122,21 @@ void FrmAES::AESpotSet_Click()
     const auto q = aespot::parsePosition(aeSpotPosX->text());
     const auto s = aespot::parsePosition(aeSpotPosY->text());
     if (!q || !s) {
-        m_main.messages().notify(QStringLiteral("Warning"),
+        m_ctx.messages.notify(QStringLiteral("Warning"),
                                  QStringLiteral("The position %1 must be one hexadecimal digit, 0 to F.\n"
                                                 "Nothing was sent.")
                                      .arg(q ? QLatin1Char('s') : QLatin1Char('q')),
                                  QMessageBox::Warning);
         return;
     }
-    sendLogged(m_main, m_log, aespot::positionPacket(m_main.state().cameraAddress, *q, *s));
+    sendLogged(m_ctx.session, m_log, aespot::positionPacket(m_ctx.session.address(), *q, *s));
 }
 
-void openAESpotWindow(FrmMain& main)
+void openAESpotWindow(WindowContext& context, HoldKind hold, QPoint placement)
 {
-    auto* window = new FrmAES(main);
-    window->move(main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+    auto* window = new FrmAES(context, hold);
+    placeBeside(*window, context.main, placement.x(), placement.y());
     window->show();
-}
-
-void installAESpotWindow(FrmMain& main)
-{
-    QObject::connect(main.action(QStringLiteral("AESpotMode")), &QAction::triggered, &main,
-                     [&main] { openAESpotWindow(main); });
 }
 
 } // namespace peltro

@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 class TrafficText;
 
 // "AE SPOT": spot exposure on and off, and the spot's place on a 16 x 16
@@ -20,7 +20,7 @@ class FrmAES final : public QDialog {
     Q_OBJECT
 public:
     // Holds auto refresh and the docking check from here to the closing.
-    explicit FrmAES(FrmMain& main);
+    FrmAES(WindowContext& context, HoldKind hold);
 
     QPushButton* aeSpotOn = nullptr;
     QPushButton* aeSpotOff = nullptr;
@@ -35,13 +35,12 @@ public:
 private:
     void AESpotSet_Click();
 
-    FrmMain& m_main;
+    WindowContext& m_ctx;
     TrafficLog m_log;
     WindowHold m_hold;
 };
 
 // The main window's "AE SPOT" entry opens the window.
-void installAESpotWindow(FrmMain& main);
-void openAESpotWindow(FrmMain& main);
+void openAESpotWindow(WindowContext& context, HoldKind hold, QPoint placement);
 
 } // namespace peltro

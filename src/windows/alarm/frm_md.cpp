@@ -1,9 +1,7 @@
 #include "frm_md.h"
 
-#include "alarm_check.h"
 #include "alarm_packets.h"
-#include "frm_main.h"
-#include "link.h"
+#include "window_support.h"
 #include "message_service.h"
 #include "traffic_text.h"
 #include "twips.h"
@@ -19,38 +17,12 @@
 namespace peltro {
 
 namespace {
-
 constexpr double kWidth = 9000;
 constexpr double kHeight = 5100;
-
-// The echo of an answer the window read itself: shown in the response box as
-// the receive handler shows replies (nothing for a time-out's filler, which
-// never came over the line) and the receive handler on again. The window
-// judges the answer; it is not taken for the end of a command.
-void echoInquiryReply(Link& link, const QByteArray& reply)
-{
-    PanelState& st = link.state();
-    TrafficLog& log = link.traffic();
-    st.echo = true;
-    if (!link.lastWaitTimedOut()) {
-        for (char c : reply) {
-            log.append(TrafficLog::Received, Link::hexBytes(QByteArray(1, c)));
-            if (static_cast<quint8>(c) == 0xFF) {
-                st.replyPending = false;
-                st.terminatorReceived = true;
-                log.append(TrafficLog::Received, TrafficLog::kLineEnd);
-            }
-        }
-        log.cut(TrafficLog::Received);
-        log.publish(TrafficLog::Received);
-    }
-    if (link.port().rThreshold() == 0)
-        link.port().setRThreshold(1);
-}
-
 } // namespace
 
-FrmMD::FrmMD(FrmMain& main) : QDialog(&main), m_main(main), m_hold(main, true)
+
+FrmMD::FrmMD(WindowContext& context, HoldKind hold) : QDialog(&context.main), m_ctx(context), m_hold(context, hold)
 {
     setObjectName(QStringLiteral("FrmMD"));
     setWindowTitle(QStringLiteral("Alarm"));
@@ -67,7 +39,7 @@ FrmMD::FrmMD(FrmMain& main) : QDialog(&main), m_main(main), m_hold(main, true)
     connect(cmdLevelInq, &QPushButton::clicked, this, &FrmMD::cmdLevelInq_Click);
     for (int i = 0; i < 2; ++i)
         connect(command1[i], &QPushButton::clicked, this, [this, i] { command1_Click(i); });
-    const int address = m_main.state().cameraAddress;
+    const int address = m_ctx.session.address();
     connect(cmdDisplay, &QPushButton::clicked, this, [this, address] { send(alarm::displayPacket(address, true)); });
     connect(cmdMDdisplayOFF, &QPushButton::clicked, this,
             [this, address] { send(alarm::displayPacket(address, false)); });
@@ -135,9 +107,9 @@ void FrmMD::build()
     label(level, "Night", 1020, 1260, 780);
     txtMDnightR = box(level, "txtMDnightR", "", 1020, 1530, 780);
     label(level, "Now", 1920, 1260, 780);
+    // The read-back boxes stay editable: the operator may put a level of his
+    // own (or nothing) into "Now" before "Now Value Set" copies it.
     txtMDc = box(level, "txtMDc", "", 1920, 1530, 780);
-    for (QLineEdit* readBack : {txtMDdayR, txtMDnightR, txtMDc})
-        readBack->setReadOnly(true);
     frame1 = new QGroupBox(QStringLiteral("Now Value Set"), level);
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setGeometry(twips::toRect(2880, 1020, 1560, 900));
@@ -153,39 +125,43 @@ void FrmMD::build()
     txtMD->setGeometry(twips::toRect(4800, 150, 4080, 4815));
 }
 
-void FrmMD::load()
+void FrmMD::load(QPoint placement)
 {
-    const PanelState& st = m_main.state();
-    comboSetMD->setCurrentIndex(st.alarmMode < alarm::kModeCount ? st.alarmMode : -1);
-    txtMDday->setText(alarm::levelText(st.alarmDayLevel));
-    txtMDdayR->setText(alarm::levelText(st.alarmDayLevel));
-    txtMDnight->setText(alarm::levelText(st.alarmNightLevel));
-    txtMDnightR->setText(alarm::levelText(st.alarmNightLevel));
-    txtMDc->setText(alarm::levelText(st.alarmCurrentLevel));
-    m_detect.setSelected(st.alarmOn ? 0 : 1, true);
-    move(m_main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+    const AlarmSettings& a = m_ctx.session.alarm();
+    comboSetMD->setCurrentIndex(a.mode < alarm::kModeCount ? a.mode : -1);
+    txtMDday->setText(alarm::levelText(a.dayLevel));
+    txtMDdayR->setText(alarm::levelText(a.dayLevel));
+    txtMDnight->setText(alarm::levelText(a.nightLevel));
+    txtMDnightR->setText(alarm::levelText(a.nightLevel));
+    txtMDc->setText(alarm::levelText(a.currentLevel));
+    m_detect.setSelected(a.on ? 0 : 1, true);
+    placeBeside(*this, m_ctx.main, placement.x(), placement.y());
     show();
 }
 
-QString FrmMD::send(const QList<int>& packet)
+SendResult FrmMD::send(const Packet& packet)
 {
-    return sendLogged(m_main, m_log, packet);
+    return sendLogged(m_ctx.session, m_log, packet);
 }
 
-QByteArray FrmMD::inquire(const QList<int>& inquiry, int count)
+std::optional<QByteArray> FrmMD::inquire(const Packet& inquiry, int count)
 {
-    Link& link = m_main.link();
-    const QByteArray packet = Link::VarArrayToBytes(inquiry);
-    link.SD(packet, 0);
-    logPacket(m_log, packet);
-    const QByteArray answer = link.WaitReply(count);
-    echoInquiryReply(link, answer);
+    CameraSession& session = m_ctx.session;
+    // On a lost link nothing goes out: the status line says so, and the log
+    // shows only what was written.
+    if (session.refuseIfLinkLost())
+        return std::nullopt;
+    logPacket(m_log, inquiry);
+    const QByteArray answer = session.exchange(inquiry, count);
+    // The answer is echoed as the receive handler echoes replies (a
+    // time-out's filler never came over the line); the window judges it.
+    session.echoAnswer(answer);
     return answer;
 }
 
 void FrmMD::noValidAnswer()
 {
-    m_main.messages().notify(QStringLiteral("Warning"),
+    m_ctx.messages.notify(QStringLiteral("Warning"),
                              QStringLiteral("The camera gave no valid answer to the inquiry.\n"
                                             "The window keeps its values."),
                              QMessageBox::Warning);
@@ -193,7 +169,7 @@ void FrmMD::noValidAnswer()
 
 void FrmMD::refuse(const QString& text)
 {
-    m_main.messages().notify(QStringLiteral("Warning"), text, QMessageBox::Warning);
+    m_ctx.messages.notify(QStringLiteral("Warning"), text, QMessageBox::Warning);
 }
 
 void FrmMD::comSetMD_Click()
@@ -201,24 +177,27 @@ void FrmMD::comSetMD_Click()
     const int mode = comboSetMD->currentIndex();
     if (mode < 0)
         return;
-    PanelState& st = m_main.state();
-    if (send(alarm::modePacket(st.cameraAddress, mode)) != QLatin1String("OK"))
+    AlarmSettings& a = m_ctx.session.alarm();
+    if (send(alarm::modePacket(m_ctx.session.address(), mode)) != SendResult::Sent)
         return;
-    st.alarmMode = std::uint8_t(mode);
-    st.alarmModeKnown = true;
+    a.mode = std::uint8_t(mode);
+    a.modeKnown = true;
 }
 
 void FrmMD::cmdsetMDinq_Click()
 {
-    PanelState& st = m_main.state();
-    const auto mode = alarm::decodeMode(inquire(alarm::modeInquiry(st.cameraAddress), alarm::kByteAnswer));
+    AlarmSettings& a = m_ctx.session.alarm();
+    const auto answer = inquire(alarm::modeInquiry(m_ctx.session.address()), alarm::kByteAnswer);
+    if (!answer)
+        return;
+    const auto mode = alarm::decodeMode(*answer);
     if (!mode) {
         noValidAnswer();
         return;
     }
-    st.alarmMode = std::uint8_t(*mode);
+    a.mode = std::uint8_t(*mode);
     comboSetMD->setCurrentIndex(*mode);
-    st.alarmModeKnown = true;
+    a.modeKnown = true;
 }
 
 void FrmMD::cmdMDstart_Click()
@@ -227,12 +206,12 @@ void FrmMD::cmdMDstart_Click()
         sendDetect(false);
         return;
     }
-    if (!m_main.refresh().isAuto()) {
+    if (!m_ctx.session.refresh().isAuto()) {
         sendDetect(true);
         return;
     }
     QPointer<FrmMD> self(this);
-    m_main.messages().ask(QStringLiteral("AutoRefresh Warning"),
+    m_ctx.messages.ask(QStringLiteral("AutoRefresh Warning"),
                           QStringLiteral("After set this mode, Auto Refresh function will be off."),
                           QMessageBox::Warning, [self](bool ok) {
                               if (ok && self)
@@ -242,22 +221,22 @@ void FrmMD::cmdMDstart_Click()
 
 void FrmMD::sendDetect(bool on)
 {
-    PanelState& st = m_main.state();
-    if (send(alarm::detectPacket(st.cameraAddress, on)) == QLatin1String("OK"))
-        st.alarmOn = on;
+    if (send(alarm::detectPacket(m_ctx.session.address(), on)) == SendResult::Sent)
+        m_ctx.session.alarm().on = on;
 }
 
 void FrmMD::cmdMDSSunq_Click()
 {
-    PanelState& st = m_main.state();
-    const QByteArray answer = inquire(alarm::detectInquiry(st.cameraAddress), alarm::kByteAnswer);
-    if (!alarm::validAnswer(answer, alarm::kByteAnswer)) {
+    const auto answer = inquire(alarm::detectInquiry(m_ctx.session.address()), alarm::kByteAnswer);
+    if (!answer)
+        return;
+    if (!alarm::validAnswer(*answer, alarm::kByteAnswer)) {
         noValidAnswer();
         return;
     }
     // A value other than on or off changes nothing.
-    if (const auto on = alarm::decodeDetect(answer)) {
-        st.alarmOn = *on;
+    if (const auto on = alarm::decodeDetect(*answer)) {
+        m_ctx.session.alarm().on = *on;
         m_detect.setSelected(*on ? 0 : 1, true);
     }
 }
@@ -271,19 +250,22 @@ void FrmMD::cmdsetMDtime_Click()
                    .arg(day ? QStringLiteral("Night") : QStringLiteral("Day")));
         return;
     }
-    PanelState& st = m_main.state();
-    if (send(alarm::levelPacket(st.cameraAddress, *day, *night)) != QLatin1String("OK"))
+    AlarmSettings& a = m_ctx.session.alarm();
+    if (send(alarm::levelPacket(m_ctx.session.address(), *day, *night)) != SendResult::Sent)
         return;
-    st.alarmDayLevel = *day;
-    st.dayLevelKnown = true;
-    st.alarmNightLevel = *night;
-    st.nightLevelKnown = true;
+    a.dayLevel = *day;
+    a.dayKnown = true;
+    a.nightLevel = *night;
+    a.nightKnown = true;
 }
 
 void FrmMD::cmdLevelInq_Click()
 {
-    PanelState& st = m_main.state();
-    const auto levels = alarm::decodeLevels(inquire(alarm::levelInquiry(st.cameraAddress), alarm::kLevelAnswer));
+    AlarmSettings& a = m_ctx.session.alarm();
+    const auto answer = inquire(alarm::levelInquiry(m_ctx.session.address()), alarm::kLevelAnswer);
+    if (!answer)
+        return;
+    const auto levels = alarm::decodeLevels(*answer);
     if (!levels) {
         noValidAnswer();
         return;
@@ -291,11 +273,11 @@ void FrmMD::cmdLevelInq_Click()
     txtMDdayR->setText(alarm::levelText(levels->day));
     txtMDnightR->setText(alarm::levelText(levels->night));
     txtMDc->setText(alarm::levelText(levels->current));
-    st.alarmDayLevel = levels->day;
-    st.alarmNightLevel = levels->night;
-    st.alarmCurrentLevel = levels->current;
-    st.dayLevelKnown = true;
-    st.nightLevelKnown = true;
+    a.dayLevel = levels->day;
+    a.nightLevel = levels->night;
+    a.currentLevel = levels->current;
+    a.dayKnown = true;
+    a.nightKnown = true;
 }
 
 void FrmMD::command1_Click(int index)
@@ -307,35 +289,31 @@ void FrmMD::command1_Click(int index)
 
 void FrmMD::unload()
 {
-    PanelState& st = m_main.state();
-    if (st.alarmOn && st.alarmModeKnown && st.dayLevelKnown && st.nightLevelKnown)
-        st.alarmSettingsRead = true;
+    AlarmSettings& a = m_ctx.session.alarm();
+    if (a.on && a.modeKnown && a.dayKnown && a.nightKnown)
+        a.settingsRead = true;
     // Switched on here, detection stops auto refresh.
-    m_hold.release(RefreshController::Closing::StopIfAlarm);
+    m_hold.release(RefreshHold::Closing::StopIfAlarm);
 }
 
-void openAlarmWindow(FrmMain& main)
+void openAlarmWindow(WindowContext& context, HoldKind hold, QPoint placement)
 {
-    QPointer<FrmMD> window = new FrmMD(main);
-    PanelState& st = main.state();
-    if (st.alarmOn && !st.alarmSettingsRead) {
-        if (!CheckAlarmStatus(main.link(), st)) {
-            main.messages().notify(QStringLiteral("Warning"), alarmNoAnswerText(), QMessageBox::Warning, [window] {
-                if (window)
-                    window->load();
-            });
+    QPointer<FrmMD> window = new FrmMD(context, hold);
+    CameraSession& session = context.session;
+    AlarmSettings& a = session.alarm();
+    if (a.on && !a.settingsRead) {
+        if (!session.readAlarmSettings()) {
+            context.messages.notify(QStringLiteral("Warning"), CameraSession::alarmNoAnswerText(), QMessageBox::Warning,
+                                    [window, placement] {
+                                        if (window)
+                                            window->load(placement);
+                                    });
             return;
         }
     } else {
-        st.alarmSettingsRead = false;
+        a.settingsRead = false;
     }
-    window->load();
-}
-
-void installAlarmWindow(FrmMain& main)
-{
-    QObject::connect(main.action(QStringLiteral("MotionDetecter")), &QAction::triggered, &main,
-                     [&main] { openAlarmWindow(main); });
+    window->load(placement);
 }
 
 } // namespace peltro

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <array>
+#include <optional>
 
 class QComboBox;
 class QGroupBox;
@@ -14,7 +15,7 @@ class QPushButton;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 class TrafficText;
 
 // "Alarm": the camera's alarm mode, detection on and off, the day and night
@@ -24,11 +25,11 @@ class FrmMD final : public QDialog {
     Q_OBJECT
 public:
     // Holds auto refresh and the docking check from here to the closing.
-    explicit FrmMD(FrmMain& main);
+    FrmMD(WindowContext& context, HoldKind hold);
 
-    // Fills the controls from the alarm settings of the panel state, places
-    // the window by the main window and shows it.
-    void load();
+    // Fills the controls from the alarm settings, places the window by the
+    // main window (an offset in twips) and shows it.
+    void load(QPoint placement);
 
     // "Set Alarm Mode"
     QComboBox* comboSetMD = nullptr;
@@ -69,12 +70,14 @@ private:
     void sendDetect(bool on);
     void unload();
 
-    QString send(const QList<int>& packet);
-    QByteArray inquire(const QList<int>& inquiry, int count);
+    SendResult send(const Packet& packet);
+    // The answer of count bytes to a silent inquiry; none when the link is
+    // lost and nothing went out.
+    std::optional<QByteArray> inquire(const Packet& inquiry, int count);
     void noValidAnswer();
     void refuse(const QString& text);
 
-    FrmMain& m_main;
+    WindowContext& m_ctx;
     TrafficLog m_log;
     WindowHold m_hold;
     OptionGroup m_detect;
@@ -82,7 +85,6 @@ private:
 
 // The main window's "Alarm" entry opens the window, after reading the
 // camera's alarm settings when detection is on and they are not known.
-void installAlarmWindow(FrmMain& main);
-void openAlarmWindow(FrmMain& main);
+void openAlarmWindow(WindowContext& context, HoldKind hold, QPoint placement);
 
 } // namespace peltro

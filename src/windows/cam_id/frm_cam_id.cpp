@@ -1,7 +1,6 @@
 #include "frm_cam_id.h"
 
-#include "camera_controls.h"
-#include "frm_main.h"
+#include "window_support.h"
 #include "message_service.h"
 #include "setting_packets.h"
 #include "twips.h"
@@ -12,7 +11,7 @@
 
 namespace peltro {
 
-FrmCamID::FrmCamID(FrmMain& main) : QDialog(&main), m(main)
+FrmCamID::FrmCamID(WindowContext& context) : QDialog(&context.main), m_ctx(context)
 {
     setObjectName(QStringLiteral("FrmCamID"));
     setWindowTitle(QStringLiteral("Camera ID Write"));
@@ -41,7 +40,7 @@ void FrmCamID::onOk()
     std::optional<long long> value = wholeNumber(id->text());
     // A negative ID has no encoding: it is refused like text that is no number.
     if (!value || *value < 0) {
-        m.messages().notify(QStringLiteral("Warning"),
+        m_ctx.messages.notify(QStringLiteral("Warning"),
                             QStringLiteral("The camera ID must be a number from 0 to %1.\n"
                                            "The camera ID was not written.")
                                 .arg(kMaxCameraId),
@@ -50,8 +49,7 @@ void FrmCamID::onOk()
     }
     const int written = int(std::min<long long>(*value, kMaxCameraId));
     id->setText(QString::number(written));
-    sendCommand(m, cameraIdPacket(m.state().cameraAddress, written));
-    m.cameraIdText->setText(id->text());
+    m_ctx.session.writeCameraId(written);
     Q_EMIT idWritten(written);
     accept();
 }

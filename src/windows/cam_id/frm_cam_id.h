@@ -8,14 +8,14 @@ class QPushButton;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 
-// "Camera ID Write": writes a 16-bit camera ID and shows it in the main
-// window's CameraIDText.
+// "Camera ID Write": writes a 16-bit camera ID (the main window shows it in
+// its CameraIDText).
 class FrmCamID final : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmCamID(FrmMain& main);
+    explicit FrmCamID(WindowContext& context);
 
     QLabel* label = nullptr;
     QLineEdit* id = nullptr;
@@ -28,7 +28,7 @@ Q_SIGNALS:
 private:
     void onOk();
 
-    FrmMain& m;
+    WindowContext& m_ctx;
 };
 
 } // namespace peltro

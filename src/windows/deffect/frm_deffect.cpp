@@ -1,7 +1,6 @@
 #include "frm_deffect.h"
 
-#include "camera_controls.h"
-#include "frm_main.h"
+#include "window_support.h"
 #include "message_service.h"
 #include "setting_packets.h"
 #include "speed_box.h"
@@ -12,7 +11,7 @@
 
 namespace peltro {
 
-FrmDeffect::FrmDeffect(FrmMain& main) : QDialog(&main), m(main)
+FrmDeffect::FrmDeffect(WindowContext& context) : QDialog(&context.main), m_ctx(context)
 {
     setObjectName(QStringLiteral("FrmDeffect"));
     setWindowTitle(QStringLiteral("Digital Effect Level"));
@@ -61,14 +60,14 @@ void FrmDeffect::onOk()
 {
     const std::optional<long long> level = wholeNumber(deLevel->text());
     if (!level || *level < 0 || *level > kMaxEffectLevel) {
-        m.messages().notify(QStringLiteral("Warning"),
+        m_ctx.messages.notify(QStringLiteral("Warning"),
                             QStringLiteral("The effect level must be a number from 0 to %1.\n"
                                            "The effect level was not sent.")
                                 .arg(kMaxEffectLevel),
                             QMessageBox::Warning);
         return;
     }
-    sendCommand(m, effectLevelPacket(m.state().cameraAddress, int(*level)));
+    m_ctx.session.command(effectLevelPacket(m_ctx.session.address(), int(*level)));
     fill(int(*level));
     Q_EMIT levelSent(int(*level));
     accept();

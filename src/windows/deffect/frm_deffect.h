@@ -7,7 +7,7 @@ class QPushButton;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 class UpDown;
 
 // "Digital Effect Level": the level of the digital picture effect, a box
@@ -15,7 +15,7 @@ class UpDown;
 class FrmDeffect final : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmDeffect(FrmMain& main);
+    explicit FrmDeffect(WindowContext& context);
 
     QLineEdit* deLevel = nullptr;
     UpDown* upDown1 = nullptr;
@@ -35,7 +35,7 @@ Q_SIGNALS:
 private:
     void onOk();
 
-    FrmMain& m;
+    WindowContext& m_ctx;
     bool m_filling = false;
     bool m_edited = false;
 };

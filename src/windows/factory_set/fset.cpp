@@ -1,12 +1,13 @@
 #include "fset.h"
 #include "hex_text.h"
 
-#include "frm_main.h"
+#include "window_support.h"
 #include "link.h"
 #include "message_service.h"
 #include "setting_packets.h"
 #include "traffic_text.h"
 #include "twips.h"
+#include "window_support.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -37,10 +38,11 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, double 
 
 } // namespace
 
-FSet::FSet(FrmMain& main) : QWidget(&main, Qt::Window), m(main)
+FSet::FSet(WindowContext& context) : QWidget(&context.main, Qt::Window), m_ctx(context)
 {
     setObjectName(QStringLiteral("FSet"));
     setWindowTitle(QStringLiteral("Factory Set"));
+    closeOnEscape(*this);
 
     fmBaudRate = new QGroupBox(QStringLiteral("BaudRate Set"), this);
     fmBaudRate->setObjectName(QStringLiteral("FmBaudRate"));
@@ -81,68 +83,63 @@ FSet::FSet(FrmMain& main) : QWidget(&main, Qt::Window), m(main)
     twips::place(epSendText, 120, 4620, 6240, 1500);
     setFixedSize(twips::toPixels(6480), twips::toPixels(6240));
 
-    connect(epromCmdSens, &QPushButton::clicked, this, [this] { SD(settingModePacket(m.state().cameraAddress), 1); });
+    connect(epromCmdSens, &QPushButton::clicked, this, [this] { SD(settingModePacket(m_ctx.session.address()), 1); });
     connect(epromCmdRD, &QPushButton::clicked, this, [this] {
         if (const auto a = address())
-            SD(settingReadPacket(m.state().cameraAddress, *a), 1);
+            SD(settingReadPacket(m_ctx.session.address(), *a), 1);
     });
     connect(epromCmdSet, &QPushButton::clicked, this, [this] {
         const auto a = address();
         const auto d = a ? data() : std::nullopt;
         if (a && d)
-            SD(settingSetPacket(m.state().cameraAddress, *a, *d), 1);
+            SD(settingSetPacket(m_ctx.session.address(), *a, *d), 1);
     });
     connect(epromCmdWR, &QPushButton::clicked, this, [this] {
         const auto a = address();
         const auto d = a ? data() : std::nullopt;
         if (a && d)
-            SD(settingWritePacket(m.state().cameraAddress, *a, *d), 1);
+            SD(settingWritePacket(m_ctx.session.address(), *a, *d), 1);
     });
     connect(epromWriteProtectRelease, &QPushButton::clicked, this,
-            [this] { SD(protectReleasePacket(m.state().cameraAddress), 1); });
+            [this] { SD(protectReleasePacket(m_ctx.session.address()), 1); });
 }
 
-QString FSet::SD(const QList<int>& packet, int mode)
+SendResult FSet::SD(const Packet& packet, int mode)
 {
-    const QByteArray bytes = Link::VarArrayToBytes(packet);
-    const QString result = m.link().sendForWindow(bytes);
-    if (result == QLatin1String("OK") && mode == 1) {
-        m_log.append(TrafficLog::Sent, Link::hexBytes(bytes) + TrafficLog::kLineEnd);
-        m_log.cut(TrafficLog::Sent);
-        m_log.publish(TrafficLog::Sent);
-    }
+    const SendResult result = m_ctx.session.windowCommand(packet);
+    if (result == SendResult::Sent && mode == 1)
+        logPacket(m_log, packet);
     return result;
 }
 
 void FSet::pause()
 {
-    // Blocks without returning to the event loop, and without spinning.
-    m.link().clock().sleep(kSpeedStepPause);
+    m_ctx.session.pauseBetweenCommands(kSpeedStepPause);
 }
 
 void FSet::changeBaudRate(int i)
 {
     if (i < 0 || i >= kBaudRateCodes)
         return;
-    const int x = m.state().cameraAddress;
+    const int x = m_ctx.session.address();
     // A step that could not go out ends the change: the operator is told to
     // switch the camera off only once the speed has been written.
-    if (SD(settingModePacket(x), 1) != QLatin1String("OK"))
+    if (SD(settingModePacket(x), 1) != SendResult::Sent)
         return;
     pause();
-    if (SD(protectReleasePacket(x), 1) != QLatin1String("OK"))
+    if (SD(protectReleasePacket(x), 1) != SendResult::Sent)
         return;
     pause();
-    if (SD(baudRatePacket(x, i), 1) != QLatin1String("OK"))
+    if (SD(baudRatePacket(x, i), 1) != SendResult::Sent)
         return;
-    m.messages().notify(QStringLiteral("Factory Set"),
+    m_ctx.messages.notify(QStringLiteral("Factory Set"),
                         QStringLiteral(" Please Turn off the Camera Power and Exit This program."),
                         QMessageBox::NoIcon);
 }
 
 void FSet::refuse(const QString& text)
 {
-    m.messages().notify(QStringLiteral("Warning"), text, QMessageBox::Warning);
+    m_ctx.messages.notify(QStringLiteral("Warning"), text, QMessageBox::Warning);
 }
 
 std::optional<int> FSet::address()

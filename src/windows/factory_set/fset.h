@@ -1,6 +1,7 @@
 #pragma once
 
 #include "traffic_log.h"
+#include "window_support.h"
 
 #include <QList>
 #include <QWidget>
@@ -14,7 +15,7 @@ class QPushButton;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 class TrafficText;
 
 // "Factory Set": the service window of the block cameras. It changes the
@@ -26,7 +27,7 @@ public:
     // The pause between the steps of a speed change, in seconds.
     static constexpr double kSpeedStepPause = 2.0;
 
-    explicit FSet(FrmMain& main);
+    explicit FSet(WindowContext& context);
 
     QGroupBox* fmBaudRate = nullptr;
     std::array<QPushButton*, 3> cmdBaudRate{};
@@ -42,7 +43,7 @@ public:
 
     // The window's own send: an operator command that is written to this
     // window's log (mode 1) instead of the main window's history. "OK" or "NG".
-    QString SD(const QList<int>& packet, int mode);
+    SendResult SD(const Packet& packet, int mode);
     const TrafficLog& log() const { return m_log; }
 
     // Sets the camera to the speed of button i (0 9600, 1 19200, 2 38400 bps).
@@ -55,7 +56,7 @@ private:
     void refuse(const QString& text);
     void pause();
 
-    FrmMain& m;
+    WindowContext& m_ctx;
     TrafficLog m_log;
 };
 

@@ -1,7 +1,9 @@
 #include "frm_pan_tilt.h"
 
+#include "caption_fit.h"
 #include "speed_box.h"
 #include "twips.h"
+#include "window_support.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -37,7 +39,7 @@ constexpr double kPadLeft = 120;
 constexpr double kPadTop = 270;
 constexpr double kPadPitchX = 1110;
 constexpr double kPadPitchY = 450;
-constexpr double kPadButtonWidth = 1050;
+constexpr double kPadButtonWidth = 1080;
 constexpr double kPadButtonHeight = 405;
 
 constexpr double kRightColumn = 5940;
@@ -52,6 +54,8 @@ FrmPanTilt::FrmPanTilt(QWidget* owner) : QWidget(owner, Qt::Tool)
     setWindowTitle(QStringLiteral("Pan/Tilt"));
     // Showing or raising the window must never take the focus from the main window.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Escape closes it like its close box: the main window's OPEN brings it back.
+    closeOnEscape(*this);
 
     buildPad();
     buildWindowButtons();
@@ -62,6 +66,7 @@ FrmPanTilt::FrmPanTilt(QWidget* owner) : QWidget(owner, Qt::Tool)
     buildInformation();
 
     setFixedSize(clientSizeFor(kLargeWidth));
+    fitCaptions(this);
 }
 
 QSize FrmPanTilt::clientSizeFor(double widthTwips) const

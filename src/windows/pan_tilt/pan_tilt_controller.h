@@ -1,5 +1,9 @@
 #pragma once
 
+#include "pan_tilt_packets.h"
+#include "panel_settings.h"
+#include "window_support.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -14,56 +18,20 @@ class QWidget;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 class FrmPanTilt;
-struct PanelState;
 
-// Packets and answers of the pan/tilt head, without any widget.
 namespace pantilt {
 
-// Drive directions: pan 1 left, 2 right, 3 stop; tilt 1 up, 2 down, 3 stop.
-struct Drive {
-    int pan;
-    int tilt;
-};
-
-// The speed both axes run at on the full-speed buttons (and on Stop).
-constexpr int kFullSpeed = 0x18;
-
-// Directions of Pan_Tilt_Stop 0..8 (0 is Stop itself).
-Drive stopDrive(int index);
-// Directions of Pan_Tilt_Direct 0..7; 8 is Home and 9 Reset, which do not drive.
-Drive directDrive(int index);
-
-QList<int> drivePacket(int address, int panSpeed, int tiltSpeed, Drive drive);  // 8x 01 06 01 vv ww 0p 0q FF
-// "left up", "right", "down", "stop"; none for bytes that are no direction.
-std::optional<QString> driveText(Drive drive);
-QList<int> homePacket(int address);    // 8x 01 06 04 FF
-QList<int> resetPacket(int address);   // 8x 01 06 05 FF
-
-QList<int> positionInquiry(int address);   // 8x 09 06 12 FF, answer of 11 bytes
-QList<int> statusInquiry(int address);     // 8x 09 06 10 FF, answer of 5 bytes
-QList<int> maxSpeedInquiry(int address);   // 8x 09 06 11 FF, answer of 5 bytes
-constexpr int kPositionAnswer = 11;
-constexpr int kStatusAnswer = 5;
-constexpr int kMaxSpeedAnswer = 5;
-
-// An inquiry answer: from a camera, 0x50, and the terminator where an answer
-// of count bytes ends.
-bool validAnswer(const QByteArray& answer, int count);
-
-struct Position {
-    int pan;
-    int tilt;
-};
-Position decodePosition(const QByteArray& answer);
-int decodeStatusWord(const QByteArray& answer);
-int decodePanMax(const QByteArray& answer);
-int decodeTiltMax(const QByteArray& answer);
-
-QString positionText(int value);    // "0x" and upper-case hexadecimal, no leading zeros
-QString statusBits(int word);       // 16 characters, bit 15 first
-QString signedDecimal(int value);   // " 18": a space where a minus sign would go
+// Where the docked window's frame (of the given size) goes beside the main
+// window's frame, within the screen's available area: directly below the
+// main window where that fits; otherwise at its side (right, then left),
+// the two bottom edges level; where neither side has room, at the edge of
+// the roomier side. Always within the area, as far as the window fits.
+QPoint dockedPosition(const QRect& mainFrame, const QSize& frame, const QRect& area);
+// A frame moved back into the area as far as it fits, its top left corner
+// in sight when it is larger.
+QPoint keptInside(const QRect& frame, const QRect& area);
 
 } // namespace pantilt
 
@@ -77,7 +45,7 @@ public:
     // Tries on one inquiry before the read gives up.
     static constexpr int kMaxTries = 7;
 
-    explicit PanTiltController(FrmMain& main, QObject* parent = nullptr);
+    PanTiltController(WindowContext& context, PanTiltFlags& flags, QObject* parent = nullptr);
     ~PanTiltController() override;
 
     FrmPanTilt* window() const { return m_window; }
@@ -87,9 +55,10 @@ public:
     // Lays the windows out again when a docked, shown window or the main window
     // has moved since the last look. Runs on every tick of the main window's Timer2.
     void check_DspPTW();
-    // Reads position, status and maximum speeds of the addressed camera into
-    // the information labels. False (labels untouched) after a failed inquiry.
-    bool ReadPanTiltStatusCore();
+    // The status read's mounting, and the head's position, status and
+    // maximum speeds, in the information labels; a docked window is kept
+    // attached.
+    void applyStatus(const CameraStatus& status);
 
     // Window buttons of both windows and the pan-tilt window's unload.
     void closeMain();       // PTWCloseM
@@ -111,12 +80,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void send(const QList<int>& packet);
-    bool exchange(const QList<int>& inquiry, int count, QByteArray& answer);
+    // The main window's screen, less its panels and docks.
+    QRect availableArea() const;
+    void send(const Packet& packet);
+    void wantStatus();
     static void setCaption(QPushButton* button, const QString& caption);
 
-    FrmMain& m_main;
-    PanelState& m_state;
+    WindowContext& m_ctx;
+    PanTiltFlags& m_flags;
     QPointer<FrmPanTilt> m_window;
     QPointer<QWidget> m_frameM;
     QPointer<QPushButton> m_sizeM;

@@ -1,9 +1,7 @@
 #include "frm_power_off.h"
 
-#include "alarm_check.h"
 #include "alarm_packets.h"
-#include "frm_main.h"
-#include "link.h"
+#include "window_support.h"
 #include "message_service.h"
 #include "twips.h"
 
@@ -14,8 +12,8 @@
 
 namespace peltro {
 
-FrmPowerOff::FrmPowerOff(FrmMain& main, poweroff::Timer timer)
-    : QDialog(&main), m_main(main), m_timer(timer), m_hold(main, false)
+FrmPowerOff::FrmPowerOff(WindowContext& context, poweroff::Timer timer, HoldKind hold)
+    : QDialog(&context.main), m_ctx(context), m_timer(timer), m_hold(context, hold)
 {
     const bool autoTimer = timer == poweroff::Timer::Auto;
     setObjectName(autoTimer ? QStringLiteral("FrmAutoPOff") : QStringLiteral("FrmNightPOff"));
@@ -48,35 +46,31 @@ FrmPowerOff::FrmPowerOff(FrmMain& main, poweroff::Timer timer)
     connect(this, &QDialog::finished, this, &FrmPowerOff::unload);
 }
 
-void FrmPowerOff::load()
+void FrmPowerOff::load(QPoint placement)
 {
     readTimer();
-    move(m_main.pos() + QPoint(twips::toPixels(500), twips::toPixels(1000)));
+    placeBeside(*this, m_ctx.main, placement.x(), placement.y());
     show();
 }
 
 void FrmPowerOff::readTimer()
 {
-    Link& link = m_main.link();
-    const QByteArray packet = Link::VarArrayToBytes(poweroff::inquiry(m_main.state().cameraAddress, m_timer));
-    bool read = false;
-    for (int tries = 0; tries < poweroff::kMaxTries && !read; ++tries) {
-        link.SD(packet, 0);
-        if (const auto minutes = poweroff::decodeAnswer(link.WaitReply(poweroff::kAnswer))) {
-            offTimer->setText(QString::number(*minutes));
-            read = true;
-        }
-    }
-    if (!read)
-        link.flushInput();
-    resumeReceiving(link);
+    CameraSession& session = m_ctx.session;
+    const std::optional<QByteArray> answer = session.inquire(
+        poweroff::inquiry(session.address(), m_timer), poweroff::kAnswer, poweroff::kMaxTries,
+        [](const QByteArray& a) { return poweroff::decodeAnswer(a).has_value(); });
+    if (answer)
+        offTimer->setText(QString::number(*poweroff::decodeAnswer(*answer)));
+    else
+        session.flushInput();
+    session.resumeReceiving();
 }
 
 void FrmPowerOff::OK_Click()
 {
     const auto minutes = poweroff::parseMinutes(offTimer->text());
     if (!minutes) {
-        m_main.messages().notify(QStringLiteral("Warning"),
+        m_ctx.messages.notify(QStringLiteral("Warning"),
                                  QStringLiteral("The Power Off Timer must be a whole number of minutes, "
                                                 "0 to 65535.\nNothing was sent."),
                                  QMessageBox::Warning);
@@ -84,11 +78,11 @@ void FrmPowerOff::OK_Click()
     }
     if (minutes->limited)
         offTimer->setText(QString::number(poweroff::kMaxMinutes));
-    const QList<int> packet = poweroff::setPacket(m_main.state().cameraAddress, m_timer, minutes->value);
-    if (m_main.link().SD(Link::VarArrayToBytes(packet), 1) != QLatin1String("OK"))
+    if (m_ctx.session.command(poweroff::setPacket(m_ctx.session.address(), m_timer, minutes->value))
+        != SendResult::Sent)
         return;
     // A timer set: refreshing is left to the operator from now on.
-    m_closing = RefreshController::Closing::Stop;
+    m_closing = RefreshHold::Closing::Stop;
     close();
 }
 
@@ -97,45 +91,27 @@ void FrmPowerOff::unload()
     m_hold.release(m_closing);
 }
 
-namespace {
-
-void openDialog(FrmMain& main, poweroff::Timer timer)
+void openAutoPowerOff(WindowContext& context, HoldKind hold, QPoint placement)
 {
-    (new FrmPowerOff(main, timer))->load();
+    (new FrmPowerOff(context, poweroff::Timer::Auto, hold))->load(placement);
 }
 
-} // namespace
-
-void openAutoPowerOff(FrmMain& main)
+void openNightPowerOff(WindowContext& context, HoldKind hold, QPoint placement)
 {
-    openDialog(main, poweroff::Timer::Auto);
-}
-
-void openNightPowerOff(FrmMain& main)
-{
-    PanelState& st = main.state();
-    if (!st.alarmSettingsRead && !CheckAlarmStatus(main.link(), st)) {
-        main.messages().notify(QStringLiteral("Warning"), alarmNoAnswerText(), QMessageBox::Warning);
+    AlarmSettings& a = context.session.alarm();
+    if (!a.settingsRead && !context.session.readAlarmSettings()) {
+        context.messages.notify(QStringLiteral("Warning"), CameraSession::alarmNoAnswerText(), QMessageBox::Warning);
         return;
     }
-    const alarm::NightTimer check =
-        alarm::nightTimerCheck(st.alarmOn, st.alarmMode, st.alarmDayLevel, st.alarmNightLevel);
+    const alarm::NightTimer check = alarm::nightTimerCheck(a.on, a.mode, a.dayLevel, a.nightLevel);
     if (check != alarm::NightTimer::Allowed) {
-        main.messages().notify(QStringLiteral("Warning"),
-                               alarm::nightTimerReason(check)
-                                   + QStringLiteral("\nPlease set up it after I implement alarm setting.  "),
-                               QMessageBox::Critical);
+        context.messages.notify(QStringLiteral("Warning"),
+                                alarm::nightTimerReason(check)
+                                    + QStringLiteral("\nPlease set up it after I implement alarm setting.  "),
+                                QMessageBox::Critical);
         return;
     }
-    openDialog(main, poweroff::Timer::Night);
-}
-
-void installPowerOffDialogs(FrmMain& main)
-{
-    QObject::connect(main.action(QStringLiteral("AutoPowerOff")), &QAction::triggered, &main,
-                     [&main] { openAutoPowerOff(main); });
-    QObject::connect(main.action(QStringLiteral("NightPowerOff")), &QAction::triggered, &main,
-                     [&main] { openNightPowerOff(main); });
+    (new FrmPowerOff(context, poweroff::Timer::Night, hold))->load(placement);
 }
 
 } // namespace peltro

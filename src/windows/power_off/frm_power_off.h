@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 
 // "Auto Power Off" (FrmAutoPOff) and "Night Power Off" (FrmNightPOff): the
 // camera's timer in minutes, read when the dialog loads and written on OK.
@@ -20,11 +20,11 @@ class FrmPowerOff final : public QDialog {
     Q_OBJECT
 public:
     // Holds auto refresh from here to the closing.
-    FrmPowerOff(FrmMain& main, poweroff::Timer timer);
+    FrmPowerOff(WindowContext& context, poweroff::Timer timer, HoldKind hold);
 
     // Reads the camera's timer into OffTimer (leaving it as it is when no
     // valid answer comes), places the dialog by the main window, shows it.
-    void load();
+    void load(QPoint placement);
 
     QLineEdit* offTimer = nullptr;
     QPushButton* okButton = nullptr;
@@ -35,17 +35,16 @@ private:
     void OK_Click();
     void unload();
 
-    FrmMain& m_main;
+    WindowContext& m_ctx;
     poweroff::Timer m_timer;
     WindowHold m_hold;
-    RefreshController::Closing m_closing = RefreshController::Closing::ResumeIfAuto;
+    RefreshHold::Closing m_closing = RefreshHold::Closing::ResumeIfAuto;
 };
 
 // The main window's "Auto Power Off" and "Night Power Off" items. The night
 // timer opens only under day & night detection with the day level above the
 // night level; otherwise the operator is told why.
-void installPowerOffDialogs(FrmMain& main);
-void openAutoPowerOff(FrmMain& main);
-void openNightPowerOff(FrmMain& main);
+void openAutoPowerOff(WindowContext& context, HoldKind hold, QPoint placement);
+void openNightPowerOff(WindowContext& context, HoldKind hold, QPoint placement);
 
 } // namespace peltro

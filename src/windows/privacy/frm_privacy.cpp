@@ -1,10 +1,11 @@
 #include "frm_privacy.h"
 
-#include "frm_main.h"
+#include "window_support.h"
 #include "link.h"
 #include "message_service.h"
 #include "option_button.h"
 #include "traffic_text.h"
+#include "window_support.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -162,11 +163,12 @@ void MaskChecks::placeBoxes()
 
 // ---------------------------------------------------------------------------
 
-FrmPrivacy::FrmPrivacy(FrmMain& main) : QWidget(&main, Qt::Window), m_main(main)
+FrmPrivacy::FrmPrivacy(WindowContext& context) : QWidget(&context.main, Qt::Window), m_ctx(context)
 {
     setObjectName(QStringLiteral("Privacy"));
     setWindowTitle(QStringLiteral("PrivacyZone Setting"));
     setAttribute(Qt::WA_DeleteOnClose);
+    closeOnEscape(*this);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(buildMaskSet(), 0, 0);
@@ -360,7 +362,7 @@ void FrmPrivacy::selectFirstEntries()
 
 void FrmPrivacy::refuse(const QString& text)
 {
-    m_main.messages().notify(QStringLiteral("Warning"), text, QMessageBox::Warning);
+    m_ctx.messages.notify(QStringLiteral("Warning"), text, QMessageBox::Warning);
 }
 
 std::optional<QList<int>> FrmPrivacy::digits(const QString& frame, const QString& field, const QLineEdit* box,
@@ -375,14 +377,9 @@ std::optional<QList<int>> FrmPrivacy::digits(const QString& frame, const QString
     return d;
 }
 
-void FrmPrivacy::SD(const QList<int>& packet)
+void FrmPrivacy::SD(const Packet& packet)
 {
-    const QByteArray bytes = Link::VarArrayToBytes(packet);
-    if (m_main.link().sendForWindow(bytes) != QLatin1String("OK"))
-        return;
-    m_log.append(TrafficLog::Sent, Link::hexBytes(bytes) + TrafficLog::kLineEnd);
-    m_log.cut(TrafficLog::Sent);
-    m_log.publish(TrafficLog::Sent);
+    sendLogged(m_ctx.session, m_log, packet);
 }
 
 void FrmPrivacy::CmdPrivacySet()
@@ -402,12 +399,12 @@ void FrmPrivacy::CmdPrivacySet()
             return;
         xywh << *d;
     }
-    SD(privacy::maskRectanglePacket(m_main.state().cameraAddress, mask, m_new->isChecked(), xywh));
+    SD(privacy::maskRectanglePacket(m_ctx.session.address(), mask, m_new->isChecked(), xywh));
 }
 
 void FrmPrivacy::cmdPrivacyDisp()
 {
-    SD(privacy::maskDisplayPacket(m_main.state().cameraAddress, m_display->masks()));
+    SD(privacy::maskDisplayPacket(m_ctx.session.address(), m_display->masks()));
 }
 
 void FrmPrivacy::cmdPrivacyColor()
@@ -418,18 +415,18 @@ void FrmPrivacy::cmdPrivacyColor()
             return;
         }
     }
-    SD(privacy::maskColourPacket(m_main.state().cameraAddress, m_colourMasks->masks(), m_colour[0]->currentIndex(),
+    SD(privacy::maskColourPacket(m_ctx.session.address(), m_colourMasks->masks(), m_colour[0]->currentIndex(),
                                  m_half1->isChecked(), m_colour[1]->currentIndex(), m_half2->isChecked()));
 }
 
 void FrmPrivacy::CmdGridOn()
 {
-    SD(privacy::gridPacket(m_main.state().cameraAddress, true));
+    SD(privacy::gridPacket(m_ctx.session.address(), true));
 }
 
 void FrmPrivacy::cmdGridoff()
 {
-    SD(privacy::gridPacket(m_main.state().cameraAddress, false));
+    SD(privacy::gridPacket(m_ctx.session.address(), false));
 }
 
 void FrmPrivacy::cmdPZMpantilt()
@@ -441,7 +438,7 @@ void FrmPrivacy::cmdPZMpantilt()
     const auto tilt = digits(frame, QStringLiteral("Tilt"), m_textTilt, 3);
     if (!tilt)
         return;
-    SD(privacy::panTiltAnglePacket(m_main.state().cameraAddress, *pan, *tilt));
+    SD(privacy::panTiltAnglePacket(m_ctx.session.address(), *pan, *tilt));
 }
 
 void FrmPrivacy::cmdMovePanTilt()
@@ -456,7 +453,7 @@ void FrmPrivacy::cmdMovePanTilt()
     std::array<bool, privacy::kDirectionCount> selected{};
     for (int i = 0; i < privacy::kDirectionCount; ++i)
         selected[i] = m_opmove->button(i)->isChecked();
-    SD(privacy::movePanTiltPacket(m_main.state().cameraAddress, *pan, *tilt, privacy::moveDirection(selected)));
+    SD(privacy::movePanTiltPacket(m_ctx.session.address(), *pan, *tilt, privacy::moveDirection(selected)));
 }
 
 void FrmPrivacy::Command1()
@@ -476,7 +473,7 @@ void FrmPrivacy::Command1()
     const auto zoom = digits(frame, QStringLiteral("Zoom"), m_ptzZoom, 4);
     if (!zoom)
         return;
-    SD(privacy::ptzMaskPacket(m_main.state().cameraAddress, mask, *pan, *tilt, *zoom));
+    SD(privacy::ptzMaskPacket(m_ctx.session.address(), mask, *pan, *tilt, *zoom));
 }
 
 void FrmPrivacy::ClrSET()

@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 class OptionGroup;
 class TrafficText;
 
@@ -74,7 +74,7 @@ private:
 class FrmPrivacy final : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmPrivacy(FrmMain& main);
+    explicit FrmPrivacy(WindowContext& context);
 
     // What "Setting Zones" does to a loaded window: every list back to its
     // first entry.
@@ -104,9 +104,9 @@ private:
                                      int count);
     void refuse(const QString& text);
     // Sends one packet; what went out is logged in the window's own box.
-    void SD(const QList<int>& packet);
+    void SD(const Packet& packet);
 
-    FrmMain& m_main;
+    WindowContext& m_ctx;
     TrafficLog m_log;
 
     QComboBox* m_combSetPrivacy = nullptr;

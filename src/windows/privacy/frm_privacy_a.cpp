@@ -1,8 +1,9 @@
 #include "frm_privacy_a.h"
 
-#include "frm_main.h"
+#include "window_support.h"
 #include "link.h"
 #include "message_service.h"
+#include "window_support.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -66,11 +67,12 @@ void ZoneGrid::paintEvent(QPaintEvent*)
 
 // ---------------------------------------------------------------------------
 
-FrmPrivacyA::FrmPrivacyA(FrmMain& main) : QWidget(&main, Qt::Window), m_main(main)
+FrmPrivacyA::FrmPrivacyA(WindowContext& context) : QWidget(&context.main, Qt::Window), m_ctx(context)
 {
     setObjectName(QStringLiteral("PrivacyA"));
     setWindowTitle(QStringLiteral("PrivacyZone Setting"));
     setAttribute(Qt::WA_DeleteOnClose);
+    closeOnEscape(*this);
 
     auto* outer = new QVBoxLayout(this);
     auto* heading = new QLabel(QStringLiteral("Privacy Zone SET "), this);
@@ -132,12 +134,13 @@ FrmPrivacyA::FrmPrivacyA(FrmMain& main) : QWidget(&main, Qt::Window), m_main(mai
     switches->addWidget(clear);
     outer->addLayout(switches);
 
-    // The automatic sets run from the moment the window opens.
+    // The automatic sets wait for the operator's SettingMode: running from
+    // the opening they would overwrite the camera's masks with the zeros of
+    // the boxes before anything was typed.
     m_timer2 = new QTimer(this);
     m_timer2->setObjectName(QStringLiteral("Timer2"));
     m_timer2->setInterval(kAutoInterval);
     connect(m_timer2, &QTimer::timeout, this, &FrmPrivacyA::PrivacySet);
-    m_timer2->start();
 }
 
 void FrmPrivacyA::cmdPZMset(int set)
@@ -151,7 +154,7 @@ void FrmPrivacyA::cmdPZMset(int set)
         if (!v) {
             if (!m_noticeOpen) {
                 m_noticeOpen = true;
-                m_main.messages().notify(
+                m_ctx.messages.notify(
                     QStringLiteral("Warning"),
                     QStringLiteral("Zone %1 %2 must be a hexadecimal number from 0 to FE.\n"
                                    "\"Privacy Set %3\" was not sent.")
@@ -164,7 +167,7 @@ void FrmPrivacyA::cmdPZMset(int set)
         }
         values[i] = *v;
     }
-    m_main.link().SD(Link::VarArrayToBytes(privacy::zoneSetPacket(m_main.state().cameraAddress, set, values)), 1);
+    m_ctx.session.command(privacy::zoneSetPacket(m_ctx.session.address(), set, values));
 }
 
 void FrmPrivacyA::PrivacySet()
@@ -178,15 +181,13 @@ void FrmPrivacyA::PrivacySet()
 
 void FrmPrivacyA::WaitAuto()
 {
-    // A short pause that blocks on the clock, not the processor.
-    m_main.link().clock().sleep(kWaitAuto);
+    m_ctx.session.pauseBetweenCommands(kWaitAuto);
 }
 
 void FrmPrivacyA::SettingMode()
 {
     if (m_settingMode->text() != QLatin1String("ON")) {
-        if (!m_timer2->isActive())   // a running timer keeps its beat
-            m_timer2->start();
+        m_timer2->start();
         m_settingMode->setText(QStringLiteral("ON"));
     } else {
         m_timer2->stop();
@@ -195,24 +196,24 @@ void FrmPrivacyA::SettingMode()
     m_settingMode->setChecked(m_settingMode->text() == QLatin1String("ON"));
 }
 
-void FrmPrivacyA::SD(const QList<int>& packet)
+void FrmPrivacyA::SD(const Packet& packet)
 {
-    m_main.link().sendForWindow(Link::VarArrayToBytes(packet));
+    m_ctx.session.windowCommand(packet);
 }
 
 void FrmPrivacyA::CmdPrivacyOn()
 {
-    SD(privacy::zoneSwitchPacket(m_main.state().cameraAddress, privacy::ZoneSwitch::On));
+    SD(privacy::zoneSwitchPacket(m_ctx.session.address(), privacy::ZoneSwitch::On));
 }
 
 void FrmPrivacyA::CmdPrivacyoff()
 {
-    SD(privacy::zoneSwitchPacket(m_main.state().cameraAddress, privacy::ZoneSwitch::Off));
+    SD(privacy::zoneSwitchPacket(m_ctx.session.address(), privacy::ZoneSwitch::Off));
 }
 
 void FrmPrivacyA::CmdClear()
 {
-    SD(privacy::zoneSwitchPacket(m_main.state().cameraAddress, privacy::ZoneSwitch::Clear));
+    SD(privacy::zoneSwitchPacket(m_ctx.session.address(), privacy::ZoneSwitch::Clear));
 }
 
 } // namespace peltro

@@ -11,7 +11,7 @@ class QTimer;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 
 // The 16 x 12 grid the six zones are laid on, with its axes 0..F and 0..B:
 // a reference for the operator, drawn.
@@ -26,9 +26,9 @@ protected:
 };
 
 // "PrivacyZone Setting" for cameras with six zones on a 16 x 12 grid. The
-// three sets (two zones each) go out on demand or, from the moment the
-// window opens, once per second on its Timer2; SettingMode switches that
-// timer. Sets go out as operator commands of the main window; privacy on,
+// three sets (two zones each) go out on demand or, once SettingMode has
+// switched it on, once per second on its Timer2 (stopped when the window
+// opens). Sets go out as operator commands of the main window; privacy on,
 // off and clear as commands of the window's own.
 class FrmPrivacyA final : public QWidget {
     Q_OBJECT
@@ -36,7 +36,7 @@ public:
     static constexpr int kAutoInterval = 1000;   // ms between automatic runs
     static constexpr double kWaitAuto = 0.05;    // seconds between the sets of one run
 
-    explicit FrmPrivacyA(FrmMain& main);
+    explicit FrmPrivacyA(WindowContext& context);
 
     QTimer* timer2() const { return m_timer2; }
 
@@ -47,15 +47,16 @@ public:
     // The three sets in a row with a short pause between them.
     void PrivacySet();
     void WaitAuto();
+    // First click: Timer2 runs, caption "ON"; next: stopped, "OFF"; and so on.
     void SettingMode();
     void CmdPrivacyOn();
     void CmdPrivacyoff();
     void CmdClear();
 
 private:
-    void SD(const QList<int>& packet);
+    void SD(const Packet& packet);
 
-    FrmMain& m_main;
+    WindowContext& m_ctx;
     std::array<QLineEdit*, 4 * privacy::kZoneCount> m_zones{};
     QPushButton* m_settingMode = nullptr;
     QTimer* m_timer2 = nullptr;

@@ -8,7 +8,7 @@
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 
 // Opens the two privacy windows from the main window's menus: "Setting
 // Zones" the mask window, "PrivacyA" the zone window. Both are ordinary
@@ -16,7 +16,7 @@ class FrmMain;
 class PrivacyWindows final : public QObject {
     Q_OBJECT
 public:
-    explicit PrivacyWindows(FrmMain& main, QObject* parent = nullptr);
+    explicit PrivacyWindows(WindowContext& context, QObject* parent = nullptr);
 
     void SettingZones();
     void PrivacyAv();
@@ -25,7 +25,7 @@ public:
     FrmPrivacyA* privacyA() const { return m_privacyA; }
 
 private:
-    FrmMain& m_main;
+    WindowContext& m_ctx;
     QPointer<FrmPrivacy> m_privacy;
     QPointer<FrmPrivacyA> m_privacyA;
 };

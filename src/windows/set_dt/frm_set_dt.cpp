@@ -1,7 +1,6 @@
 #include "frm_set_dt.h"
 
-#include "camera_controls.h"
-#include "frm_main.h"
+#include "window_support.h"
 #include "message_service.h"
 #include "setting_packets.h"
 #include "speed_box.h"
@@ -17,7 +16,7 @@ namespace {
 constexpr double kColumn = 1020;   // one field per column, in twips
 }
 
-FrmSetDT::FrmSetDT(FrmMain& main) : QDialog(&main), m(main)
+FrmSetDT::FrmSetDT(WindowContext& context) : QDialog(&context.main), m_ctx(context)
 {
     setObjectName(QStringLiteral("FrmSetDT"));
     setWindowTitle(QStringLiteral("Set Time & Date"));
@@ -69,7 +68,7 @@ void FrmSetDT::onOk()
         const ClockField& f = fields[i];
         const std::optional<long long> v = wholeNumber(boxes[i]->text());
         if (!v || *v < f.minimum || *v > f.maximum) {
-            m.messages().notify(QStringLiteral("Warning"),
+            m_ctx.messages.notify(QStringLiteral("Warning"),
                                 QStringLiteral("%1 must be a number from %2 to %3.\n"
                                                "The time and date were not sent.")
                                     .arg(QString::fromLatin1(f.label))
@@ -82,7 +81,7 @@ void FrmSetDT::onOk()
         values[i] = int(*v);
     }
     hide();
-    sendCommand(m, clockPacket(m.state().cameraAddress, values));
+    m_ctx.session.command(clockPacket(m_ctx.session.address(), values));
 }
 
 } // namespace peltro

@@ -9,7 +9,7 @@ class QPushButton;
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 class UpDown;
 
 // "Set Time & Date": year, month, day, hour and minute, each a box with its
@@ -17,7 +17,7 @@ class UpDown;
 class FrmSetDT final : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmSetDT(FrmMain& main);
+    explicit FrmSetDT(WindowContext& context);
 
     std::array<QLineEdit*, 5> boxes{};     // Year, Month, Day, Hour, Minute
     std::array<UpDown*, 5> spinners{};     // UpDown1..UpDown5
@@ -30,7 +30,7 @@ public:
 private:
     void onOk();
 
-    FrmMain& m;
+    WindowContext& m_ctx;
 };
 
 } // namespace peltro

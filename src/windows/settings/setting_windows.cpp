@@ -2,10 +2,9 @@
 
 #include "frm_cam_id.h"
 #include "frm_deffect.h"
-#include "frm_main.h"
+#include "window_support.h"
 #include "frm_set_dt.h"
 #include "fset.h"
-#include "refresh_controller.h"
 #include "twips.h"
 
 #include <QAction>
@@ -14,20 +13,23 @@
 
 namespace peltro {
 
-SettingWindows::SettingWindows(FrmMain& main, QObject* parent) : QObject(parent), m(main)
+SettingWindows::SettingWindows(WindowContext& context, QObject* parent) : QObject(parent), m_ctx(context)
 {
-    connect(m.action(QStringLiteral("SetTimeDate")), &QAction::triggered, this, &SettingWindows::SetTimeDate);
-    connect(m.action(QStringLiteral("IDWrite")), &QAction::triggered, this, &SettingWindows::IDWrite);
-    connect(m.action(QStringLiteral("EffectLevel")), &QAction::triggered, this, &SettingWindows::EffectLevel);
-    connect(m.action(QStringLiteral("SettingMenu")), &QAction::triggered, this, &SettingWindows::SettingMenu);
-    connect(&m, &FrmMain::unloading, this, &SettingWindows::closeAll);
+    // The other block's values that these windows show.
+    connect(&m_ctx.session, &CameraSession::statusRead, this, [this](const CameraStatus& status) {
+        if (!status.blocksRead)
+            return;
+        showEffectLevel(status.other.effectLevel);
+        showCameraId(status.other.cameraId);
+    });
+    connect(&m_ctx.session, &CameraSession::cameraIdWritten, this, [this](int id) { m_cameraId = id; });
 }
 
 SettingWindows::~SettingWindows() = default;
 
 void SettingWindows::placeBesideMain(QWidget* window)
 {
-    window->move(m.pos() + QPoint(twips::toPixels(500), twips::toPixels(1000)));
+    placeBeside(*window, m_ctx.main, 500, 1000);
 }
 
 void SettingWindows::closeAll()
@@ -41,7 +43,7 @@ void SettingWindows::closeAll()
 void SettingWindows::SetTimeDate()
 {
     if (!m_setDT)
-        m_setDT = new FrmSetDT(m);
+        m_setDT = new FrmSetDT(m_ctx);
     m_setDT->fill(currentDateTime());
     m_setDT->show();
     m_setDT->raise();
@@ -51,22 +53,15 @@ void SettingWindows::SetTimeDate()
 void SettingWindows::IDWrite()
 {
     if (!m_camID) {
-        m_camID = new FrmCamID(m);
+        m_camID = new FrmCamID(m_ctx);
         m_camID->setWindowModality(Qt::ApplicationModal);
-        connect(m_camID, &FrmCamID::idWritten, this, [this](int id) { m_cameraId = id; });
         // However the window goes (OK, Cancel, its close box, Escape), the
         // timers it stopped come back.
-        connect(m_camID, &QDialog::finished, this, [this] {
-            m.refresh().releaseWindow(RefreshController::Closing::ResumeIfAuto);
-            if (m_timer2WasActive)
-                m.timer2->start();
-        });
+        connect(m_camID, &QDialog::finished, this, [this] { m_camIDHold.reset(); });
     }
     if (m_camID->isVisible())
         return;
-    m.refresh().holdForWindow();
-    m_timer2WasActive = m.timer2->isActive();
-    m.timer2->stop();
+    m_camIDHold = std::make_unique<WindowHold>(m_ctx, HoldKind::TimersOnly);
     m_camID->id->setText(m_cameraId ? QString::number(*m_cameraId) : QString());
     placeBesideMain(m_camID);
     m_camID->show();
@@ -75,7 +70,7 @@ void SettingWindows::IDWrite()
 void SettingWindows::EffectLevel()
 {
     if (!m_deffect) {
-        m_deffect = new FrmDeffect(m);
+        m_deffect = new FrmDeffect(m_ctx);
         m_deffect->setWindowModality(Qt::ApplicationModal);
         connect(m_deffect, &FrmDeffect::levelSent, this, [this](int level) { m_level = level; });
     }
@@ -90,7 +85,7 @@ void SettingWindows::EffectLevel()
 void SettingWindows::SettingMenu()
 {
     if (!m_fset)
-        m_fset = new FSet(m);
+        m_fset = new FSet(m_ctx);
     m_fset->show();
     m_fset->raise();
     m_fset->activateWindow();

@@ -4,16 +4,18 @@
 #include "frm_deffect.h"
 #include "frm_set_dt.h"
 #include "fset.h"
+#include "window_support.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
 
 // Opens the clock, camera-ID, effect-level and factory-setting windows from
 // the main window's menus, each made on first use and kept, and shows them
@@ -21,7 +23,7 @@ class FrmMain;
 class SettingWindows final : public QObject {
     Q_OBJECT
 public:
-    explicit SettingWindows(FrmMain& main, QObject* parent = nullptr);
+    explicit SettingWindows(WindowContext& context, QObject* parent = nullptr);
     ~SettingWindows() override;
 
     // "Set Time and Date": the clock window, filled from the computer's clock.
@@ -47,20 +49,22 @@ public:
     FrmDeffect* deffect() const { return m_deffect; }
     FSet* fset() const { return m_fset; }
 
+    // Closes every window it opened (the main window unloads).
+    void closeAll();
+
 private:
     // Where the modal windows open: 500 twips right of and 1000 twips below
     // the main window's top-left corner.
     void placeBesideMain(QWidget* window);
-    void closeAll();
 
-    FrmMain& m;
+    WindowContext& m_ctx;
+    std::unique_ptr<WindowHold> m_camIDHold;
     QPointer<FrmSetDT> m_setDT;
     QPointer<FrmCamID> m_camID;
     QPointer<FrmDeffect> m_deffect;
     QPointer<FSet> m_fset;
     std::optional<int> m_level;      // the camera's effect level, as last read or sent
     std::optional<int> m_cameraId;   // the camera's ID, as last read or written
-    bool m_timer2WasActive = false;
 };
 
 } // namespace peltro

@@ -1,6 +1,6 @@
 #include "frm_title_m.h"
 
-#include "panel_state.h"
+#include "camera_session.h"
 #include "title_glyphs.h"
 
 #include <QHBoxLayout>
@@ -131,10 +131,10 @@ void TitleCell::keyPressEvent(QKeyEvent* event)
 
 // ---------------------------------------------------------------------------
 
-FrmTitleM::FrmTitleM(QWidget* owner, PanelState& state)
+FrmTitleM::FrmTitleM(QWidget* owner, CameraSession& session)
     : TitleWindow(owner, {"FrmTitle_M", "Title Set with Mouse", "HoliPos", "Holizontal Position", 23, "VerPos",
                           "ColorSel", "BlinkSel", "Keyboard", "Keyboard"}),
-      m_state(state)
+      m_session(session)
 {
     auto* v = new QVBoxLayout(this);
     m_picture = new GlyphPicture(this);
@@ -182,44 +182,43 @@ FrmTitleM::FrmTitleM(QWidget* owner, PanelState& state)
 
     // Loading: a fresh outline, the cursor at the start, typing into cell 0.
     m_picture->forgetHighlight();
-    m_state.titleCursor = 0;
+    m_cursor = 0;
     ReDraw();
     m_cells[0]->setFocus();
 }
 
 title::Row& FrmTitleM::row()
 {
-    const int address = std::clamp(m_state.cameraAddress, 0, int(m_state.titles.size()) - 1);
-    return m_state.titles[address];
+    return m_session.titleRow(m_session.address());
 }
 
 void FrmTitleM::InsertChar(int code)
 {
-    title::insertCode(row(), m_state.titleCursor, code);
+    title::insertCode(row(), m_cursor, code);
     ReDraw();
 }
 
 void FrmTitleM::BS()
 {
-    title::backspace(row(), m_state.titleCursor);
+    title::backspace(row(), m_cursor);
     ReDraw();
 }
 
 void FrmTitleM::DEL()
 {
-    title::deleteAt(row(), m_state.titleCursor);
+    title::deleteAt(row(), m_cursor);
     ReDraw();
 }
 
 void FrmTitleM::Left()
 {
-    title::moveLeft(m_state.titleCursor);
+    title::moveLeft(m_cursor);
     ReDraw();
 }
 
 void FrmTitleM::Right()
 {
-    title::moveRight(m_state.titleCursor);
+    title::moveRight(m_cursor);
     ReDraw();
 }
 
@@ -227,7 +226,7 @@ void FrmTitleM::clickCell(int i)
 {
     if (i < 0 || i >= kCellCount)
         return;
-    m_state.titleCursor = i;
+    m_cursor = i;
     ReDraw();
 }
 
@@ -253,13 +252,11 @@ void FrmTitleM::ReDraw()
     for (int i = 0; i < kCellCount; ++i) {
         // Only codes of the set are ever stored; anything else shows blank.
         const int code = r[i] < title::kGlyphCount ? r[i] : title::kSpace;
-        QImage glyph = picture.copy(title::kCell * (code % title::kColumns) + 1,
-                                    title::kCell * (code / title::kColumns) + 1, kGlyphPart, kGlyphPart);
-        const bool atCursor = i == m_state.titleCursor;
-        // At the cursor the cell is black: the glyph shows light on it.
-        if (atCursor)
-            glyph.invertPixels();
-        m_cells[i]->setGlyph(glyph, atCursor);
+        const QImage glyph = picture.copy(title::kCell * (code % title::kColumns) + 1,
+                                          title::kCell * (code / title::kColumns) + 1, kGlyphPart, kGlyphPart);
+        // At the cursor the black background shows as a frame around the
+        // glyph, which is copied as it is.
+        m_cells[i]->setGlyph(glyph, i == m_cursor);
     }
 }
 

@@ -9,7 +9,7 @@
 
 namespace peltro {
 
-struct PanelState;
+class CameraSession;
 
 // The picture of the camera's 80 glyphs, 16 x 5 cells of 25 x 25 units (a
 // unit is a pixel). The cell under the pointer is outlined in invert mode;
@@ -44,8 +44,8 @@ private:
     std::optional<int> m_highlighted;
 };
 
-// One character cell of the title row: the glyph at its position, black
-// behind it at the cursor. It takes the keyboard focus for typing.
+// One character cell of the title row: the glyph at its position, framed
+// in black at the cursor. It takes the keyboard focus for typing.
 class TitleCell final : public QWidget {
     Q_OBJECT
 public:
@@ -76,7 +76,7 @@ private:
 class FrmTitleM final : public TitleWindow {
     Q_OBJECT
 public:
-    FrmTitleM(QWidget* owner, PanelState& state);
+    FrmTitleM(QWidget* owner, CameraSession& session);
 
     static constexpr int kCellCount = title::kLength;
 
@@ -99,7 +99,8 @@ private:
     title::Row& row();
     void typed(int key, const QString& text);
 
-    PanelState& m_state;
+    CameraSession& m_session;
+    int m_cursor = 0;   // the insertion point 0..19
     GlyphPicture* m_picture = nullptr;
     std::array<TitleCell*, kCellCount> m_cells{};
 };

@@ -1,12 +1,11 @@
 #include "title_editors.h"
 
-#include "frm_main.h"
+#include "window_support.h"
 #include "frm_title_k.h"
 #include "frm_title_m.h"
-#include "link.h"
 #include "message_service.h"
-#include "refresh_controller.h"
 #include "tick_action.h"
+#include "required_child.h"
 #include "twips.h"
 
 #include <QCheckBox>
@@ -27,19 +26,21 @@ int itemValue(const QComboBox* list)
 
 } // namespace
 
-TitleEditors::TitleEditors(FrmMain& main, QObject* parent) : QObject(parent), m_main(main)
+TitleEditors::TitleEditors(WindowContext& context, QObject* parent) : QObject(parent), m_ctx(context) {}
+
+TickAction* TitleEditors::displayItem() const
 {
-    connect(main.action(QStringLiteral("TitleSet")), &QAction::triggered, this, &TitleEditors::TitleSet);
+    return requireChild<TickAction>(&m_ctx.main, QStringLiteral("TitleOnOff"));
 }
 
 void TitleEditors::TitleSet()
 {
     if (openCount() > 0)
         return;   // an editor is open already, and modal
-    auto* mouse = new FrmTitleM(&m_main, m_main.state());
+    auto* mouse = new FrmTitleM(&m_ctx.main, m_ctx.session);
     m_mouse = mouse;
     load(mouse);
-    mouse->move(m_main.pos() + QPoint(twips::toPixels(100), twips::toPixels(100)));
+    placeBeside(*mouse, m_ctx.main, 100, 100);
     mouse->show();
 }
 
@@ -50,10 +51,10 @@ void TitleEditors::switchToKeyboard()
         return;
     // The keyboard editor is loaded before the mouse editor closes, so that
     // auto refresh and the docking timer stay at rest in between.
-    auto* keyboard = new FrmTitleK(&m_main);
+    auto* keyboard = new FrmTitleK(&m_ctx.main);
     m_keyboard = keyboard;
     load(keyboard);
-    keyboard->move(mouse->pos());
+    placeOnScreen(*keyboard, mouse->pos(), *mouse);
     mouse->close();
     keyboard->show();
 }
@@ -63,23 +64,22 @@ void TitleEditors::switchToMouse()
     FrmTitleK* keyboard = m_keyboard;
     if (!keyboard || m_mouse)
         return;
-    auto* mouse = new FrmTitleM(&m_main, m_main.state());
+    auto* mouse = new FrmTitleM(&m_ctx.main, m_ctx.session);
     m_mouse = mouse;
     load(mouse);
-    mouse->move(keyboard->pos());
+    placeOnScreen(*mouse, keyboard->pos(), *keyboard);
     keyboard->close();
     mouse->show();
 }
 
 void TitleEditors::load(TitleWindow* window)
 {
-    RefreshController& refresh = m_main.refresh();
-    refresh.holdForWindow();
+    m_holds[window] = m_ctx.session.refresh().holdForWindow(RefreshHold::Closing::ResumeIfAuto);
     if (openCount() == 1) {
-        m_timer2WasActive = m_main.timer2->isActive();
-        m_main.timer2->stop();
+        m_timer2WasActive = m_ctx.dockTimer.isActive();
+        m_ctx.dockTimer.stop();
     }
-    window->displaySwitch()->setChecked(m_main.tick(QStringLiteral("TitleOnOff"))->isChecked());
+    window->displaySwitch()->setChecked(displayItem()->isChecked());
 
     connect(window->okButton(), &QPushButton::clicked, this, [this, window] { OK(*window); });
     connect(window->clearButton(), &QPushButton::clicked, this, [this, window] { Clear(*window); });
@@ -91,19 +91,20 @@ void TitleEditors::load(TitleWindow* window)
 
 void TitleEditors::closed(TitleWindow* window)
 {
-    if (window == m_mouse) {
+    if (window == m_mouse)
         m_mouse = nullptr;
-        m_main.state().titleCursor = 0;
-    } else if (window == m_keyboard) {
+    else if (window == m_keyboard)
         m_keyboard = nullptr;
-    }
-    RefreshController& refresh = m_main.refresh();
     // No delayed read survives a title editor; auto refresh comes back as
     // the operator left it, unless the camera's alarm detection is on.
-    refresh.forgetDelayedRead();
-    refresh.releaseWindow(RefreshController::Closing::StopIfAlarm, m_main.state().alarmOn);
+    m_ctx.session.refresh().forgetDelayedRead();
+    if (auto it = m_holds.find(window); it != m_holds.end()) {
+        it->second.setClosing(m_ctx.session.alarm().on ? RefreshHold::Closing::Stop
+                                                       : RefreshHold::Closing::ResumeIfAuto);
+        m_holds.erase(it);
+    }
     if (openCount() == 0 && m_timer2WasActive)
-        m_main.timer2->start();
+        m_ctx.dockTimer.start();
 }
 
 void TitleEditors::OK(TitleWindow& window)
@@ -112,33 +113,32 @@ void TitleEditors::OK(TitleWindow& window)
     const std::optional<int> horizontal = title::positionValue(window.horizontalBox()->text());
     const char* refused = !vertical ? "Vertical Position" : !horizontal ? "Horizontal Position" : nullptr;
     if (refused) {
-        m_main.messages().notify(QStringLiteral("Warning"),
+        m_ctx.messages.notify(QStringLiteral("Warning"),
                                  QStringLiteral("%1 must be a number from 0 to 254.\nThe title was not sent.")
                                      .arg(QLatin1String(refused)),
                                  QMessageBox::Warning);
         return;
     }
     const title::Look look{*vertical, *horizontal, itemValue(window.colourList()), itemValue(window.blinkList())};
-    const auto packets = title::titlePackets(m_main.state().cameraAddress, look, window.codesToSend());
-    for (const QList<int>& packet : packets)
-        m_main.link().SD(Link::VarArrayToBytes(packet), 1);
+    const auto packets = title::titlePackets(m_ctx.session.address(), look, window.codesToSend());
+    for (const Packet& packet : packets)
+        m_ctx.session.command(packet);
 }
 
 void TitleEditors::Clear(TitleWindow& window)
 {
-    m_main.link().SD(Link::VarArrayToBytes(title::clearPacket(m_main.state().cameraAddress)), 1);
+    m_ctx.session.command(title::clearPacket(m_ctx.session.address()));
     window.clearTitle();
 }
 
 void TitleEditors::Check1(TitleWindow& window)
 {
-    TickAction* menuTick = m_main.tick(QStringLiteral("TitleOnOff"));
+    TickAction* menuTick = displayItem();
     QCheckBox* box = window.displaySwitch();
     const bool wanted = box->isChecked();
-    Link& link = m_main.link();
-    if (wanted != menuTick->isChecked() && link.RefreshNotGoCheck()
-        && link.SD(Link::VarArrayToBytes(title::displayPacket(m_main.state().cameraAddress, wanted)), 1)
-               == QLatin1String("OK")) {
+    CameraSession& session = m_ctx.session;
+    if (wanted != menuTick->isChecked() && session.link().RefreshNotGoCheck()
+        && session.command(title::displayPacket(session.address(), wanted)) == SendResult::Sent) {
         menuTick->setChecked(wanted);
     }
     // The box shows what the camera was told: a refused switch goes back.

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "frm_title_k.h"
+#include "window_support.h"
 #include "frm_title_m.h"
 
 #include <QObject>
 #include <QPointer>
+#include <map>
 
 namespace peltro {
 
-class FrmMain;
+struct WindowContext;
+class TickAction;
 
 // The two title editors of the main window's "Title Set": the mouse editor
 // opens first, "Keyboard" and "Mouse" replace one by the other. Both are
@@ -18,7 +21,7 @@ class FrmMain;
 class TitleEditors final : public QObject {
     Q_OBJECT
 public:
-    explicit TitleEditors(FrmMain& main, QObject* parent = nullptr);
+    explicit TitleEditors(WindowContext& context, QObject* parent = nullptr);
 
     void TitleSet();
     void switchToKeyboard();
@@ -33,14 +36,16 @@ public:
     void Check1(TitleWindow& window);
 
 private:
+    TickAction* displayItem() const;
     void load(TitleWindow* window);
     void closed(TitleWindow* window);
     int openCount() const { return int(!m_mouse.isNull()) + int(!m_keyboard.isNull()); }
 
-    FrmMain& m_main;
+    WindowContext& m_ctx;
     QPointer<FrmTitleM> m_mouse;
     QPointer<FrmTitleK> m_keyboard;
     bool m_timer2WasActive = false;
+    std::map<TitleWindow*, RefreshHold> m_holds;   // each open editor holds auto refresh
 };
 
 } // namespace peltro

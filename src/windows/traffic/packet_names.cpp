@@ -180,7 +180,7 @@ void addWindows(PacketNames& names)
     names.add(privacy::zoneSwitchPacket(kAny, privacy::ZoneSwitch::On), QStringLiteral("Privacy zones on"));
     names.add(privacy::zoneSwitchPacket(kAny, privacy::ZoneSwitch::Off), QStringLiteral("Privacy zones off"));
 
-    const QList<QList<int>> titles = title::titlePackets(kAny, {}, {});
+    const QList<Packet> titles = title::titlePackets(kAny, {}, {});
     const char* titleParts[] = {"Title look", "Title characters 1-10", "Title characters 11-20"};
     for (int i = 0; i < titles.size() && i < 3; ++i)
         names.add(titles.at(i), latin(titleParts[i]), Rest::Bytes, 4);

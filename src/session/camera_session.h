@@ -1,0 +1,290 @@
+#pragma once
+
+#include "camera_operations.h"
+#include "catalogue.h"
+#include "link.h"
+#include "preset_operation.h"
+#include "refresh_machine.h"
+#include "status_blocks.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace peltro {
+
+// The camera's alarm settings as last read or set, shared by the status read,
+// the alarm window and the power-off dialogs.
+struct AlarmSettings {
+    bool on = false;
+    std::uint8_t mode = 0;          // 0..12, 12 is day & night
+    bool modeKnown = false;         // set or read in the alarm window
+    int dayLevel = 0;               // 0x000..0xFFF
+    bool dayKnown = false;
+    int nightLevel = 0;
+    bool nightKnown = false;
+    int currentLevel = 0;           // the camera's AE level at the last level inquiry
+    bool settingsRead = false;      // the values above are the camera's
+};
+
+// Camera titles: one row of 21 character codes per address 0..8.
+using TitleRow = std::array<std::uint8_t, 21>;
+
+// What the operator is told about the link on the status line.
+struct LinkNews {
+    enum class Tone { Alarm, Busy, Good };
+    Tone tone = Tone::Good;
+    QString text;
+    bool lasting = true;    // false: words of a good end, taken down after a while
+};
+
+// The camera chain as one object, without any widget: the link, the chain
+// (camera count, addressed camera, each camera's identified model), the
+// link-lost state and its recovery, auto refresh, the preset operation, the
+// status read and the operations behind every control of the panel, each
+// obeying the rules the panel's own controls obey. Windows are views of it;
+// control surfaces drive it through CameraOperations.
+class CameraSession final : public CameraOperations {
+    Q_OBJECT
+public:
+    static constexpr int kMaxTries = 7;          // tries of one inquiry before a read gives up
+    static constexpr int kBroadcastWaitMs = 1000;  // the interface clear's way around the chain
+
+    CameraSession(PortObject& port, Clock& clock, QObject* parent = nullptr);
+    ~CameraSession() override;
+
+    Link& link() { return m_link; }
+    Clock& clock() { return m_clock; }
+    RefreshMachine& refresh() { return m_refresh; }
+    const RefreshMachine& refresh() const { return m_refresh; }
+
+    // --- the chain ---
+    int address() const { return m_address; }
+    // Addresses a camera without reading it, as start-up addresses the first.
+    void setAddress(int address);
+    std::optional<Identity> identity(int address) const;
+    // The family and pan/tilt model the panel was last set up for.
+    bool panTiltFamily() const { return m_panTiltFamily; }
+    std::uint8_t panTiltModel() const { return m_panTiltModel; }
+    int romHigh() const { return m_romHigh; }
+    int romLow() const { return m_romLow; }
+    // The addressed camera's model is known since it was last selected or powered on.
+    bool modelIdentified() const { return m_modelIdentified; }
+    // AF sub-mode: 0 Normal, 1 Interval AF, 2 Zoom Trigger.
+    int afSubMode() const { return m_afSubMode; }
+    void setAfSubMode(int mode) { m_afSubMode = std::uint8_t(mode); }
+    // The camera's power as last read or commanded.
+    bool powerOn() const { return m_powerOn; }
+    bool startupRunning() const { return m_startup; }
+    AlarmSettings& alarm() { return m_alarm; }
+    TitleRow& titleRow(int address);
+
+    // --- start-up's exchanges ---
+    void beginStartup();
+    // The interface clear broadcast, silently: true when it came back.
+    bool interfaceClearAnswered();
+    // Address Set, up to kMaxTries times; step() after each try and each Select
+    // item. The count of cameras, or none when the chain never answered.
+    std::optional<int> assignAddresses(const std::function<void()>& step);
+    // The version of camera 1, up to kMaxTries times: its identity when its
+    // own answer came, or none.
+    std::optional<Identity> checkVersion(const std::function<void()>& step);
+    // Start-up has read the chain: auto refresh may run (it starts stopped).
+    void endStartup();
+
+    // --- status ---
+    // The full status read ("Refresh Once", each tick of auto refresh, and
+    // after commands that must show the camera's new state). False when it
+    // was refused or skipped.
+    bool readStatus();
+    // "Refresh Once": refused on a lost link; during a preset one more read
+    // is skipped after this one.
+    void refreshOnce();
+    // The pan-tilt status is read with the status while the pan-tilt window
+    // is shown in its large size.
+    void setPanTiltStatusWanted(bool wanted) { m_panTiltWanted = wanted; }
+
+    // --- operator commands ---
+    // An operator command (its replies recognised, auto refresh suspended
+    // until they end); refused while a status read runs or the link is lost.
+    SendResult command(const Packet& packet);
+    // Writes the camera ID of the addressed camera.
+    void writeCameraId(int id);
+    // A pause for the camera between two commands of a sequence.
+    void pauseBetweenCommands(double seconds);
+    // Two commands with a pause between them for the camera to settle.
+    void commandsApart(const Packet& first, double seconds, const Packet& second);
+    // The same for a window that keeps its own log (not in the history).
+    SendResult windowCommand(const Packet& packet);
+    // A silent inquiry: sent until check() accepts the answer of count
+    // bytes, at most tries times. The accepted answer, or none.
+    std::optional<QByteArray> inquire(const Packet& packet, int count, int tries,
+                                      const std::function<bool(const QByteArray&)>& check);
+    // One silent exchange: the packet, and the answer of count bytes (a
+    // filler when it did not come within a second).
+    QByteArray exchange(const Packet& packet, int count);
+    bool lastExchangeTimedOut() const { return m_link.lastWaitTimedOut(); }
+    // An answer a window read itself, echoed into the response box as the
+    // receive handler would (not taken for the end of a command).
+    void echoAnswer(const QByteArray& answer) { m_link.echoAnswer(answer); }
+    void flushInput() { m_link.flushInput(); }
+    // True, and the operator told, when the link is lost.
+    bool refuseIfLinkLost() { return m_link.refuseIfLost(); }
+    // After a window's silent exchanges, the receive handler takes over again.
+    void resumeReceiving() { m_link.resumeReceiving(); }
+
+    // Presets: one operation at a time until the camera ends it. kind: 0 set,
+    // 1 recall, 2 reset; index 0..5 is the memory number. None when refused
+    // (a status read runs, another preset runs).
+    PresetOperation* startPreset(PresetOperation::Kind kind, int index, int address = 0);
+    PresetOperation* runningPreset() const { return m_preset; }
+    // A memory of a block camera: set and reset only send; a recall is
+    // followed by a status read at once.
+    void memory(PresetOperation::Kind kind, int number);
+
+    // Reads the camera's alarm settings: detection on or off, the mode, the
+    // day, night and current levels, each inquiry repeated until its answer
+    // is valid, at most kMaxTries times. True when all three were read (the
+    // settings are then marked as read); false when one never got a valid
+    // answer (what was read before stays).
+    bool readAlarmSettings();
+    // What the operator is told when that read got no answer.
+    static QString alarmNoAnswerText();
+
+    // --- interface maintenance ---
+    void interfaceClear();              // the addressed camera's
+    void interfaceClearBroadcast();     // warns when it does not come back
+    bool addressSet();                  // false when the chain gave no valid answer
+    void selectCamera(int address);     // as Select > Camera N
+    // Powers the addressed camera on or off (refused during a status read
+    // and on a lost link: false, nothing changes).
+    bool setPowerOf(bool on);
+    // The operator chose another port or speed: the link is reopened on it
+    // and, as after a reconnection, the interfaces are cleared, the
+    // addresses set and the status read.
+    void changePort(int comPort, const QString& speedText);
+    // The "Refresh Action Error" box was answered.
+    void refreshErrorAnswered();
+
+    // --- CameraOperations ---
+    bool linkUp() const override { return !m_link.portLost(); }
+    int cameraCount() const override { return m_count; }
+    int selectedCamera() const override { return m_address; }
+    CameraInfo camera(int address) const override;
+    Outcome select(int address, Surface from) override;
+    Outcome panTilt(int address, int pan, int tilt, Surface from) override;
+    Outcome zoom(int address, int speed, Surface from) override;
+    Outcome focus(int address, int speed, Surface from) override;
+    Outcome stop(int address, Surface from) override;
+    Outcome home(int address, Surface from) override;
+    Outcome preset(int address, PresetOp op, int shownNumber, Surface from) override;
+    Outcome setAutoFocus(int address, bool on, Surface from) override;
+    Outcome onePushFocus(int address, Surface from) override;
+    Outcome setPower(int address, bool on, Surface from) override;
+    Outcome refreshOnce(Surface from) override;
+    void noteSurfaceEvent(Surface from, const QString& source, const QString& what) override;
+
+Q_SIGNALS:
+    // The addressed camera was identified from its version answer: the
+    // panel takes that model's configuration.
+    void identified(int address, const Identity& identity);
+    // A status read came in whole.
+    void statusRead(const CameraStatus& status);
+    // A read of the addressed camera failed; a later one succeeded.
+    void noAnswer(int address);
+    void answeredAgain(int address);
+    // The chain was counted (address set), and the addressed camera changed.
+    void chainCounted(int count);
+    void addressChanged(int address);
+    // A camera ID was written.
+    void cameraIdWritten(int id);
+    // The power state as commanded.
+    void powerChanged(bool on);
+    // Something the operator must be told in a "Warning" box.
+    void warning(const QString& text);
+    // A camera announced a change of the network.
+    void networkChange();
+    // The status line's words about the link.
+    void linkNews(const LinkNews& news);
+    // A preset operation has started (from the panel or a control surface).
+    void presetStarted(PresetOperation* operation);
+    // A finishing reply ended the command in flight, or a preset operation ended.
+    void commandEnded();
+    // A surface's event, for the decoded traffic.
+    void surfaceEvent(const QString& surface, const QString& source, const QString& what);
+
+private:
+    void onReplyEnded(const ReplyEnd& end);
+    void onLost(const QString& reason);
+    void onMayBeBack();
+    void startRecovery();
+    void afterRecoveryClear(bool answered);
+    bool lostAgain();
+    bool identify();
+    bool readBlock(int block, QByteArray& reply);
+    std::optional<PanTiltStatus> readPanTiltStatus();
+    void finishRead();
+    void markNoAnswer();
+    void readFailed();
+    void applyIdentity(const Identity& id);
+    void clearNotBack();
+    Outcome checkTarget(int address, bool needsHead) const;
+    Outcome sendTo(int address, const Packet& packet, Surface from);
+    static Outcome outcomeOf(SendResult result);
+    void setMoving(int address, int kind, bool moving, Surface from);
+
+    Clock& m_clock;
+    Link m_link;
+    RefreshMachine m_refresh;
+
+    int m_address = 1;
+    int m_count = 0;
+    std::array<std::optional<Identity>, 8> m_identities;
+    bool m_modelIdentified = false;
+    bool m_panTiltFamily = false;
+    std::uint8_t m_panTiltModel = 0;
+    int m_romHigh = 0;
+    int m_romLow = 0;
+    std::uint8_t m_afSubMode = 0;
+    bool m_powerOn = false;
+    bool m_startup = false;
+    bool m_panTiltWanted = false;
+    AlarmSettings m_alarm;
+    std::array<TitleRow, 9> m_titles{};
+
+    // What the session knows of each camera beyond its identity.
+    struct Runtime {
+        int lastPreset = -1;
+        int zoomPosition = -1;
+        int maxPanSpeed = 0;
+        int maxTiltSpeed = 0;
+        int movingKinds = 0;         // bits: pan-tilt, zoom, focus
+        Surface movedBy = Surface::Panel;
+    };
+    std::array<Runtime, 8> m_runtime;
+
+    bool m_reading = false;
+    bool m_noAnswer = false;
+
+    QPointer<PresetOperation> m_preset;
+
+    QTimer m_clearWatch;
+    QByteArray m_clearSeen;
+    QMetaObject::Connection m_clearReceived;
+
+    // Recovery of a lost link.
+    bool m_down = false;
+    bool m_recovering = false;
+    QTimer m_recoveryClearWait;
+    QList<QMetaObject::Connection> m_recoveryFinish;
+
+public:
+    // How long the interface clear of a recovery has to come back.
+    int interfaceClearWaitMs = 1000;
+};
+
+} // namespace peltro
