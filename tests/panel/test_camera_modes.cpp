@@ -345,7 +345,7 @@ private Q_SLOTS:
         AppRig r;
         FrmMain& m = *r.main;
         r.identify();
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
 
         operate(m, QStringLiteral("Manual"));
         operate(m, QStringLiteral("ManualWB"));
@@ -355,7 +355,7 @@ private Q_SLOTS:
         operate(m, QStringLiteral("FarT"));
         rgain->setValue(0);
         AppRig::pump();  // the replies to the commands are taken first
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(ticked(m, kAEItems), QStringList{"Manual"});
         QCOMPARE(ticked(m, kWBItems), QStringList{"ManualWB"});
         QCOMPARE(rgain->value(), 0xFF);

@@ -147,7 +147,7 @@ private Q_SLOTS:
         cam.afSensitivityLow = true;
         cam.digitalZoom = 0x40;
         cam.motionDetectionAvailable = false;
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
 
         QCOMPARE(r.main->modelVersion->text(), QStringLiteral("QUORIN-P3"));
         QCOMPARE(r.main->windowTitle(), QStringLiteral("QUORIN  SERIES  Control  Panel"));
@@ -199,14 +199,14 @@ private Q_SLOTS:
     void firstReadIdentifiesThenNever()
     {
         AppRig r({QStringLiteral("quorin-p2")});
-        r.session.readStatus();
+        readStatus(r);
         QList<QByteArray> w = r.takeWrites();
         QCOMPARE(hex(w.first()), QStringLiteral("81 09 00 02 FF"));
         QCOMPARE(count(w, "81 09 7E 7E 03 FF"), 1);
         QCOMPARE(r.main->modelVersion->text(), QStringLiteral("QUORIN-P2"));
         QCOMPARE(slider(r, "GainSlider")->maximum(), 7);
         QCOMPARE(r.session.romHigh(), 0x02);
-        r.session.readStatus();
+        readStatus(r);
         w = r.takeWrites();
         QCOMPARE(count(w, "81 09 00 02 FF"), 0);
         QCOMPARE(hex(w.first()), QStringLiteral("81 09 7E 7E 00 FF"));
@@ -223,7 +223,7 @@ private Q_SLOTS:
         r.main->show();
         QVERIFY(QTest::qWaitForWindowExposed(r.main));
         r.chain.camera(1).state.focusAuto = false;
-        r.session.readStatus();
+        readStatus(r);
         auto* far = r.main->control<QPushButton>(QStringLiteral("Far"));
         QVERIFY(far->isEnabled());
         r.takeWrites();
@@ -231,7 +231,7 @@ private Q_SLOTS:
         QCOMPARE(count(r.takeWrites(), "81 01 04 08 24 FF"), 1);
 
         r.chain.camera(1).state.focusAuto = true;
-        r.session.readStatus();
+        readStatus(r);
         QVERIFY(!far->isEnabled());
         QCOMPARE(count(r.takeWrites(), "81 01 04 08 00 FF"), 0);  // not inside the read
         r.pump();
@@ -246,7 +246,7 @@ private Q_SLOTS:
         AppRig r({QStringLiteral("quorin-p1")});
         r.main->cameraIdText->setText(QStringLiteral("7"));
         r.main->ntscOrPal->setText(QStringLiteral("PAL"));
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         const QList<QByteArray> w = r.takeWrites();
         QVERIFY(!w.isEmpty());
         QCOMPARE(hex(w.first()), QStringLiteral("81 09 00 02 FF"));
@@ -263,29 +263,29 @@ private Q_SLOTS:
         AppRig r({QStringLiteral("tamiro-k5a")});
         r.identify();
         r.chain.camera(1).state.wbMode = 5;
-        r.session.readStatus();
+        readStatus(r);
         QVERIFY(on(r, "RGainSlider"));
         // The operator's panel is not redone while the camera stays in the mode.
         r.main->control<QWidget>(QStringLiteral("RGainSlider"))->setEnabled(false);
-        r.session.readStatus();
+        readStatus(r);
         QVERIFY(!on(r, "RGainSlider"));
         r.chain.camera(1).state.wbMode = 3;
-        r.session.readStatus();
+        readStatus(r);
         QVERIFY(!on(r, "RGainSlider") && on(r, "WBTrigger"));
         QCOMPARE(r.main->recordedWBMode, 3);
 
         r.chain.camera(1).state.aeMode = 0x0D;
-        r.session.readStatus();
+        readStatus(r);
         QVERIFY(on(r, "BrightSlider") && !on(r, "IrisSlider") && ticked(r, "Bright"));
         r.main->control<QWidget>(QStringLiteral("BrightSlider"))->setEnabled(false);
-        r.session.readStatus();
+        readStatus(r);
         QVERIFY(!on(r, "BrightSlider"));
 
         // A mode the panel does not know ticks nothing but is recorded all the
         // same: a click on the mode shown before is a change, and goes out.
         r.chain.camera(1).state.aeMode = 0x0E;
         r.chain.camera(1).state.wbMode = 7;
-        r.session.readStatus();
+        readStatus(r);
         QVERIFY(!ticked(r, "Bright") && !ticked(r, "OnePushWB"));
         r.takeWrites();
         r.main->tick(QStringLiteral("Bright"))->trigger();
@@ -301,11 +301,11 @@ private Q_SLOTS:
         r.identify();
         r.chain.camera(1).state.videoSystem = 1;
         r.chain.camera(1).state.shutter = 11;
-        r.session.readStatus();
+        readStatus(r);
         QCOMPARE(r.main->ntscOrPal->text(), QStringLiteral("PAL"));
         QCOMPARE(box(r, "ShutterValue"), QStringLiteral("1/215"));
         r.chain.camera(1).state.videoSystem = 0;
-        r.session.readStatus();
+        readStatus(r);
         QCOMPARE(box(r, "ShutterValue"), QStringLiteral("1/250"));
     }
 
@@ -313,12 +313,12 @@ private Q_SLOTS:
     {
         AppRig r({QStringLiteral("tamiro-k5a")});
         r.identify();
-        r.session.readStatus();
+        readStatus(r);
         const QString before = box(r, "ShutterValue");
         QVERIFY(!before.isEmpty());
         r.chain.camera(1).state.shutter = 22;
         r.chain.camera(1).state.iris = 40;
-        r.session.readStatus();
+        readStatus(r);
         QCOMPARE(slider(r, "ShutterSlider")->value(), 21);  // moved as far as it goes
         QCOMPARE(box(r, "ShutterValue"), before);
         QCOMPARE(slider(r, "IrisSlider")->value(), 17);
@@ -331,7 +331,7 @@ private Q_SLOTS:
         QVERIFY(r.main->timer1->isActive());
         r.chain.faults.silent.insert(1);
         const double t0 = r.clock.now();
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(r.takeWrites().size(), CameraSession::kMaxTries);  // seven version inquiries
         QVERIFY(r.clock.now() - t0 >= 7.0);
         QCOMPARE(r.messages.boxes.size(), 1);
@@ -356,7 +356,7 @@ private Q_SLOTS:
     {
         QFETCH(double, delay);
         AppRig r;
-        r.session.readStatus();
+        readStatus(r);
         sim::CameraState& cam = r.chain.camera(1).state;
         cam.zoom = 0x2345;      // lens block
         cam.wbMode = 5;         // camera block
@@ -365,7 +365,7 @@ private Q_SLOTS:
         cam.pan = 0x123;        // pan-tilt position
         r.chain.faults.replyDelay = delay;
         r.messages.boxes.clear();
-        r.session.readStatus();
+        readStatus(r);
         const bool shown = box(r, "ZoomValue") == QLatin1String("0x2345");
         QCOMPARE(ticked(r, "ManualWB"), shown);
         QCOMPARE(ticked(r, "BlackWhite"), shown);
@@ -378,13 +378,13 @@ private Q_SLOTS:
     void brokenOffReadChangesNoControl()
     {
         AppRig r;
-        r.session.readStatus();
+        readStatus(r);
         const int zoom = slider(r, "ZoomSliderShort")->value();
         r.takeWrites();
         r.messages.boxes.clear();
         r.chain.camera(1).state.zoom = 0x3000;
         r.chain.faults.garbled = true;  // every answer now fails the check
-        r.session.readStatus();
+        readStatus(r);
         const QList<QByteArray> w = r.takeWrites();
         QCOMPARE(w.size(), CameraSession::kMaxTries);
         QCOMPARE(count(w, "81 09 7E 7E 00 FF"), CameraSession::kMaxTries);
@@ -393,21 +393,21 @@ private Q_SLOTS:
         // line noise before every answer is skipped
         r.chain.faults.garbled = false;
         r.chain.faults.junk = bytes("12 A0 FF 34");  // another camera's source, a terminator
-        r.session.readStatus();
+        readStatus(r);
         QCOMPARE(slider(r, "ZoomSliderShort")->value(), 0x3000);
     }
 
     void skipCountAndDelayedRead()
     {
         AppRig r;
-        r.session.readStatus();
+        readStatus(r);
         r.takeWrites();
         RefreshMachine& refresh = r.refresh();
         refresh.presetEnded();   // two reads skipped
-        QVERIFY(!r.session.readStatus());
-        QVERIFY(!r.session.readStatus());
+        QVERIFY(!readStatus(r));
+        QVERIFY(!readStatus(r));
         QVERIFY(r.takeWrites().isEmpty());
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(r.takeWrites().size(), 4 + 3);  // four blocks, then the pan-tilt window's three
 
         // a preset in progress holds reads off; Refresh Once adds one skip
@@ -426,7 +426,7 @@ private Q_SLOTS:
         refresh.commandFinished();
         QVERIFY(r.main->timer1->isActive());
         QCOMPARE(r.main->timer1->interval(), 6000);
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QVERIFY(!r.main->timer1->isActive());
         QCOMPARE(r.main->timer1->interval(), 2000);
         QVERIFY(!refresh.delayedReadArmed());
@@ -463,7 +463,7 @@ private Q_SLOTS:
         // a camera reporting its alarm on stops auto refresh
         autoBtn->click();
         r.chain.camera(1).state.alarmOn = true;
-        r.session.readStatus();
+        readStatus(r);
         QVERIFY(r.session.alarm().on);
         QCOMPARE(autoBtn->text(), QStringLiteral("Stop"));
         QVERIFY(!r.main->timer1->isActive() && r.main->refreshOnce->isEnabled());
@@ -507,7 +507,7 @@ private Q_SLOTS:
     {
         AppRig r({QStringLiteral("quorin-p3"), QStringLiteral("quorin-p2"), QStringLiteral("tamiro-j1a"),
                   QStringLiteral("quorin-p3")});
-        r.session.readStatus();
+        readStatus(r);
         r.takeWrites();
         r.main->tick(QStringLiteral("CameraSel_2"))->trigger();
         QCOMPARE(r.session.address(), 2);
@@ -546,7 +546,7 @@ private Q_SLOTS:
     void silentCameraIsNamedWhereTheModelStands()
     {
         AppRig r({QStringLiteral("quorin-p3"), QStringLiteral("tamiro-j1a"), QStringLiteral("tamiro-k3bce")});
-        r.session.readStatus();
+        readStatus(r);
         QCOMPARE(r.main->modelVersion->text(), QStringLiteral("QUORIN-P3"));
         r.chain.faults.silent.insert(2);
         r.main->tick(QStringLiteral("CameraSel_2"))->trigger();
@@ -566,7 +566,7 @@ private Q_SLOTS:
     {
         {   // auto refresh off, QUORIN-P3: one read six seconds after the completion
             AppRig r;
-            r.session.readStatus();
+            readStatus(r);
             r.takeWrites();
             r.chain.camera(1).state.power = false;
             r.main->action(QStringLiteral("Power"))->setChecked(false);

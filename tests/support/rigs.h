@@ -50,6 +50,16 @@ struct ChainRig {
 // when nothing was left to happen.
 bool runVirtual(ManualClock& clock, sim::SimPort& port, const std::function<bool()>& done, double limit = 60.0);
 
+// A status read started as the panel starts it and run to its end, the
+// rig's time going on meanwhile: false when it was refused or skipped.
+template <typename Rig> bool readStatus(Rig& rig)
+{
+    if (!rig.session.readStatus())
+        return false;
+    rig.runUntil([&] { return !rig.session.busy(); });
+    return true;
+}
+
 // The answer to the packet sent last as the link collects it (count bytes,
 // or the filler when it did not come), the rig's time going on meanwhile.
 QByteArray waitReply(ChainRig& rig, Link& link, int count);

@@ -288,7 +288,7 @@ private Q_SLOTS:
         QFETCH(QStringList, packets);
         QFETCH(QString, texts);
         SpotRig r({model});
-        QVERIFY(r.session.readStatus());   // identifies the camera, its ROM version included
+        QVERIFY(readStatus(r));   // identifies the camera, its ROM version included
         r.takeWrites();
         sim::CameraState& camera = r.chain.camera(1).state;
         if (fault == QLatin1String("silent"))
@@ -307,7 +307,7 @@ private Q_SLOTS:
     void moreInfoCannotCloseWhileReading()
     {
         SpotRig r;
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         r.chain.faults.replyDelay = 0.5;
         SpotRig::click(&r.openAbout(), "more");
         Frmmoreinfo* w = r.window<Frmmoreinfo>("Frmmoreinfo");
@@ -335,7 +335,7 @@ private Q_SLOTS:
         QFETCH(bool, autoOn);
         QFETCH(QString, afterClose);
         SpotRig r;
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         if (autoOn)
             r.autoOn();
         Frmmoreinfo& w = r.openInfo();
