@@ -35,6 +35,12 @@ struct LivePanel {
         return shown.value_or(false);
     }
     peltro::Link& link() { return app.session.link(); }
+    // Turns the event loop until no exchange holds the line: false when one
+    // still did after ms.
+    bool idle(int ms = 15000)
+    {
+        return QTest::qWaitFor([this] { return !app.session.busy(); }, ms);
+    }
     template <typename T> T* control(const char* name) const { return main.control<T>(QString::fromLatin1(name)); }
     QAction* action(const char* name) const { return main.action(QString::fromLatin1(name)); }
     QStringList boxTexts() const

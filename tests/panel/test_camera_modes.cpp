@@ -300,6 +300,7 @@ private Q_SLOTS:
 
         const double start = r.clock.now();
         operate(m, QStringLiteral("Bright"));
+        r.settle();
         QCOMPARE(hexList(r.takeWrites()), commands("39 00|39 0D").mid(2 - packets));
         QCOMPARE(sentAt.size(), packets);
         QCOMPARE(sentAt.first(), start);

@@ -69,6 +69,8 @@ Shot look(FrmInfo& info)
 
 // Start-up over a chain that answers 0.7 s late, looking at the screen at
 // every wait with a new step or progress on the Information window.
+constexpr int kDisplayTurnMs = 40;
+
 struct DisplayRig {
     DisplayRig()
         : chain(models({QStringLiteral("quorin-p3")})), port(chain, clock),
@@ -101,6 +103,9 @@ struct DisplayRig {
         if (!shots.isEmpty() && shots.last().subtitle == info->lbSubtitle->text()
             && shots.last().progress == info->progressBar1->value())
             return;
+        // Every step waits at least a reply's time with the loop turning: the
+        // window system gets that long (or less) to put the step on screen.
+        QTest::qWait(kDisplayTurnMs);
         shots << look(*info);
     }
     // Each shot showed the window as it draws itself, subtitle included.
@@ -205,6 +210,7 @@ private Q_SLOTS:
             chosen = true;
             dlg->comList1->setCurrentIndex(2);
             dlg->command1->click();
+            r.lookOnce();   // the progress window is back at once
         }));
         QCOMPARE(r.port.commPort(), 3);
         // the bar restarts from 3 and goes on from there, on screen

@@ -14,7 +14,7 @@ PanelRig::~PanelRig() = default;
 
 void PanelRig::identify()
 {
-    session.checkVersion([] {});
+    finish(*this, session.checkVersion([] {}));
     takeWrites();
 }
 

@@ -201,6 +201,7 @@ private Q_SLOTS:
         const QString recvBefore = r.main->recvText->text();
 
         AlarmRig::click(&w, qPrintable(button));
+        r.idle();
         QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
                      .arg(w.comboSetMD->currentIndex())
                      .arg(w.opMDon->isChecked() ? "ON" : "OFF")
@@ -564,8 +565,8 @@ private Q_SLOTS:
         QPointer<FrmPowerOff> alive(d);
         d->offTimer->setText(typed);
         AlarmRig::click(d, "OK");
-        QCOMPARE(r.sent(), QStringList{packet});
         QCOMPARE(d->offTimer->text(), shown);
+        QCOMPARE(r.sent(), QStringList{packet});
         AlarmRig::unload();
         QVERIFY(!alive);   // OK closes the dialog
         ChainRig::pump();

@@ -466,6 +466,7 @@ private Q_SLOTS:
         connect(&r.link(), &Link::wrote, this, [&] { at << r.clock.now(); });
         const double start = r.clock.now();
         click(w, qPrintable(QStringLiteral("CmdBaudRate_%1").arg(button)));
+        QVERIFY(r.runUntil([&] { return at.size() >= 3; }));   // two pauses for the camera
         QCOMPARE(r.sent(), (QStringList{"81 01 7F 7F 10 FF", "81 01 7F 7F 02 00 00 01 00 01 FF", last}));
         QCOMPARE(at, (QList<double>{start, start + 2.0, start + 4.0}));
         QCOMPARE(child<TrafficText>(w, "EPSendText")->text().count(QStringLiteral("\r\n")), 3);

@@ -46,7 +46,7 @@ struct SpotRig : WindowRig {
         Frmmoreinfo* w = window<Frmmoreinfo>("Frmmoreinfo");
         if (!w)
             qFatal("the information window did not open");
-        [w] { QTRY_VERIFY_WITH_TIMEOUT(!w->reading(), 10000); }();
+        runUntil([w] { return !w->reading(); });
         return *w;
     }
     static QString texts(Frmmoreinfo& w)
@@ -317,7 +317,7 @@ private Q_SLOTS:
         w->close();
         QTest::keyClick(w, Qt::Key_Escape);
         QVERIFY(w->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(!w->reading(), 10000);
+        QVERIFY(r.runUntil([w] { return !w->reading(); }));
         SpotRig::click(w, "OKButton");
         QVERIFY(!w->isVisible());
     }
