@@ -556,7 +556,7 @@ void CameraSession::startRecovery(bool reconnection)
         afterRecoveryClear(true, false);
         return;
     }
-    m_lastRecoveryClearAt = m_clock.now();
+    m_recoveryClearAt = m_clock.now();
     Q_EMIT linkNews({LinkNews::Tone::Busy,
                      QStringLiteral("Link reopened: %1. Clearing the cameras' interfaces and setting their addresses.")
                          .arg(m_link.currentDevice())});
@@ -626,6 +626,9 @@ Job CameraSession::afterRecoveryClear(bool answered, bool cleared)
     m_down = false;
     m_refresh.setLinkLost(false);
     Q_EMIT linkChanged(true);
+    // Counted once it has brought the link back: a return cut short clears again.
+    if (cleared)
+        m_lastRecoveryClearAt = m_recoveryClearAt;
     if (!addressed) {
         Q_EMIT linkNews({LinkNews::Tone::Alarm,
                          QStringLiteral("Link back: %1 reopened and interfaces cleared, but Address Set got no valid "

@@ -331,6 +331,7 @@ private:
     double m_serverCheckWait = 0.0;
     ClockTimer m_serverCheckTimer;
     double m_lastRecoveryClearAt = -1e9;
+    double m_recoveryClearAt = -1e9;
 
 public:
     // How long the interface clear of a recovery has to come back.

@@ -177,14 +177,20 @@ void TestNetworkLink::reconnectionsClearAtMostOnceAMinute()
 {
     SessionRig r;
     r.startUp();
-    const auto reconnect = [&r] {
+    QStringList news;
+    connect(&r.session, &CameraSession::linkNews, this, [&news](const LinkNews& n) { news << n.text; });
+    const auto reconnect = [&r, &news] {
         r.port.pull();
         r.settle(5);
         r.port.putBack();
-        r.settle(20);
+        QTest::qWaitFor([&] {
+            r.settle(1);
+            return news.last().startsWith(QStringLiteral("Link back"));
+        }, 5000);
         return r.sent();
     };
     const QStringList first = reconnect();
+    QVERIFY2(news.last().startsWith(QStringLiteral("Link back")), qPrintable(news.join(QLatin1Char(10))));
     QVERIFY2(first.contains(QStringLiteral("88 01 00 01 FF")), qPrintable(first.join('|')));
     r.clock.advance(30);
     const QStringList second = reconnect();
