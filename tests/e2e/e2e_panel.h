@@ -30,8 +30,10 @@ struct LivePanel {
         const auto c = QObject::connect(&app.startup, &peltro::Startup::finished, &main,
                                         [&shown](bool s) { shown = s; });
         app.startup.start();
-        QTest::qWaitFor([&] { return shown.has_value(); }, 120000);
+        const bool ended = QTest::qWaitFor([&] { return shown.has_value(); }, 120000);
         QObject::disconnect(c);
+        if (!ended)
+            qWarning("start-up did not end within two minutes");
         return shown.value_or(false);
     }
     peltro::Link& link() { return app.session.link(); }
