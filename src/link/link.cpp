@@ -2,6 +2,7 @@
 
 #include "hex_text.h"
 #include "reply_patterns.h"
+#include "tcp_endpoint.h"
 
 #include <QtGlobal>
 #include <cmath>
@@ -49,8 +50,14 @@ Link::Link(PortObject& port, Clock& clock, QObject* parent)
     connect(&m_port, &PortObject::mayBeBack, this, &Link::mayBeBack);
 }
 
+bool Link::overNetwork() const
+{
+    return isTcpDevice(currentDevice());
+}
+
 bool Link::writePort(const QByteArray& bytes)
 {
+    m_lastWrittenAt = m_clock.now();
     Q_EMIT wrote(bytes);
     return m_port.write(bytes);
 }
@@ -58,8 +65,10 @@ bool Link::writePort(const QByteArray& bytes)
 QByteArray Link::readPort()
 {
     const QByteArray bytes = m_port.read();
-    if (!bytes.isEmpty())
+    if (!bytes.isEmpty()) {
+        m_lastReceivedAt = m_clock.now();
         Q_EMIT received(bytes);
+    }
     return bytes;
 }
 
@@ -122,7 +131,7 @@ void Link::echoSent(const QByteArray& packet)
 
 bool Link::refuseIfLost()
 {
-    if (!m_port.isLost())
+    if (!m_port.isLost() && !m_heldBack)
         return false;
     Q_EMIT refused(m_port.lastError());
     return true;

@@ -109,6 +109,18 @@ public:
     bool reopenPort();
     void closePort();
     bool portLost() const { return m_port.isLost(); }
+    // While lost: how long until the port tries again on purpose (0: as soon
+    // as it can).
+    int retryInMs() const { return m_port.retryInMs(); }
+    // The port is open but passes nothing back (a stalled device server):
+    // operator commands are refused like on a lost port, so that none waits
+    // somewhere on the way to reach a camera late. Silent exchanges still go.
+    void setHeldBack(bool held) { m_heldBack = held; }
+    bool heldBack() const { return m_heldBack; }
+    // When a byte last went out and last came in (clock seconds; -1 never).
+    double lastWrittenAt() const { return m_lastWrittenAt; }
+    double lastReceivedAt() const { return m_lastReceivedAt; }
+    bool overNetwork() const;
     bool portOpen() const { return m_port.isOpen(); }
     // For what the operator asked: true (and refused() with the reason)
     // when the port is lost.
@@ -171,6 +183,9 @@ private:
     bool m_replyPending = false;       // a packet left and no 0xFF came back yet
     bool m_terminatorReceived = false;
     bool m_exchangeRunning = false;
+    bool m_heldBack = false;
+    double m_lastWrittenAt = -1.0;
+    double m_lastReceivedAt = -1.0;
 
     bool m_replyReadBusy = false;
     bool m_stopwatchArmed = false;

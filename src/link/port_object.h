@@ -79,6 +79,9 @@ public:
     // failure until the next successful open(). Nothing is written to a lost
     // port and nothing waits on it; lastError() says why, naming the device.
     bool isLost() const { return m_lost; }
+    // While lost: how long until the next try to get the device back, when
+    // the port waits on purpose (0: it looks as soon as it can).
+    virtual int retryInMs() const { return 0; }
 
 Q_SIGNALS:
     void comEvent(int code);

@@ -11,8 +11,10 @@
 namespace peltro {
 
 CameraSession::CameraSession(PortObject& port, Clock& clock, QObject* parent)
-    : CameraOperations(parent), m_clock(clock), m_link(port, clock, this), m_refresh(this), m_answerDeadline(clock, this)
+    : CameraOperations(parent), m_clock(clock), m_link(port, clock, this), m_refresh(this), m_answerDeadline(clock, this),
+      m_serverCheckTimer(clock, this)
 {
+    connect(&m_serverCheckTimer, &ClockTimer::timeout, this, [this] { checkServer(); });
     connect(&m_answerDeadline, &ClockTimer::timeout, this, &CameraSession::readAfterFailedCommand);
     connect(this, &CameraSession::lineFree, this, &CameraSession::readOwed, Qt::QueuedConnection);
     for (auto& row : m_titles)
@@ -22,6 +24,13 @@ CameraSession::CameraSession(PortObject& port, Clock& clock, QObject* parent)
     connect(&m_link, &Link::lost, this, &CameraSession::onLost);
     connect(&m_link, &Link::mayBeBack, this, &CameraSession::onMayBeBack);
     connect(&m_link, &Link::refused, this, [this](const QString& reason) {
+        if (m_stalled && !m_link.portLost()) {
+            Q_EMIT linkNews({LinkNews::Tone::Alarm,
+                             QStringLiteral("Not sent: the device server %1 passes nothing back. The command was "
+                                            "dropped, not kept for later; the panel tells when the server answers.")
+                                 .arg(m_link.currentDevice())});
+            return;
+        }
         Q_EMIT linkNews({LinkNews::Tone::Alarm,
                          QStringLiteral("Not sent: link lost: %1. The panel reopens the port when it is back.")
                              .arg(reason)});
@@ -147,6 +156,7 @@ void CameraSession::watchReply(const ReplyEnd& end)
 void CameraSession::readAfterFailedCommand()
 {
     m_awaitedAnswer = 0;
+    checkServerIfSilent();
     // Only a camera with status blocks shows its state in a read; a lost
     // link reads nothing.
     if (!m_modelIdentified || (m_panTiltFamily && m_panTiltModel == kModelP1) || m_link.portLost())
@@ -569,7 +579,18 @@ void CameraSession::onLost(const QString& /*reason*/)
         disconnect(c);
     m_recoveryFinish.clear();
     m_refresh.setLinkLost(true);
+    endHoldBack();
     Q_EMIT linkChanged(false);
+    // A device server taken over by another client is left to it a while.
+    const int retryMs = m_link.retryInMs();
+    if (retryMs > 0) {
+        Q_EMIT linkNews({LinkNews::Tone::Alarm,
+                         QStringLiteral("Link lost: %1. Nothing is sent until the port is back; the panel tries "
+                                        "again in %2 s.")
+                             .arg(m_link.portError())
+                             .arg((retryMs + 999) / 1000)});
+        return;
+    }
     Q_EMIT linkNews({LinkNews::Tone::Alarm,
                      QStringLiteral("Link lost: %1. Nothing is sent until the port is back; the panel reopens it "
                                     "by itself.")
@@ -587,7 +608,7 @@ void CameraSession::onMayBeBack()
                              .arg(m_link.portError())});
         return;
     }
-    startRecovery();
+    startRecovery(true);
 }
 
 void CameraSession::changePort(int comPort, const QString& speedText)
@@ -606,12 +627,24 @@ void CameraSession::changePort(int comPort, const QString& speedText)
                              .arg(m_link.portError())});
         return;
     }
-    startRecovery();
+    startRecovery(false);
 }
 
-void CameraSession::startRecovery()
+void CameraSession::startRecovery(bool reconnection)
 {
     m_recovering = true;
+    endHoldBack();
+    if (reconnection && m_clock.now() - m_lastRecoveryClearAt < kRecoveryClearGap) {
+        // Cleared a short while ago: the address set alone shows whether
+        // the cameras answer through the reopened port.
+        Q_EMIT linkNews({LinkNews::Tone::Busy,
+                         QStringLiteral("Link reopened: %1. Setting the cameras' addresses (their interfaces were "
+                                        "cleared less than a minute ago).")
+                             .arg(m_link.currentDevice())});
+        afterRecoveryClear(true, false);
+        return;
+    }
+    m_recoveryClearAt = m_clock.now();
     Q_EMIT linkNews({LinkNews::Tone::Busy,
                      QStringLiteral("Link reopened: %1. Clearing the cameras' interfaces and setting their addresses.")
                          .arg(m_link.currentDevice())});
@@ -632,7 +665,7 @@ bool CameraSession::lostAgain()
     return true;
 }
 
-Job CameraSession::afterRecoveryClear(bool answered)
+Job CameraSession::afterRecoveryClear(bool answered, bool cleared)
 {
     if (!m_recovering)
         co_return;
@@ -660,6 +693,18 @@ Job CameraSession::afterRecoveryClear(bool answered)
     const bool addressed = co_await addressSetDone();
     if (lostAgain())
         co_return;
+    if (!addressed && !cleared) {
+        // Nothing answered through the reopened port: not back yet.
+        m_recovering = false;
+        m_down = false;
+        m_refresh.setLinkLost(false);
+        Q_EMIT linkChanged(true);
+        Q_EMIT linkNews({LinkNews::Tone::Alarm,
+                         QStringLiteral("Link reopened: %1, but no camera answers the address set. Check the "
+                                        "cameras, then use Camera > I/F Clear(broadcast) and Address Set.")
+                             .arg(device)});
+        co_return;
+    }
     // Address Set has read the status itself when the address had to change.
     if (!m_modelIdentified)
         co_await statusReadDone();
@@ -669,6 +714,9 @@ Job CameraSession::afterRecoveryClear(bool answered)
     m_down = false;
     m_refresh.setLinkLost(false);
     Q_EMIT linkChanged(true);
+    // Counted once it has brought the link back: a return cut short clears again.
+    if (cleared)
+        m_lastRecoveryClearAt = m_recoveryClearAt;
     if (!addressed) {
         Q_EMIT linkNews({LinkNews::Tone::Alarm,
                          QStringLiteral("Link back: %1 reopened and interfaces cleared, but Address Set got no valid "
@@ -680,6 +728,72 @@ Job CameraSession::afterRecoveryClear(bool answered)
                      QStringLiteral("Link back: %1 reopened, interfaces cleared, addresses set, status read.")
                          .arg(device),
                      false});
+}
+
+// --- a device server that passes nothing back --------------------------------
+
+void CameraSession::checkServerIfSilent()
+{
+    // Only over the network: a camera that is silent on a serial port says
+    // nothing about the port. Anything that came back since the packet left
+    // shows the server passes bytes on.
+    if (!m_link.overNetwork() || m_link.portLost() || m_serverChecking || m_stalled)
+        return;
+    if (m_link.lastReceivedAt() >= m_link.lastWrittenAt())
+        return;
+    m_serverChecking = true;
+    m_serverCheckWait = kFirstServerCheck;
+    m_serverCheckTimer.start(0.0);
+}
+
+Job CameraSession::checkServer()
+{
+    if (!m_serverChecking || m_link.portLost()) {
+        endHoldBack();
+        co_return;
+    }
+    // After the exchange that holds the line.
+    if (busy() || m_startup || m_recovering) {
+        m_serverCheckTimer.start(0.1);
+        co_return;
+    }
+    const bool answered = co_await interfaceClearAnswered();
+    m_link.resumeReceiving();
+    if (m_link.portLost() || !m_serverChecking) {
+        endHoldBack();
+        co_return;
+    }
+    const QString device = m_link.currentDevice();
+    if (answered) {
+        // The broadcast came back around the chain: the server passes bytes
+        // on; what did not answer was a camera.
+        const bool wasStalled = m_stalled;
+        endHoldBack();
+        if (wasStalled)
+            Q_EMIT linkNews({LinkNews::Tone::Good,
+                             QStringLiteral("The device server %1 answers again; commands go out.").arg(device),
+                             false});
+        co_return;
+    }
+    if (!m_stalled) {
+        m_stalled = true;
+        m_link.setHeldBack(true);
+    }
+    Q_EMIT linkNews({LinkNews::Tone::Alarm,
+                     QStringLiteral("No answer through the device server %1: not even the interface clear came "
+                                    "back. Commands are refused, not kept for later; the panel asks again in %2 s.")
+                         .arg(device)
+                         .arg(m_serverCheckWait)});
+    m_serverCheckTimer.start(m_serverCheckWait);
+    m_serverCheckWait = qMin(m_serverCheckWait * 2, kLastServerCheck);
+}
+
+void CameraSession::endHoldBack()
+{
+    m_serverCheckTimer.stop();
+    m_serverChecking = false;
+    m_stalled = false;
+    m_link.setHeldBack(false);
 }
 
 } // namespace peltro

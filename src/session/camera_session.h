@@ -257,8 +257,11 @@ private:
     void onReplyEnded(const ReplyEnd& end);
     void onLost(const QString& reason);
     void onMayBeBack();
-    void startRecovery();
-    Job afterRecoveryClear(bool answered);
+    void startRecovery(bool reconnection);
+    Job afterRecoveryClear(bool answered, bool cleared = true);
+    void checkServerIfSilent();
+    Job checkServer();
+    void endHoldBack();
     bool lostAgain();
     bool readAllowed();
     Job readJob();
@@ -357,9 +360,25 @@ private:
     QTimer m_recoveryClearWait;
     QList<QMetaObject::Connection> m_recoveryFinish;
 
+    // A device server that passes nothing back: checked with the interface
+    // clear until it answers, each wait twice the one before.
+    bool m_serverChecking = false;
+    bool m_stalled = false;
+    double m_serverCheckWait = 0.0;
+    ClockTimer m_serverCheckTimer;
+    double m_lastRecoveryClearAt = -1e9;
+    double m_recoveryClearAt = -1e9;
+
 public:
     // How long the interface clear of a recovery has to come back.
     int interfaceClearWaitMs = 1000;
+    // Reconnections clear the cameras' interfaces at most once in this many
+    // seconds: a clear stops what a camera is doing, perhaps for another
+    // station that shares the device server.
+    static constexpr double kRecoveryClearGap = 60.0;
+    static constexpr double kFirstServerCheck = 2.0;
+    static constexpr double kLastServerCheck = 60.0;
+    bool serverStalled() const { return m_stalled; }
 };
 
 } // namespace peltro

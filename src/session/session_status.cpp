@@ -36,7 +36,7 @@ bool CameraSession::readAllowed()
 {
     // Nothing is read from a lost port; the operator has been told. One
     // exchange at a time holds the line.
-    if (m_reading || m_startup || m_link.portLost() || busy())
+    if (m_reading || m_startup || m_link.portLost() || m_stalled || busy())
         return false;
     if (m_preset && !m_preset->ended())
         return false;
@@ -135,6 +135,7 @@ void CameraSession::markNoAnswer()
     // where the model's name stands, until a read of it succeeds.
     m_noAnswer = true;
     Q_EMIT noAnswer(m_address);
+    checkServerIfSilent();
 }
 
 void CameraSession::finishRead()

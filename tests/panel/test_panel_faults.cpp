@@ -82,13 +82,13 @@ private Q_SLOTS:
         for (const QString& model : chain) {
             AppRig single({model});
             single.identify();
-            single.session.readStatus();
+            readStatus(single);
             alone << panelLook(single);
         }
         AppRig r(chain);
         r.session.assignAddresses([] {});
         r.identify();
-        r.session.readStatus();
+        readStatus(r);
         QCOMPARE(panelLook(r), alone[0]);
         for (int round = 0; round < 2; ++round) {
             r.main->tick(QStringLiteral("CameraSel_2"))->trigger();
@@ -104,12 +104,12 @@ private Q_SLOTS:
     {
         AppRig single({QStringLiteral("tamiro-k9b")});
         single.identify();
-        single.session.readStatus();
+        readStatus(single);
         const QString alone = single.main->control<QLineEdit>(QStringLiteral("ShutterValue"))->text();
         AppRig r({QStringLiteral("tamiro-k9b"), QStringLiteral("quorin-p2")});
         r.session.assignAddresses([] {});
         r.identify();
-        r.session.readStatus();
+        readStatus(r);
         const QString atStart = r.main->control<QLineEdit>(QStringLiteral("ShutterValue"))->text();
         QCOMPARE(atStart, alone);
         r.main->tick(QStringLiteral("CameraSel_2"))->trigger();
@@ -144,7 +144,7 @@ private Q_SLOTS:
         QFETCH(QString, control);
         AppRig r;
         r.identify();
-        r.session.readStatus();
+        readStatus(r);
         // A control the state leaves disabled cannot be clicked at all.
         if (!control.startsWith(QLatin1String("item:")))
             QVERIFY(r.main->control<QWidget>(control)->isEnabled());

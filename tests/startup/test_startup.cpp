@@ -44,22 +44,20 @@ struct StartupRig : PanelRig {
         port.close();  // start-up opens it
     }
     Startup& startup() { return app->startup; }
-    bool run() { return startup().run(); }
-    QString settingsFile() const { return settingsDir.filePath(QStringLiteral("settings.ini")); }
-    // Runs act once the Com Setting dialog is up, the operator's turn.
-    void onComSetting(std::function<void(FrmOpen*)> act)
+    bool run()
     {
-        auto* poll = new QTimer(main);
-        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, act] {
+        return runStartup(clock, port, startup(), [this] {
             FrmOpen* dlg = startup().comSetting();
-            if (!dlg || !dlg->isVisible())
+            if (!comAct || !dlg || !dlg->isVisible())
                 return;
-            poll->deleteLater();
-            poll->stop();
+            const auto act = std::exchange(comAct, {});
             act(dlg);
         });
-        poll->start(1);
     }
+    QString settingsFile() const { return settingsDir.filePath(QStringLiteral("settings.ini")); }
+    // Runs act once the Com Setting dialog is up, the operator's turn.
+    void onComSetting(std::function<void(FrmOpen*)> act) { comAct = std::move(act); }
+    std::function<void(FrmOpen*)> comAct;
     void statusRead()
     {
         ++statusReads;

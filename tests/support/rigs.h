@@ -7,6 +7,7 @@
 #include "sim_port.h"
 
 #include <QCoreApplication>
+#include <functional>
 
 namespace peltro::test {
 
@@ -39,7 +40,29 @@ struct ChainRig {
     // `limit` seconds of virtual time from now. Exchanges waiting for the
     // cameras end here.
     void settle(double limit = 60.0);
+    // Runs the event loop and virtual time, as settle() does, until done()
+    // holds; false when it did not within `limit` seconds of virtual time.
+    bool runUntil(const std::function<bool()>& done, double limit = 60.0);
 };
+
+// Runs the event loop and virtual time on a simulated port until done()
+// holds; false when it did not within `limit` seconds of virtual time or
+// when nothing was left to happen.
+bool runVirtual(ManualClock& clock, sim::SimPort& port, const std::function<bool()>& done, double limit = 60.0);
+
+// A status read started as the panel starts it and run to its end, the
+// rig's time going on meanwhile: false when it was refused or skipped.
+template <typename Rig> bool readStatus(Rig& rig)
+{
+    if (!rig.session.readStatus())
+        return false;
+    rig.runUntil([&] { return !rig.session.busy(); });
+    return true;
+}
+
+// The answer to the packet sent last as the link collects it (count bytes,
+// or the filler when it did not come), the rig's time going on meanwhile.
+QByteArray waitReply(ChainRig& rig, Link& link, int count);
 
 // The camera session on the simulated chain, without any widget.
 struct SessionRig : ChainRig {
@@ -68,7 +91,7 @@ template <typename Rig, typename T> T finish(Rig& rig, Task<T> task)
     detail::TestJobs jobs;
     std::optional<T> out;
     detail::runTask(jobs, std::move(task), out);
-    rig.settle();
+    rig.runUntil([&] { return out.has_value(); });
     if (!out)
         qFatal("A task of the session did not end");
     return *out;

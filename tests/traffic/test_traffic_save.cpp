@@ -2,6 +2,7 @@
 // event loop keeps running (a 20 ms heartbeat never waits 100 ms), the file
 // holds every row and reads back, and Cancel leaves no file.
 #include "app_rig.h"
+#include "heartbeat.h"
 #include "frm_traffic.h"
 #include "save_job.h"
 #include "traffic_session.h"
@@ -23,27 +24,6 @@ using traffic::Session;
 namespace {
 
 constexpr int kRows = 1000000;
-
-// A timer on the UI thread: its longest wait is the longest the window
-// could not answer.
-struct Heartbeat {
-    Heartbeat()
-    {
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, [this] { tick(); });
-        timer.start();
-        since.start();
-    }
-    void tick()
-    {
-        longest = qMax(longest, since.restart());
-        ++beats;
-    }
-    QTimer timer;
-    QElapsedTimer since;
-    qint64 longest = 0;
-    int beats = 0;
-};
 
 QStringList filesIn(const QString& dir)
 {
@@ -106,7 +86,7 @@ private Q_SLOTS:
         heart.tick();
         QVERIFY2(finished.at(0).at(0).toBool(), qPrintable(finished.at(0).at(1).toString()));
         qInfo("saved in %d beats; longest wait of the heartbeat %lld ms", heart.beats, heart.longest);
-        QVERIFY2(heart.longest < 100, qPrintable(QStringLiteral("the window stood still for %1 ms").arg(heart.longest)));
+        QVERIFY2(heart.longest < kLongestStillMs, qPrintable(QStringLiteral("the window stood still for %1 ms").arg(heart.longest)));
         QVERIFY(heart.beats > 5);
 
         // Text: head, first and last rows, and one line per row.
