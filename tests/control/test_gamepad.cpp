@@ -14,6 +14,8 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
 #include <SDL.h>
 #include <memory>
 
@@ -119,9 +121,31 @@ private Q_SLOTS:
     // seldom. A stick let go reaches the camera on the very next poll.
     void hotPlugAndPolling()
     {
+        const auto handlers = [] {
+            QList<void (*)(int)> out;
+            for (const int sig : {SIGTERM, SIGINT}) {
+                struct sigaction action {};
+                ::sigaction(sig, nullptr, &action);
+                out << action.sa_handler;
+            }
+            return out;
+        };
+        // As in the panel, where nothing handles them (the test library
+        // does here): put back after the check.
+        struct sigaction saved[2] {};
+        struct sigaction plain {};
+        plain.sa_handler = SIG_DFL;
+        ::sigaction(SIGTERM, &plain, &saved[0]);
+        ::sigaction(SIGINT, &plain, &saved[1]);
         RecordingOperations ops;
         GamepadControl control(ops);
         SdlGamepad sdl(control);
+        // Reading the controller leaves the program's signals alone: a
+        // terminate or an interrupt still ends the panel.
+        const QList<void (*)(int)> now = handlers();
+        ::sigaction(SIGTERM, &saved[0], nullptr);
+        ::sigaction(SIGINT, &saved[1], nullptr);
+        QVERIFY(now == (QList<void (*)(int)>{SIG_DFL, SIG_DFL}));
         sdl.poll();
         QVERIFY(!control.attached());
         QCOMPARE(sdl.pollTimer().interval(), SdlGamepad::kDetachedPollMs);

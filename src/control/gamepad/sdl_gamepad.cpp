@@ -19,6 +19,9 @@ SdlGamepad::SdlGamepad(GamepadControl& control, QObject* parent) : QObject(paren
     // The panel is often not the active window while the operator looks at
     // the picture; the controller must work all the same.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // SDL would otherwise take SIGINT and SIGTERM for an event of its own
+    // that nobody reads: the panel could no longer be ended by a signal.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
         m_error = QString::fromUtf8(SDL_GetError());
         return;
