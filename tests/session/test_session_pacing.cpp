@@ -5,6 +5,7 @@
 // (no stop is sent twice), and the read itself comes in whole.
 #include "rigs.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -14,6 +15,11 @@ using namespace peltro::test;
 namespace {
 
 using Outcome = CameraOperations::Outcome;
+
+const QString kPanTiltStop = QStringLiteral("81 01 06 01 18 18 03 03 FF");
+const QString kZoomStop = QStringLiteral("81 01 04 07 00 FF");
+const QString kFocusStop = QStringLiteral("81 01 04 08 00 FF");
+const QString kLastInquiry = QStringLiteral("81 09 7E 7E 03 FF");
 
 // Every write with the virtual time it went out at.
 struct Written {
@@ -26,7 +32,11 @@ struct PacedSession : SessionRig {
     {
         port.pace = true;
         startUp();
-        QObject::connect(&link(), &Link::wrote, [this](const QByteArray& b) { log.append({clock.now(), hex(b)}); });
+        QObject::connect(&link(), &Link::wrote, [this](const QByteArray& b) {
+            log.append({clock.now(), hex(b)});
+            line.append({true, hex(b)});
+        });
+        QObject::connect(&link(), &Link::received, [this](const QByteArray& b) { line.append({false, hex(b)}); });
     }
     // Runs the chain for this long in virtual time.
     void runFor(double seconds)
@@ -53,13 +63,46 @@ struct PacedSession : SessionRig {
             out << w.bytes;
         return out;
     }
+    // Where a stop went in the order of the line: after an inquiry whose
+    // answer had come in whole, and before the next inquiry. Empty when so.
+    QString misplaced(const QString& stop) const
+    {
+        for (int i = 0; i < line.size(); ++i) {
+            if (!line.at(i).out || line.at(i).bytes != stop)
+                continue;
+            int before = i - 1;
+            QString answered;
+            for (; before >= 0; --before) {
+                const Traffic& t = line.at(before);
+                if (!t.out)
+                    answered.prepend(t.bytes + QLatin1Char(' '));
+                else if (!isStop(t.bytes))
+                    break;
+            }
+            int after = i + 1;
+            while (after < line.size() && (!line.at(after).out || isStop(line.at(after).bytes)))
+                ++after;
+            if (before < 0 || !line.at(before).bytes.startsWith(QLatin1String("81 09")))
+                return QStringLiteral("not after an inquiry");
+            if (!QRegularExpression(QStringLiteral("90 50( [0-9A-F]{2})* FF")).match(answered).hasMatch())
+                return QStringLiteral("inside the reply wait of ") + line.at(before).bytes;
+            if (after >= line.size() || !line.at(after).bytes.startsWith(QLatin1String("81 09")))
+                return QStringLiteral("not before an inquiry");
+        }
+        return {};
+    }
+    static bool isStop(const QString& bytes)
+    {
+        return bytes == kPanTiltStop || bytes == kZoomStop || bytes == kFocusStop;
+    }
     QList<Written> log;
+    struct Traffic {
+        bool out;   // written; otherwise received
+        QString bytes;
+    };
+    QList<Traffic> line;
 };
 
-const QString kPanTiltStop = QStringLiteral("81 01 06 01 18 18 03 03 FF");
-const QString kZoomStop = QStringLiteral("81 01 04 07 00 FF");
-const QString kFocusStop = QStringLiteral("81 01 04 08 00 FF");
-const QString kLastInquiry = QStringLiteral("81 09 7E 7E 03 FF");
 
 } // namespace
 
@@ -105,9 +148,12 @@ private Q_SLOTS:
             const int at = r.indexOf(kPanTiltStop, before);
             QVERIFY2(at > 0 && at < end, qPrintable(r.written().join('\n')));
             QVERIFY2(r.log.at(at).at - asked <= 0.05, qPrintable(QString::number(r.log.at(at).at - asked)));
-            // Each stop once: every one was acknowledged.
-            for (const QString& s : {kPanTiltStop, kZoomStop, kFocusStop})
+            // Each stop once (every one was acknowledged), each between two
+            // of the read's inquiries, never inside an inquiry's reply wait.
+            for (const QString& s : {kPanTiltStop, kZoomStop, kFocusStop}) {
                 QCOMPARE(r.written().count(s), 1);
+                QVERIFY2(r.misplaced(s).isEmpty(), qPrintable(s + QStringLiteral(": ") + r.misplaced(s)));
+            }
             QVERIFY(!r.session.pacer(1).moving());
             QCOMPARE(r.session.pacer(1).waiting(), 0);
         } else {
