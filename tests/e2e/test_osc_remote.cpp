@@ -126,7 +126,8 @@ private Q_SLOTS:
         QVERIFY(r.sim.waitForAnswerTo(left, from));
         QVERIFY(r.sim.waitForAnswerTo(kFocusStop, from, 5000));
         QVERIFY2(held.elapsed() >= kHoldMs, qPrintable(QString::number(held.elapsed())));
-        QCOMPARE(r.sim.received(from), (QStringList{left, kPanTiltStop, kZoomStop, kFocusStop}));
+        QVERIFY2(r.sim.received(from) == (QStringList{left, kPanTiltStop, kZoomStop, kFocusStop}),
+                 qPrintable(r.sim.seen.mid(from).join('|')));
 
         // A recall on camera 2 (presets 0..5 on a block camera) is its own
         // memory packet; the panel's addressed camera stays 1.
@@ -136,6 +137,85 @@ private Q_SLOTS:
         QVERIFY(r.sim.waitForAnswerTo(QStringLiteral("82 01 04 3F 02 03 FF"), from));
         QVERIFY2(r.waitForFeedback(QStringLiteral("/peltro/cam/2/preset i 3")), qPrintable(r.dumped));
         QVERIFY(!r.dumped.contains(QLatin1String("/peltro/selected i 2")));
+        QCOMPARE(r.panel.process.state(), QProcess::Running);
+    }
+
+    // The table's addresses, one after the other on the same panel: what
+    // each puts on the line, byte for byte, on the pan-tilt camera and on the
+    // block camera behind it. Integers may come as floats and speeds as
+    // integers; a refused message (a pan-tilt command to the block camera, a
+    // camera not in the chain) puts nothing on the line.
+    void everyAddressOnBothModels()
+    {
+        Rig r;
+        QVERIFY2(r.start(), qPrintable(r.panel.log + QString::fromLocal8Bit(r.panel.process.readAllStandardError())));
+        QVERIFY(r.waitForFeedback(QStringLiteral("/peltro/cam/1/model s \"QUORIN-P3\"")));
+        struct Row {
+            QList<QStringList> messages;
+            QStringList packets;
+        };
+        const QString f = QStringLiteral("f"), i = QStringLiteral("i");
+        // Each row waits for its packets before the next is sent: a drive
+        // still waiting when its stop comes would rightly never go out.
+        const QList<Row> rows{
+            {{{QStringLiteral("/peltro/cam/1/zoom"), f, QStringLiteral("1")}}, {QStringLiteral("81 01 04 07 27 FF")}},
+            {{{QStringLiteral("/peltro/cam/1/zoom"), f, QStringLiteral("0")}}, {kZoomStop}},
+            {{{QStringLiteral("/peltro/cam/1/zoom"), i, QStringLiteral("-1")}}, {QStringLiteral("81 01 04 07 37 FF")}},
+            {{{QStringLiteral("/peltro/cam/1/zoom"), i, QStringLiteral("0")}}, {kZoomStop}},
+            {{{QStringLiteral("/peltro/cam/1/focus"), f, QStringLiteral("-1")}}, {QStringLiteral("81 01 04 08 37 FF")}},
+            {{{QStringLiteral("/peltro/cam/1/focus"), f, QStringLiteral("0")}}, {kFocusStop}},
+            {{{QStringLiteral("/peltro/cam/1/home")}}, {QStringLiteral("81 01 06 04 FF")}},
+            {{{QStringLiteral("/peltro/cam/1/focus/auto"), i, QStringLiteral("0")}}, {QStringLiteral("81 01 04 38 03 FF")}},
+            {{{QStringLiteral("/peltro/cam/1/focus/auto"), f, QStringLiteral("1.0")}}, {QStringLiteral("81 01 04 38 02 FF")}},
+            {{{QStringLiteral("/peltro/cam/1/focus/onepush")}}, {QStringLiteral("81 01 04 18 01 FF")}},
+            {{{QStringLiteral("/peltro/cam/2/pantilt"), QStringLiteral("ff"), QStringLiteral("1"), QStringLiteral("0")},
+              {QStringLiteral("/peltro/cam/3/stop")},
+              {QStringLiteral("/peltro/cam/2/zoom"), f, QStringLiteral("0.5")}},
+             {QStringLiteral("82 01 04 07 23 FF")}},
+            {{{QStringLiteral("/peltro/cam/2/stop")}}, {QStringLiteral("82 01 04 07 00 FF"), QStringLiteral("82 01 04 08 00 FF")}},
+            {{{QStringLiteral("/peltro/cam/2/preset/set"), i, QStringLiteral("4")}}, {QStringLiteral("82 01 04 3F 01 04 FF")}},
+            {{{QStringLiteral("/peltro/cam/2/preset/reset"), f, QStringLiteral("5.0")}}, {QStringLiteral("82 01 04 3F 00 05 FF")}},
+            {{{QStringLiteral("/peltro/cam/2/focus/onepush")}}, {QStringLiteral("82 01 04 18 01 FF")}},
+            {{{QStringLiteral("/peltro/cam/2/power"), i, QStringLiteral("1")}}, {QStringLiteral("82 01 04 00 02 FF")}},
+        };
+        for (const Row& row : rows) {
+            const int from = int(r.sim.seen.size());
+            for (const QStringList& message : row.messages)
+                QVERIFY(oscsend(r.oscPort, message));
+            QVERIFY2(r.sim.waitForAnswerTo(row.packets.constLast(), from, 5000), qPrintable(row.packets.join('|')));
+            const QStringList got = r.sim.received(from);
+            QVERIFY2(got == row.packets, qPrintable(got.join('|') + QStringLiteral(" for ") + row.packets.join('|')));
+        }
+
+        // One status read of the addressed camera, its blocks in order.
+        int from = int(r.sim.seen.size());
+        QVERIFY(oscsend(r.oscPort, {QStringLiteral("/peltro/refresh")}));
+        QVERIFY(r.sim.waitForAnswerTo(QStringLiteral("81 09 7E 7E 03 FF"), from, 5000));
+        QCOMPARE(r.sim.received(from).mid(0, 4),
+                 (QStringList{QStringLiteral("81 09 7E 7E 00 FF"), QStringLiteral("81 09 7E 7E 01 FF"),
+                              QStringLiteral("81 09 7E 7E 02 FF"), QStringLiteral("81 09 7E 7E 03 FF")}));
+
+        // Camera 2 addressed as by Select: the panel reads it and says so.
+        // The read above to its end (the head's status follows the blocks):
+        // the line quiet for a while.
+        for (int quiet = 0, seen = int(r.sim.seen.size()); quiet < 3;) {
+            QTest::qWait(100);
+            r.sim.take();
+            quiet = r.sim.seen.size() == seen ? quiet + 1 : 0;
+            seen = int(r.sim.seen.size());
+        }
+        from = int(r.sim.seen.size());
+        QVERIFY(oscsend(r.oscPort, {QStringLiteral("/peltro/select"), f, QStringLiteral("2")}));
+        QVERIFY(r.waitForFeedback(QStringLiteral("/peltro/selected i 2")));
+        const bool read = QTest::qWaitFor([&] {
+            r.sim.take();
+            const QStringList got = r.sim.received(from);
+            return !got.isEmpty();
+        }, 5000);
+        QVERIFY(read);
+        // Identified first, by its own address.
+        QCOMPARE(r.sim.received(from).first(), QStringLiteral("82 09 00 02 FF"));
+        QVERIFY(r.sim.received(from).filter(QRegularExpression(QStringLiteral("^8[13-7] "))).isEmpty());
         QCOMPARE(r.panel.process.state(), QProcess::Running);
     }
 };
