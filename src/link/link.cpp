@@ -1,5 +1,6 @@
 #include "link.h"
 
+#include "camera_packets.h"
 #include "hex_text.h"
 #include "reply_patterns.h"
 #include "tcp_endpoint.h"
@@ -141,8 +142,11 @@ SendResult Link::SD(const Packet& packet, SendMode mode)
 {
     const bool command = mode == SendMode::Command || mode == SendMode::ReadBack;
     // Nothing goes to a lost port, and nothing is suspended for it: the
-    // operator is told instead.
-    if (command ? refuseIfLost() : m_port.isLost())
+    // operator is told instead. A stop still goes to a server that passes
+    // nothing back: it can only end, right behind it, a movement that reached
+    // the server before it stalled.
+    const bool stopPasses = m_heldBack && !m_port.isLost() && isMotionStop(packet.bytes());
+    if (command ? !stopPasses && refuseIfLost() : m_port.isLost())
         return SendResult::RefusedLinkLost;
     if (command) {
         Q_EMIT commandGoing();

@@ -114,7 +114,8 @@ public:
     int retryInMs() const { return m_port.retryInMs(); }
     // The port is open but passes nothing back (a stalled device server):
     // operator commands are refused like on a lost port, so that none waits
-    // somewhere on the way to reach a camera late. Silent exchanges still go.
+    // somewhere on the way to reach a camera late; a motion's stop still goes.
+    // Silent exchanges still go.
     void setHeldBack(bool held) { m_heldBack = held; }
     bool heldBack() const { return m_heldBack; }
     // When a byte last went out and last came in (clock seconds; -1 never).

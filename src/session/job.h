@@ -16,6 +16,7 @@
 #include <exception>
 #include <optional>
 #include <set>
+#include <type_traits>
 #include <utility>
 
 namespace peltro {
@@ -42,15 +43,22 @@ struct TaskPromiseBase {
     void unhandled_exception() { std::terminate(); }
 };
 
+template <typename T> struct TaskPromise : TaskPromiseBase {
+    std::optional<T> value;
+    Task<T> get_return_object();
+    template <typename U> void return_value(U&& v) { value.emplace(std::forward<U>(v)); }
+};
+
+template <> struct TaskPromise<void> : TaskPromiseBase {
+    Task<void> get_return_object();
+    void return_void() {}
+};
+
 } // namespace detail
 
 template <typename T> class Task {
 public:
-    struct promise_type : detail::TaskPromiseBase {
-        std::optional<T> value;
-        Task get_return_object() { return Task(std::coroutine_handle<promise_type>::from_promise(*this)); }
-        template <typename U> void return_value(U&& v) { value.emplace(std::forward<U>(v)); }
-    };
+    using promise_type = detail::TaskPromise<T>;
 
     Task(Task&& other) noexcept : m_handle(std::exchange(other.m_handle, {})) {}
     Task(const Task&) = delete;
@@ -67,41 +75,27 @@ public:
         m_handle.promise().continuation = caller;
         return m_handle;
     }
-    T await_resume() { return std::move(*m_handle.promise().value); }
+    T await_resume()
+    {
+        if constexpr (!std::is_void_v<T>)
+            return std::move(*m_handle.promise().value);
+    }
 
 private:
+    friend promise_type;
     explicit Task(std::coroutine_handle<promise_type> h) : m_handle(h) {}
     std::coroutine_handle<promise_type> m_handle;
 };
 
-template <> class Task<void> {
-public:
-    struct promise_type : detail::TaskPromiseBase {
-        Task get_return_object() { return Task(std::coroutine_handle<promise_type>::from_promise(*this)); }
-        void return_void() {}
-    };
+template <typename T> Task<T> detail::TaskPromise<T>::get_return_object()
+{
+    return Task<T>(std::coroutine_handle<TaskPromise>::from_promise(*this));
+}
 
-    Task(Task&& other) noexcept : m_handle(std::exchange(other.m_handle, {})) {}
-    Task(const Task&) = delete;
-    Task& operator=(const Task&) = delete;
-    ~Task()
-    {
-        if (m_handle)
-            m_handle.destroy();
-    }
-
-    bool await_ready() const noexcept { return false; }
-    std::coroutine_handle<> await_suspend(std::coroutine_handle<> caller) noexcept
-    {
-        m_handle.promise().continuation = caller;
-        return m_handle;
-    }
-    void await_resume() {}
-
-private:
-    explicit Task(std::coroutine_handle<promise_type> h) : m_handle(h) {}
-    std::coroutine_handle<promise_type> m_handle;
-};
+inline Task<void> detail::TaskPromise<void>::get_return_object()
+{
+    return Task<void>(std::coroutine_handle<TaskPromise>::from_promise(*this));
+}
 
 class JobOwner;
 

@@ -1,8 +1,9 @@
 // The window stays live whatever the cameras do: a 20 ms timer on the UI
 // thread runs through each drill in real time, and its longest gap (a
-// freeze) stays under 100 ms while the panel waits for silent, refusing or
-// late cameras.
+// freeze) stays under 100 ms (wider in an instrumented build) while the
+// panel waits for silent, refusing or late cameras.
 #include "frm_power_off.h"
+#include "heartbeat.h"
 #include "message_service.h"
 #include "panel_app.h"
 #include "sim_chain.h"
@@ -70,7 +71,7 @@ int longestGap(int ms, const std::function<bool()>& stillWaiting = {})
 }
 
 constexpr int kMeasureMs = 1500;   // longer than one reply wait
-constexpr int kFreeze = 100;
+constexpr int kFreeze = test::kLongestStillMs;
 
 } // namespace
 

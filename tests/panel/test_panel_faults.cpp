@@ -174,6 +174,53 @@ private Q_SLOTS:
         QVERIFY(lineText(r).startsWith(QLatin1String("Not sent: link lost: simulated chain")));
     }
 
+    // The panel shows what happened: a command the camera refuses or leaves
+    // unanswered is followed by one read of that camera, auto refresh stopped
+    // all the same, and the controls show the camera's own values again; a
+    // command the camera takes is not read back.
+    void failedCommandIsReadBack_data()
+    {
+        QTest::addColumn<QString>("camera");
+        QTest::newRow("refused") << "refused";
+        QTest::newRow("unanswered") << "unanswered";
+        QTest::newRow("taken") << "";
+    }
+
+    void failedCommandIsReadBack()
+    {
+        QFETCH(QString, camera);
+        AppRig r;
+        r.identify();
+        sim::CameraState& cam = r.chain.camera(1).state;
+        cam.cameraId = 17;
+        QVERIFY(readStatus(r));
+        auto* backLight = r.main->control<QCheckBox>(QStringLiteral("BackLight"));
+        QVERIFY(!backLight->isChecked());
+        QSet<QByteArray>* faulty = camera == QLatin1String("refused")      ? &r.chain.faults.refusedPackets
+                                   : camera == QLatin1String("unanswered") ? &r.chain.faults.unansweredPackets
+                                                                           : nullptr;
+        if (faulty)
+            *faulty << bytes("01 04 33 02 FF") << bytes("01 04 22 01 02 03 04 FF");
+        r.takeWrites();
+
+        QTest::mouseClick(backLight, Qt::LeftButton);
+        r.settle();
+        QList<QByteArray> w = r.takeWrites();
+        QCOMPARE(hex(w.value(0)), QStringLiteral("81 01 04 33 02 FF"));
+        QCOMPARE(w.count(bytes("81 09 7E 7E 00 FF")), faulty ? 1 : 0);
+        QCOMPARE(backLight->isChecked(), !faulty);
+        QCOMPARE(cam.backLight, !faulty);
+
+        r.session.writeCameraId(0x1234);
+        r.settle();
+        w = r.takeWrites();
+        QCOMPARE(hex(w.value(0)), QStringLiteral("81 01 04 22 01 02 03 04 FF"));
+        QCOMPARE(w.count(bytes("81 09 7E 7E 00 FF")), faulty ? 1 : 0);
+        QCOMPARE(r.main->cameraIdText->text(), faulty ? QStringLiteral("17") : QStringLiteral("4660"));
+        QCOMPARE(cam.cameraId, faulty ? 17 : 4660);
+        QVERIFY(r.messages.boxes.isEmpty());
+    }
+
     // These windows stop the timers while open but leave the toggle usable.
     void timersOnlyWindowsLeaveTheToggle_data()
     {

@@ -18,6 +18,7 @@ namespace {
 
 const QByteArray kClear = QByteArray::fromHex("88010001ff");
 const QByteArray kZoomTele = QByteArray::fromHex("8101040702ff");
+const QByteArray kZoomStop = QByteArray::fromHex("8101040700ff");
 
 // The session on a port to a device server that is a socket of the test.
 struct NetRig {
@@ -149,6 +150,17 @@ void TestNetworkLink::stalledServerRefusesUntilItAnswers()
                                            "dropped, not kept for later; the panel tells when the server answers.")
                                 .arg(r.session.link().currentDevice()));
     QVERIFY(!r.session.readStatus());   // no inquiries piled up in the server either
+    // A stop still goes: right behind the movement that may wait in the
+    // server, it can only end it.
+    r.seen.clear();
+    QCOMPARE(r.session.command(Packet::fromBytes(kZoomStop)), SendResult::Sent);
+    r.pump();
+    QCOMPARE(r.seen, kZoomStop);
+    QCOMPARE(r.session.command(Packet::fromBytes(QByteArray::fromHex("8101060118180303ff"))), SendResult::Sent);
+    QCOMPARE(r.session.command(Packet::fromBytes(QByteArray::fromHex("8101060118180103ff"))),
+             SendResult::RefusedLinkLost);   // a drive is no stop
+    r.pump();
+    r.seen.clear();
 
     r.advance(2.0);    // asked again: still nothing
     QCOMPARE(r.seen, kClear);

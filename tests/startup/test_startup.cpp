@@ -202,6 +202,48 @@ private Q_SLOTS:
         QCOMPARE(writes.mid(0, 3), (QStringList{"88 01 00 01 FF", "88 01 00 01 FF", "88 30 01 FF"}));
     }
 
+    // An unattended post whose cameras are powered later: while Com Setting
+    // waits for the operator, the port and speed tried last are tried again
+    // every five seconds, counted down under the buttons, until the chain
+    // answers; start-up then goes on by itself.
+    void comSettingRetriesByItself()
+    {
+        StartupRig r;
+        r.chain.faults.broadcastsLost = true;   // the cameras are still off
+        QStringList countdown;
+        QList<double> clears;
+        connect(&r.link(), &Link::wrote, this, [&](const QByteArray& b) {
+            if (b == bytes("88 01 00 01 FF"))
+                clears << r.clock.now();
+        });
+        const bool shown = runStartup(r.clock, r.port, r.startup(), [&] {
+            FrmOpen* dlg = r.startup().comSetting();
+            if (!dlg || !dlg->isVisible())
+                return;
+            const QString text = dlg->lblRetry->text();
+            if (!text.isEmpty() && (countdown.isEmpty() || countdown.last() != text))
+                countdown << text;
+            if (clears.size() == 2)
+                r.chain.faults.broadcastsLost = false;   // powered on during the second wait
+        });
+        QVERIFY(shown);
+        QCOMPARE(countdown.mid(0, 6), (QStringList{"Trying Com 1 at 9600 bps again in 5 s.",
+                                                  "Trying Com 1 at 9600 bps again in 4 s.",
+                                                  "Trying Com 1 at 9600 bps again in 3 s.",
+                                                  "Trying Com 1 at 9600 bps again in 2 s.",
+                                                  "Trying Com 1 at 9600 bps again in 1 s.",
+                                                  "Trying Com 1 at 9600 bps again now."}));
+        QCOMPARE(countdown.size(), 12);   // two rounds, the second answered
+        // Between two tries: the clear's second, the countdown, the second before the clear.
+        QCOMPARE(clears.size(), 3);
+        QCOMPARE(clears[1] - clears[0], 1.0 + Startup::kRetrySeconds + 1.0);
+        QCOMPARE(clears[2] - clears[1], 1.0 + Startup::kRetrySeconds + 1.0);
+        QCOMPARE(r.port.commPort(), 1);
+        QVERIFY(r.main->isVisible());
+        QCOMPARE(r.statusReads, 1);
+        QVERIFY(r.messages.boxes.isEmpty());
+    }
+
     // A port that does not open says why under the failure.
     void openFailureShownInComSetting()
     {
