@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <memory>
 
 namespace peltro {
 
@@ -29,8 +30,18 @@ template <typename T> T* find(FrmMain& main, const char* name)
 void wireSlider(FrmMain& main, const SliderDef& def)
 {
     auto* slider = find<ValueSlider>(main, def.name);
-    QObject::connect(slider, &ValueSlider::userMoved, slider, [&main, slider, def] {
-        sendCommand(main, sliderPacket(main.address(), def, slider->value()));
+    // While the mouse holds the thumb its positions go through the camera's
+    // pacer: the latest waits, the line never carries more than the camera
+    // takes. A step of the keyboard or the wheel goes out at once.
+    auto dragging = std::make_shared<bool>(false);
+    QObject::connect(slider, &ValueSlider::mousePressed, slider, [dragging] { *dragging = true; });
+    QObject::connect(slider, &ValueSlider::mouseReleased, slider, [dragging] { *dragging = false; });
+    QObject::connect(slider, &ValueSlider::userMoved, slider, [&main, slider, def, dragging] {
+        const Packet packet = sliderPacket(main.address(), def, slider->value());
+        if (*dragging)
+            main.session().dragPosition(packet);
+        else
+            sendCommand(main, packet);
     });
     if (def.kind == SliderKind::MoveOnly)
         return;

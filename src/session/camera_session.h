@@ -139,6 +139,10 @@ public:
     // An operator command (its replies recognised, auto refresh suspended
     // until they end); refused while a status read runs or the link is lost.
     SendResult command(const Packet& packet);
+    // A value slider's position while the operator drags its thumb: through
+    // the camera's pacer, so that only the latest waits and the camera is
+    // never sent more than it takes; refused on a lost link like a command.
+    void dragPosition(const Packet& packet);
     // Writes the camera ID of the addressed camera.
     void writeCameraId(int id);
     // Two commands with a pause between them for the camera to settle.

@@ -106,6 +106,13 @@ CameraOperations::Outcome CameraSession::select(int address, Surface /*from*/)
     return Outcome::Done;
 }
 
+void CameraSession::dragPosition(const Packet& packet)
+{
+    if (m_link.refuseIfLost() || !packet.isValid() || packet.bytes().size() < 5)
+        return;
+    pacer(packet.address()).setPosition(MotionKind::position(quint8(packet.bytes().at(3))), packet.bytes());
+}
+
 CameraOperations::Outcome CameraSession::pace(int address, MotionKind kind, const Packet& packet, const Packet& stopPacket,
                                               bool moves)
 {
