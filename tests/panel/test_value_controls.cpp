@@ -135,6 +135,9 @@ private Q_SLOTS:
         QCOMPARE(hexList(r.takeWrites()), commands("42 00 00 00 04|42 00 00 00 05"));
 
         // A lens slider: the release repeats the position the drag ended on.
+        // (The simulated camera answers at once; the line is free again once
+        // it has carried the last packet.)
+        r.clock.advance(0.02);
         ValueSlider* focus = r.slider("FocusSlider");
         focus->setEnabled(true);
         focus->setValue(0x4000);
