@@ -10,6 +10,8 @@
 #include "panel_app.h"
 #include "panel_settings.h"
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace peltro::fuzz {
@@ -26,6 +28,27 @@ struct FuzzPanel {
     {
         app.reset();
         pumpEvents();   // nothing queued outlives the panel it was meant for
+    }
+
+    // Turns the event loop and moves virtual time on, from one deadline or
+    // arrival to the next, while busy() holds (at most limit seconds): an
+    // exchange of the panel runs to its end.
+    void runWhile(const std::function<bool()>& busy, double limit = 600.0)
+    {
+        const double until = clock.now() + limit;
+        for (;;) {
+            pumpEvents();
+            if (!busy())
+                return;
+            double next = clock.nextDue();
+            const double arrival = port.nextArrival();
+            if (arrival >= 0 && (next < 0 || arrival < next))
+                next = arrival;
+            if (next < 0 || next > until)
+                return;
+            clock.advance(std::max(0.0, next - clock.now()));
+            port.deliverDue();
+        }
     }
 
     FrmMain& main() { return app->main; }

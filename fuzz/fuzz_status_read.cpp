@@ -94,8 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (const QByteArray& reply : camera.handle(packet))
                 panel.port.answer(0.0, reply);
         };
-        require(session.readStatus() && session.modelIdentified(), "the camera was not identified");
-        pumpEvents();
+        require(session.readStatus(), "a clean read did not start");
+        panel.runWhile([&] { return session.busy(); });
+        require(session.modelIdentified(), "the camera was not identified");
         require(panel.messages.boxes.isEmpty(), "a clean read told the operator something");
     }
     const int reads = 1 + in.byte() % 3;
@@ -115,6 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const double started = panel.clock.now();
 
         const bool carriedOut = session.readStatus();
+        panel.runWhile([&] { return session.busy(); });
+        require(!session.busy(), "the status read did not end");
 
         const QList<QByteArray> writes = panel.port.writes.mid(before);
         requireWellFormedPackets(writes, "the status read wrote a malformed packet");

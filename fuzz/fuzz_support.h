@@ -83,8 +83,12 @@ public:
     bool waitForReadyRead(int msecs) override;
     QString deviceName(int) const override { return QStringLiteral("scripted port"); }
 
-private:
+    // When the next answered bytes arrive (clock seconds), -1 when none are on the way.
+    double nextArrival() const { return m_pending.empty() ? -1.0 : m_pending.front().due; }
+    // Puts what has arrived by now into the input buffer, and says so.
     void deliverDue();
+
+private:
 
     struct Pending {
         double due;

@@ -187,7 +187,11 @@ int main(int argc, char* argv[])
         trafficLog->setReport([](const QString& text) { std::fprintf(stderr, "peltro-panel: %s\n", qPrintable(text)); });
     }
     QObject::connect(&panel.startup, &Startup::ended, &app, [] { QCoreApplication::exit(0); });
-    if (!panel.startup.run())
-        return 0;
+    // Closing the Com Setting dialog during start-up ends the program.
+    QObject::connect(&panel.startup, &Startup::finished, &app, [](bool shown) {
+        if (!shown)
+            QCoreApplication::exit(0);
+    });
+    panel.startup.start();
     return QApplication::exec();
 }

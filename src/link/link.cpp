@@ -1,7 +1,9 @@
 #include "link.h"
 
+#include "camera_packets.h"
 #include "hex_text.h"
 #include "reply_patterns.h"
+#include "tcp_endpoint.h"
 
 #include <QtGlobal>
 #include <cmath>
@@ -23,15 +25,40 @@ QString resultText(SendResult result)
     return result == SendResult::Sent ? QStringLiteral("OK") : QStringLiteral("NG");
 }
 
-Link::Link(PortObject& port, Clock& clock, QObject* parent) : QObject(parent), m_port(port), m_clock(clock)
+Link::Link(PortObject& port, Clock& clock, QObject* parent)
+    : QObject(parent), m_port(port), m_clock(clock), m_replyDeadline(clock, this), m_clearDeadline(clock, this)
 {
     connect(&m_port, &PortObject::comEvent, this, &Link::onComEvent);
-    connect(&m_port, &PortObject::lost, this, &Link::lost);
+    connect(&m_port, &PortObject::bytesWaiting, this, [this] {
+        collectReply();
+        // Bytes while a late answer is waited out are drained as they come.
+        if (m_clearDone)
+            readLeftovers();
+    });
+    connect(&m_replyDeadline, &ClockTimer::timeout, this, [this] {
+        if (m_reply.done) {
+            collectReply();   // what came with the deadline still counts
+            if (m_reply.done)
+                finishReply(false);
+        }
+    });
+    connect(&m_clearDeadline, &ClockTimer::timeout, this, &Link::finishClear);
+    connect(&m_port, &PortObject::lost, this, [this](const QString& reason) {
+        collectReply();
+        finishClear();
+        Q_EMIT lost(reason);
+    });
     connect(&m_port, &PortObject::mayBeBack, this, &Link::mayBeBack);
+}
+
+bool Link::overNetwork() const
+{
+    return isTcpDevice(currentDevice());
 }
 
 bool Link::writePort(const QByteArray& bytes)
 {
+    m_lastWrittenAt = m_clock.now();
     Q_EMIT wrote(bytes);
     return m_port.write(bytes);
 }
@@ -39,27 +66,61 @@ bool Link::writePort(const QByteArray& bytes)
 QByteArray Link::readPort()
 {
     const QByteArray bytes = m_port.read();
-    if (!bytes.isEmpty())
+    if (!bytes.isEmpty()) {
+        m_lastReceivedAt = m_clock.now();
         Q_EMIT received(bytes);
+    }
     return bytes;
 }
 
-void Link::drainLateAnswers(const QByteArray& next)
+void Link::readLeftovers()
 {
     // Bytes left over from an earlier exchange are never this one's answer.
     if (m_port.isOpen() && m_port.inBufferCount() > 0)
         readPort();
+}
+
+void Link::awaitClearFor(const Packet& next, std::function<void()> done)
+{
+    cancelClear();
+    // Replies that came in for the receive handler and were not announced
+    // yet are its own: it takes them first, so that the command they answer
+    // is seen to finish, before the silent exchange begins.
+    if (m_port.rThreshold() > 0 && m_port.isOpen() && m_port.inBufferCount() > 0)
+        handleReceived(readPort());
+    readLeftovers();
     // The same inquiry again may take its own late answer; any other waits
     // until a late answer to the one that ran out can no longer come.
-    if (!m_lateAnswers || next == m_timedOut)
+    if (!m_lateAnswers || next.bytes() == m_timedOut) {
+        done();
         return;
-    for (double left = m_lateUntil - m_clock.now(); left > 0 && !m_port.isLost();
-         left = m_lateUntil - m_clock.now()) {
-        m_port.waitForReadyRead(qMax(1, static_cast<int>(std::ceil(left * 1000.0))));
-        if (m_port.isOpen() && m_port.inBufferCount() > 0)
-            readPort();
     }
+    const double left = m_lateUntil - m_clock.now();
+    if (left <= 0 || m_port.isLost()) {
+        m_lateAnswers = false;
+        done();
+        return;
+    }
+    m_clearDone = std::move(done);
+    m_clearDeadline.start(left);
+}
+
+void Link::cancelClear()
+{
+    m_clearDeadline.stop();
+    m_clearDone = nullptr;
+}
+
+void Link::finishClear()
+{
+    if (!m_clearDone)
+        return;
+    m_clearDeadline.stop();
+    readLeftovers();
     m_lateAnswers = false;
+    auto done = std::move(m_clearDone);
+    m_clearDone = nullptr;
+    done();
 }
 
 void Link::echoSent(const QByteArray& packet)
@@ -71,7 +132,7 @@ void Link::echoSent(const QByteArray& packet)
 
 bool Link::refuseIfLost()
 {
-    if (!m_port.isLost())
+    if (!m_port.isLost() && !m_heldBack)
         return false;
     Q_EMIT refused(m_port.lastError());
     return true;
@@ -81,8 +142,11 @@ SendResult Link::SD(const Packet& packet, SendMode mode)
 {
     const bool command = mode == SendMode::Command || mode == SendMode::ReadBack;
     // Nothing goes to a lost port, and nothing is suspended for it: the
-    // operator is told instead.
-    if (command ? refuseIfLost() : m_port.isLost())
+    // operator is told instead. A stop still goes to a server that passes
+    // nothing back: it can only end, right behind it, a movement that reached
+    // the server before it stalled.
+    const bool stopPasses = m_heldBack && !m_port.isLost() && isMotionStop(packet.bytes());
+    if (command ? !stopPasses && refuseIfLost() : m_port.isLost())
         return SendResult::RefusedLinkLost;
     if (command) {
         Q_EMIT commandGoing();
@@ -108,7 +172,7 @@ SendResult Link::SD(const Packet& packet, SendMode mode)
     const int address = packet.address();
     m_expectedSource = address == 8 ? 0x88 : 0x80 + 16 * address;
     if (mode == SendMode::Silent) {
-        drainLateAnswers(bytes);
+        readLeftovers();
         m_lastSilent = bytes;
         m_lastSilentAt = m_clock.now();
         if (m_lateAnswers)
@@ -269,45 +333,55 @@ bool Link::WaitCheck(double limit)
     return false;
 }
 
-QByteArray Link::WaitReply(int count)
+void Link::awaitReply(int count, std::function<void(const QByteArray&)> done)
 {
-    if (m_replyReadBusy)
-        return filler(count + 1);
-    m_replyReadBusy = true;
-    m_lastWaitTimedOut = false;
-
-    constexpr double kLimit = 1.0;
-    bool success = false;
-    QByteArray got;
-    for (;;) {
-        if (m_port.inBufferCount() > 0)
-            got += readPort();
-        // Noise on the line before the answer is skipped: the answer starts
-        // with the source byte of whoever was asked.
-        if (m_expectedSource != 0) {
-            const qsizetype start = got.indexOf(char(m_expectedSource));
-            got.remove(0, start < 0 ? got.size() : start);
-        }
-        if (got.size() >= count) {
-            success = true;
-            break;
-        }
-        // A lost port answers nothing more: no waiting out the second.
-        if (m_port.isLost() || WaitCheck(kLimit))
-            break;
-        // Block on the port until bytes come or the second is up; no spinning.
-        const double left = kLimit - (m_clock.now() - m_stopwatchStart);
-        const int msecs = qMax(1, static_cast<int>(std::ceil(left * 1000.0)));
-        m_port.waitForReadyRead(msecs);
+    // One reply wait at a time: a second one gets a filler at once.
+    if (m_reply.done) {
+        done(filler(count + 1));
+        return;
     }
+    m_reply.count = count;
+    m_reply.got.clear();
+    m_reply.done = std::move(done);
+    m_lastWaitTimedOut = false;
+    m_replyDeadline.start(kReplyLimit);
+    collectReply();
+}
 
+void Link::cancelReply()
+{
+    m_replyDeadline.stop();
+    m_reply = {};
+}
+
+void Link::collectReply()
+{
+    if (!m_reply.done)
+        return;
+    if (m_port.isOpen() && m_port.inBufferCount() > 0)
+        m_reply.got += readPort();
+    // Noise on the line before the answer is skipped: the answer starts
+    // with the source byte of whoever was asked.
+    if (m_expectedSource != 0) {
+        const qsizetype start = m_reply.got.indexOf(char(m_expectedSource));
+        m_reply.got.remove(0, start < 0 ? m_reply.got.size() : start);
+    }
+    if (m_reply.got.size() >= m_reply.count)
+        finishReply(true);
+    else if (m_port.isLost())   // a lost port answers nothing more: no waiting out the second
+        finishReply(false);
+}
+
+void Link::finishReply(bool answered)
+{
+    m_replyDeadline.stop();
     QByteArray result;
-    if (success) {
-        result = got;
+    if (answered) {
+        result = m_reply.got;
     } else {
         m_replyPending = false;
         flushInput();
-        result = filler(count);
+        result = filler(m_reply.count);
         m_lastWaitTimedOut = true;
         // The answer may yet come, late: the next other inquiry waits it out.
         // Not from a lost port: what comes after its return is new.
@@ -317,9 +391,9 @@ QByteArray Link::WaitReply(int count)
             m_lateUntil = qMax(m_lateUntil, m_lastSilentAt + kLateAnswerWindow);
         }
     }
-    WaitCheck(0);
-    m_replyReadBusy = false;
-    return result;
+    auto done = std::move(m_reply.done);
+    m_reply = {};
+    done(result);
 }
 
 bool Link::CheckFinishCommand()

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace peltro {
@@ -60,11 +61,23 @@ public:
     // hexadecimal digits only.
     SendResult SendDirect(const QString& hexText);
 
-    // Waits at most one second, without returning to the event loop, for
-    // count bytes; a filler 00 01 02 ... when they do not come.
-    QByteArray WaitReply(int count);
-    // Whether the last WaitReply ran out of time and answered with the filler.
+    // Collects count bytes of the answer to the packet sent last (noise
+    // before its source byte skipped) for at most kReplyLimit seconds, and
+    // calls done once: with the answer, or with a filler 00 01 02 ... when it
+    // did not come. At once when the bytes are there already or the port is
+    // lost; otherwise from the event loop, which the wait never blocks.
+    void awaitReply(int count, std::function<void(const QByteArray&)> done);
+    // Gives a reply wait up without calling it back.
+    void cancelReply();
+    bool replyAwaited() const { return bool(m_reply.done); }
+    // Whether the last reply wait ran out of time and answered with the filler.
     bool lastWaitTimedOut() const { return m_lastWaitTimedOut; }
+    // Before a silent inquiry: calls done once an answer that missed an
+    // earlier inquiry's second can no longer be taken for this one's (at
+    // once when none may come), draining the input meanwhile.
+    void awaitClearFor(const Packet& next, std::function<void()> done);
+    void cancelClear();
+    static constexpr double kReplyLimit = 1.0;
     // One-shot stopwatch: arms on the first call, true once limit seconds
     // have passed (then disarmed); a limit <= 0 disarms.
     bool WaitCheck(double limit);
@@ -96,6 +109,19 @@ public:
     bool reopenPort();
     void closePort();
     bool portLost() const { return m_port.isLost(); }
+    // While lost: how long until the port tries again on purpose (0: as soon
+    // as it can).
+    int retryInMs() const { return m_port.retryInMs(); }
+    // The port is open but passes nothing back (a stalled device server):
+    // operator commands are refused like on a lost port, so that none waits
+    // somewhere on the way to reach a camera late; a motion's stop still goes.
+    // Silent exchanges still go.
+    void setHeldBack(bool held) { m_heldBack = held; }
+    bool heldBack() const { return m_heldBack; }
+    // When a byte last went out and last came in (clock seconds; -1 never).
+    double lastWrittenAt() const { return m_lastWrittenAt; }
+    double lastReceivedAt() const { return m_lastReceivedAt; }
+    bool overNetwork() const;
     bool portOpen() const { return m_port.isOpen(); }
     // For what the operator asked: true (and refused() with the reason)
     // when the port is lost.
@@ -145,7 +171,10 @@ private:
     void echoSent(const QByteArray& packet);
     bool writePort(const QByteArray& bytes);
     QByteArray readPort();
-    void drainLateAnswers(const QByteArray& next);
+    void readLeftovers();
+    void collectReply();
+    void finishReply(bool answered);
+    void finishClear();
 
     PortObject& m_port;
     Clock& m_clock;
@@ -155,12 +184,25 @@ private:
     bool m_replyPending = false;       // a packet left and no 0xFF came back yet
     bool m_terminatorReceived = false;
     bool m_exchangeRunning = false;
+    bool m_heldBack = false;
+    double m_lastWrittenAt = -1.0;
+    double m_lastReceivedAt = -1.0;
 
     bool m_replyReadBusy = false;
     bool m_stopwatchArmed = false;
     double m_stopwatchStart = 0.0;
     bool m_lastWaitTimedOut = false;
     int m_expectedSource = 0;       // first byte of the answer to the last packet; 0 unknown
+
+    struct ReplyWait {
+        int count = 0;
+        QByteArray got;
+        std::function<void(const QByteArray&)> done;
+    };
+    ReplyWait m_reply;
+    ClockTimer m_replyDeadline;
+    std::function<void()> m_clearDone;
+    ClockTimer m_clearDeadline;
 
     QByteArray m_lastSilent;        // the last silent packet and when it left
     double m_lastSilentAt = 0.0;

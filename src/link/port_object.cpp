@@ -33,6 +33,17 @@ void PortObject::setRThreshold(int threshold)
 
 void PortObject::bytesArrived()
 {
+    if (!m_waitingPosted) {
+        m_waitingPosted = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_waitingPosted = false;
+                if (isOpen() && inBufferCount() > 0)
+                    Q_EMIT bytesWaiting();
+            },
+            Qt::QueuedConnection);
+    }
     if (m_rThreshold <= 0 || m_receivePosted)
         return;
     m_receivePosted = true;

@@ -79,9 +79,15 @@ public:
     // failure until the next successful open(). Nothing is written to a lost
     // port and nothing waits on it; lastError() says why, naming the device.
     bool isLost() const { return m_lost; }
+    // While lost: how long until the next try to get the device back, when
+    // the port waits on purpose (0: it looks as soon as it can).
+    virtual int retryInMs() const { return 0; }
 
 Q_SIGNALS:
     void comEvent(int code);
+    // Bytes are waiting in the input buffer, whatever the receive threshold
+    // (for a reader that collects an answer without the receive handler).
+    void bytesWaiting();
     // The port failed while open; once per loss.
     void lost(const QString& reason);
     // While lost: the device may be back (it appeared again under its name,
@@ -112,6 +118,7 @@ private:
     int m_rThreshold = 0;
     int m_sThreshold = 0;
     bool m_receivePosted = false;
+    bool m_waitingPosted = false;
     bool m_lost = false;
     bool m_lostPosted = false;
     bool m_backPosted = false;

@@ -107,6 +107,7 @@ void SerialPortObject::fail(const QString& words)
 
 bool SerialPortObject::open()
 {
+    const bool reopening = isLost();
     if (m_serial.isOpen())
         m_serial.close();
     dropTcp();
@@ -123,6 +124,8 @@ bool SerialPortObject::open()
         return false;
     m_openFailures.remove(commPort());
     setLastError({});
+    m_connectedFor.start();
+    m_reconnected = reopening;
     endLoss();
     return true;
 }
@@ -186,8 +189,14 @@ void SerialPortObject::useTcp(QTcpSocket* socket)
         if (m_tcp && m_tcp->bytesToWrite() == 0)
             outputDrained();
     });
-    connect(socket, &QTcpSocket::errorOccurred, this, &SerialPortObject::onTcpFailure);
-    connect(socket, &QTcpSocket::disconnected, this, &SerialPortObject::onTcpFailure);
+    connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        // A wait for bytes that ran out is no failure of the connection: the
+        // cameras did not answer, which the caller tells in its own words.
+        if (error == QAbstractSocket::SocketTimeoutError && m_tcp && m_tcp->state() == QAbstractSocket::ConnectedState)
+            return;
+        onTcpFailure(error == QAbstractSocket::RemoteHostClosedError);
+    });
+    connect(socket, &QTcpSocket::disconnected, this, [this] { onTcpFailure(true); });
     m_io = socket;
 }
 
@@ -283,11 +292,32 @@ void SerialPortObject::onSerialError(QSerialPort::SerialPortError error)
     m_serial.clearError();
 }
 
-void SerialPortObject::onTcpFailure()
+void SerialPortObject::onTcpFailure(bool endOfStream)
 {
     if (!m_tcp || m_io != m_tcp || isLost())
         return;
-    reportLost(QStringLiteral("%1: %2").arg(m_device, socketErrorText(m_tcp->error(), m_tcp->errorString())));
+    if (!endOfStream) {
+        // A port error, or keep-alive probes unanswered: the server or the
+        // way to it is gone; look for it as soon as the watch allows.
+        m_backoffMs = 0;
+        reportLost(QStringLiteral("%1: %2").arg(m_device, socketErrorText(m_tcp->error(), m_tcp->errorString())));
+        return;
+    }
+    // The server closed the connection. Soon after the panel got it back,
+    // that is another client taking the server over; connecting at once
+    // would take it back from that client, which would do the same.
+    const bool takenOver = m_reconnected && m_connectedFor.isValid() && m_connectedFor.elapsed() < takeOverWindowMs;
+    m_backoffMs = takenOver ? qMin(qMax(m_backoffMs, firstBackoffMs / 2) * 2, maxBackoffMs) : firstBackoffMs;
+    reportLost(QStringLiteral("%1: %2").arg(m_device, takenOver
+                                                          ? QStringLiteral("another client took over the device server")
+                                                          : socketErrorText(QAbstractSocket::RemoteHostClosedError)));
+}
+
+int SerialPortObject::retryInMs() const
+{
+    if (!isLost() || !isTcpDevice(m_device) || m_backoffMs <= 0)
+        return 0;
+    return int(qMax<qint64>(0, m_nextTry.remainingTime()));
 }
 
 void SerialPortObject::watchForReturn(bool on)
@@ -299,8 +329,11 @@ void SerialPortObject::watchForReturn(bool on)
         dropProbe();
         return;
     }
-    // Not at once: the device the port has just let go of may still be there.
-    m_returnTimer.start(firstReturnCheckMs);
+    // Not at once: the device the port has just let go of may still be
+    // there. A device server that closed the connection is given its wait.
+    const int first = isTcpDevice(m_device) && m_backoffMs > 0 ? m_backoffMs : firstReturnCheckMs;
+    m_nextTry.setRemainingTime(first);
+    m_returnTimer.start(first);
     if (!isTcpDevice(m_device) && !m_watcher) {
         m_watcher = new QFileSystemWatcher(this);
         connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &SerialPortObject::lookForReturn);

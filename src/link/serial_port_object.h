@@ -4,6 +4,8 @@
 #include "port_object.h"
 
 #include <QSerialPort>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QTimer>
 
@@ -44,6 +46,14 @@ public:
     // device closes it again at once: a connection is taken as the server's
     // return only once it has stayed up this long.
     int settleMs = 500;
+    // A device server lets one client in at a time: one that closes a
+    // connection the panel reopened less than takeOverWindowMs ago has let
+    // another client in instead. The panel then waits before it connects
+    // again (each connection takes the server back from the other client),
+    // twice as long each time, up to maxBackoffMs.
+    int takeOverWindowMs = 60000;
+    int firstBackoffMs = 2000;
+    int maxBackoffMs = 60000;
 
     // system: what the system says of its serial devices, for describe().
     explicit SerialPortObject(QStringList comDevices, QList<SerialDeviceInfo> system = systemSerialDevices(),
@@ -59,6 +69,7 @@ public:
     bool waitForReadyRead(int msecs) override;
     QString deviceName(int commPort) const override;
     ComDescription describe(int commPort) const override;
+    int retryInMs() const override;
 
 protected:
     void watchForReturn(bool on) override;
@@ -69,7 +80,7 @@ private:
     void useTcp(QTcpSocket* socket);
     void dropTcp();
     void onSerialError(QSerialPort::SerialPortError error);
-    void onTcpFailure();
+    void onTcpFailure(bool endOfStream);
     void watchFolders();
     void lookForReturn();
     void probeServer();
@@ -89,6 +100,11 @@ private:
     QTcpSocket* m_probe = nullptr;     // a connection tried while the server is lost
     bool m_probeSettled = false;
     QTimer m_settle;
+
+    QElapsedTimer m_connectedFor;      // since the present connection was made
+    bool m_reconnected = false;        // it was made after a loss
+    int m_backoffMs = 0;               // wait before the next connection, after a close by the server
+    QDeadlineTimer m_nextTry;
 };
 
 } // namespace peltro

@@ -1,7 +1,8 @@
 #include "camera_packets.h"
 
 #include "hex_text.h"
-#include "hex_text.h"
+
+#include <cstdint>
 
 namespace peltro {
 
@@ -51,6 +52,21 @@ Packet holdMovePacket(int address, const HoldDef& hold, const QString& speedText
 Packet holdStopPacket(int address, const HoldDef& hold)
 {
     return cameraCommand(address, {hold.command, 0x00});
+}
+
+bool isMotionStop(const QByteArray& bytes)
+{
+    const auto at = [&bytes](int i) { return std::uint8_t(bytes.at(i)); };
+    if (bytes.size() < 6 || (at(0) & 0xF8) != 0x80 || at(0) == 0x88 || at(1) != 0x01 || at(bytes.size() - 1) != 0xFF)
+        return false;
+    if (bytes.size() == 9 && at(2) == 0x06 && at(3) == 0x01)
+        return at(6) == 0x03 && at(7) == 0x03;
+    if (bytes.size() == 6 && at(2) == 0x04 && at(4) == 0x00) {
+        for (const HoldDef& def : holdDefs())
+            if (at(3) == def.command)
+                return true;
+    }
+    return false;
 }
 
 bool stepsShutterLocally(const QString& modelName)

@@ -33,6 +33,10 @@ int holdParam(const HoldDef& hold, const QString& speedText, std::uint8_t panTil
 Packet holdMovePacket(int address, const HoldDef& hold, const QString& speedText,
                           std::uint8_t panTiltModel);
 Packet holdStopPacket(int address, const HoldDef& hold);
+// A packet that stops a movement of one camera: the pan-tilt drive's stop
+// (8x 01 06 01 vv ww 03 03 FF) or a hold's stop (zoom, digital zoom, focus,
+// phase: 8x 01 04 0c 00 FF).
+bool isMotionStop(const QByteArray& bytes);
 
 // The pan/tilt model whose focus drive has a single speed.
 inline constexpr std::uint8_t kSingleSpeedFocusModel = 0x02;

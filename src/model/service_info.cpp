@@ -92,65 +92,75 @@ QString remodelText(int count)
     return QStringLiteral("CamBlock Remodeling  :  %1").arg(count);
 }
 
-ServiceSequence::ServiceSequence(int address, std::uint8_t model, Exchange exchange, std::function<void()> flush)
-    : m_address(address), m_model(model), m_exchange(std::move(exchange)), m_flush(std::move(flush))
+ServiceSequence::ServiceSequence(int address, std::uint8_t model) : m_address(address), m_model(model) {}
+
+Packet ServiceSequence::packet() const
 {
+    switch (m_step) {
+    case Step::Enter: return enterPacket(m_address);
+    case Step::Year: return readWordPacket(m_address, kYearWord);
+    case Step::MonthDay: return readWordPacket(m_address, kMonthDayWord);
+    case Step::Remodel: return readWordPacket(m_address, kRemodelCountWord);
+    case Step::Leave: return leavePacket(m_address);
+    case Step::Done: break;
+    }
+    return {};
 }
 
-bool ServiceSequence::runStep()
+int ServiceSequence::answerLength() const
 {
-    auto tryMode = [this](const Packet& packet) {
-        for (int tries = 0; tries < kMaxTries; ++tries) {
-            if (modeDone(m_exchange(packet, kModeReply)))
-                return true;
-        }
-        return false;
-    };
-    auto tryWord = [this](int word) -> std::optional<int> {
-        for (int tries = 0; tries < kMaxTries; ++tries) {
-            if (const auto value = wordValue(m_exchange(readWordPacket(m_address, word), kWordReply)))
-                return value;
-        }
-        return std::nullopt;
-    };
-    auto failed = [this](Step then) {
-        m_flush();
-        m_step = then;
-        return false;
-    };
+    return m_step == Step::Enter || m_step == Step::Leave ? kModeReply : kWordReply;
+}
 
+bool ServiceSequence::take(const QByteArray& reply)
+{
+    m_flush = false;
+    bool right = false;
+    Step then = Step::Done;   // where a step given up goes
     switch (m_step) {
     case Step::Enter:
-        if (!tryMode(enterPacket(m_address)))
-            return failed(Step::Done);
-        m_step = Step::Year;
-        return true;
+        right = modeDone(reply);
+        if (right)
+            m_step = Step::Year;
+        break;
     case Step::Year:
         // Once in the service mode, the camera is told to leave it whatever fails.
-        m_year = tryWord(kYearWord);
-        if (!m_year)
-            return failed(Step::Leave);
-        m_step = Step::MonthDay;
-        return true;
-    case Step::MonthDay:
-        m_monthDay = tryWord(kMonthDayWord);
-        if (!m_monthDay)
-            return failed(Step::Leave);
-        m_step = hasRemodelCount(m_model) ? Step::Remodel : Step::Leave;
-        return true;
-    case Step::Remodel:
-        m_remodel = tryWord(kRemodelCountWord);
-        if (!m_remodel)
-            return failed(Step::Leave);
-        m_step = Step::Leave;
-        return true;
-    case Step::Leave:
-        if (!tryMode(leavePacket(m_address)))
-            return failed(Step::Done);
-        m_step = Step::Done;
-        return true;
-    case Step::Done:
+        m_year = wordValue(reply);
+        right = m_year.has_value();
+        then = Step::Leave;
+        if (right)
+            m_step = Step::MonthDay;
         break;
+    case Step::MonthDay:
+        m_monthDay = wordValue(reply);
+        right = m_monthDay.has_value();
+        then = Step::Leave;
+        if (right)
+            m_step = hasRemodelCount(m_model) ? Step::Remodel : Step::Leave;
+        break;
+    case Step::Remodel:
+        m_remodel = wordValue(reply);
+        right = m_remodel.has_value();
+        then = Step::Leave;
+        if (right)
+            m_step = Step::Leave;
+        break;
+    case Step::Leave:
+        right = modeDone(reply);
+        if (right)
+            m_step = Step::Done;
+        break;
+    case Step::Done:
+        return false;
+    }
+    if (right) {
+        m_tries = 0;
+        return true;
+    }
+    if (++m_tries >= kMaxTries) {
+        m_tries = 0;
+        m_flush = true;
+        m_step = then;
     }
     return false;
 }

@@ -7,7 +7,6 @@
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 namespace peltro::service {
@@ -51,19 +50,25 @@ QString remodelText(int count);                             // "CamBlock Remodel
 // year, the month and day, the remodel count where the model has it, and
 // leave. A command is sent until its reply is right, at most kMaxTries
 // times; after that the input is flushed and, once the service mode was
-// entered, the camera is still told to leave it.
+// entered, the camera is still told to leave it. The caller sends packet()
+// and hands the reply of answerLength() bytes to take().
 class ServiceSequence {
 public:
     enum class Step { Enter, Year, MonthDay, Remodel, Leave, Done };
 
-    // exchange sends a packet and returns the reply of count bytes.
-    using Exchange = std::function<QByteArray(const Packet& packet, int count)>;
-    ServiceSequence(int address, std::uint8_t model, Exchange exchange, std::function<void()> flush);
+    ServiceSequence(int address, std::uint8_t model);
 
     Step next() const { return m_step; }
     bool done() const { return m_step == Step::Done; }
-    // Runs the next step; false when its command was never answered right.
-    bool runStep();
+    // The command of the step under way and the length of its reply.
+    Packet packet() const;
+    int answerLength() const;
+    // The reply to packet(). True when it was right (the sequence moves on);
+    // false when it was not: the command is sent again, or, after the last
+    // try, the step is given up and flushWanted() says the input is to be
+    // flushed.
+    bool take(const QByteArray& reply);
+    bool flushWanted() const { return m_flush; }
 
     std::optional<int> year() const { return m_year; }
     std::optional<int> monthDay() const { return m_monthDay; }
@@ -72,9 +77,9 @@ public:
 private:
     int m_address;
     std::uint8_t m_model;
-    Exchange m_exchange;
-    std::function<void()> m_flush;
     Step m_step = Step::Enter;
+    int m_tries = 0;
+    bool m_flush = false;
     std::optional<int> m_year;
     std::optional<int> m_monthDay;
     std::optional<int> m_remodel;

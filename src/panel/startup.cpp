@@ -4,10 +4,10 @@
 #include "message_service.h"
 #include "startup_windows.h"
 #include "twips.h"
+#include "waits.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -27,23 +27,19 @@ Startup::Startup(FrmMain& main, PanelSettings& settings, PanTiltFlags& panTilt, 
 
 Startup::~Startup()
 {
+    destroyJobs();
     delete m_info;
     delete m_open;
 }
 
-void Startup::waitOneSecond(const QString& pollText)
+Task<void> Startup::waitOneSecond(const QString& pollText)
 {
-    Link& link = m_main.session().link();
-    for (;;) {
-        if (!pollText.isEmpty())
-            m_info->setSubtitle(pollText);
-        if (link.WaitCheck(1.0))
-            break;
-        link.clock().sleep(0.05);
-    }
+    if (!pollText.isEmpty())
+        m_info->setSubtitle(pollText);
+    co_await m_main.session().pause(1.0);
 }
 
-bool Startup::interfaceCheck(bool& opened)
+Task<bool> Startup::interfaceCheck(bool& opened)
 {
     // Before a port has been chosen the port keeps its initial configuration.
     CameraSession& session = m_main.session();
@@ -51,48 +47,112 @@ bool Startup::interfaceCheck(bool& opened)
     opened = session.link().openPort(com, m_com.speedText);
     m_info->setSubtitle(QStringLiteral("Interface Clear Start"));
     m_info->advance();
-    waitOneSecond(QStringLiteral("Interface Clear Start-Wait 1sec "));
+    co_await waitOneSecond(QStringLiteral("Interface Clear Start-Wait 1sec "));
     m_info->setSubtitle(QStringLiteral("Interface Clear Start"));
     m_info->advance();
-    const bool answered = session.interfaceClearAnswered();
+    const bool answered = co_await session.interfaceClearAnswered();
     m_info->advance();
-    return answered;
+    co_return answered;
 }
 
-bool Startup::setcom()
+namespace {
+
+// The operator's answer in the Com Setting dialog, or, when the seconds are
+// up first, a turn to try the last port and speed again. A line under the
+// buttons counts down to that.
+class ComAnswer final : public WaitBase {
+public:
+    enum Outcome { Confirmed, Closed, TryAgain };
+    ComAnswer(FrmOpen& dialog, Clock& clock, int seconds, QString what)
+        : m_dialog(dialog), m_tick(clock), m_left(seconds), m_what(std::move(what))
+    {
+    }
+    ~ComAnswer() override
+    {
+        for (const auto& c : m_connections)
+            QObject::disconnect(c);
+    }
+    Outcome await_resume() const { return m_outcome; }
+
+private:
+    void start() override
+    {
+        m_connections << QObject::connect(&m_dialog, &FrmOpen::confirmed, &m_dialog, [this] { end(Confirmed); })
+                      << QObject::connect(&m_dialog, &FrmOpen::closedWithoutOk, &m_dialog, [this] { end(Closed); })
+                      << QObject::connect(&m_tick, &ClockTimer::timeout, &m_dialog, [this] {
+                             if (--m_left <= 0)
+                                 end(TryAgain);
+                             else
+                                 countDown();
+                         });
+        countDown();
+    }
+    void countDown()
+    {
+        m_dialog.lblRetry->setText(QStringLiteral("Trying %1 again in %2 s.").arg(m_what).arg(m_left));
+        m_tick.start(1.0);
+    }
+    void end(Outcome outcome)
+    {
+        m_tick.stop();
+        for (const auto& c : m_connections)
+            QObject::disconnect(c);
+        m_connections.clear();
+        m_outcome = outcome;
+        finish();
+    }
+
+    FrmOpen& m_dialog;
+    ClockTimer m_tick;
+    int m_left;
+    QString m_what;
+    Outcome m_outcome = Closed;
+    QList<QMetaObject::Connection> m_connections;
+};
+
+} // namespace
+
+Task<Startup::ComOutcome> Startup::setcom()
 {
+    // The operator's turn; meanwhile the port and speed last tried are
+    // tried again every few seconds, for a post whose cameras come later.
+    CameraSession& session = m_main.session();
+    Link& link = session.link();
     m_portDialogDone = false;
-    QEventLoop loop;
-    const auto okConn = connect(m_open, &FrmOpen::confirmed, &loop, [&] {
-        m_com.portNumber = m_open->selectedPort();
-        m_com.speedText = m_open->selectedSpeed();
-        m_portDialogDone = true;
-        loop.quit();
-    });
-    const auto closeConn = connect(m_open, &FrmOpen::closedWithoutOk, &loop, [&] {
-        if (!m_portDialogDone) {
-            m_aborted = true;
-            loop.quit();
-        }
-    });
     m_open->show();
     m_open->raise();
     m_open->activateWindow();
-    // The one place start-up returns to the event loop: the operator's turn.
-    if (!m_portDialogDone && !m_aborted)
-        loop.exec();
-    disconnect(okConn);
-    disconnect(closeConn);
-    return m_portDialogDone;
+    for (;;) {
+        const QString what = QStringLiteral("Com %1 at %2 bps").arg(link.commPort()).arg(link.baudRate());
+        const ComAnswer::Outcome outcome = co_await ComAnswer(*m_open, session.clock(), kRetrySeconds, what);
+        m_open->lblRetry->clear();
+        if (outcome == ComAnswer::Confirmed) {
+            m_com.portNumber = m_open->selectedPort();
+            m_com.speedText = m_open->selectedSpeed();
+            m_portDialogDone = true;
+            co_return ComOutcome::Chosen;
+        }
+        if (outcome == ComAnswer::Closed) {
+            m_aborted = true;
+            co_return ComOutcome::Closed;
+        }
+        bool opened = false;
+        m_open->lblRetry->setText(QStringLiteral("Trying %1 again now.").arg(what));
+        if (co_await interfaceCheck(opened)) {
+            m_open->hide();
+            co_return ComOutcome::Answered;
+        }
+        link.closePort();
+    }
 }
 
-void Startup::addressAssignment()
+Task<void> Startup::addressAssignment()
 {
     m_info->setSubtitle(QStringLiteral("Address Set Start"));
     m_info->advance();
-    const std::optional<int> count = m_main.session().assignAddresses([this] { m_info->advance(); });
+    const std::optional<int> count = co_await m_main.session().assignAddresses([this] { m_info->advance(); });
     if (!count)
-        return;
+        co_return;
     // The Select menu shows the chain's cameras (the session has said how
     // many), one progress step for each item looked at.
     for (int i = 1; i <= 7 + *count; ++i)
@@ -100,11 +160,11 @@ void Startup::addressAssignment()
     m_main.checkCamera(1);
 }
 
-void Startup::versionCheck()
+Task<void> Startup::versionCheck()
 {
     m_info->setSubtitle(QStringLiteral("Camera Version Check Start"));
     m_info->advance();
-    const std::optional<Identity> id = m_main.session().checkVersion([this] { m_info->advance(); });
+    const std::optional<Identity> id = co_await m_main.session().checkVersion([this] { m_info->advance(); });
     // The steps of identification: the family, and the third pan/tilt model's panel.
     if (id && id->family == Family::Quorin) {
         m_info->advance();
@@ -149,8 +209,14 @@ void Startup::applyPlacement(const Placement& p)
     m_main.resize(placed.size());
 }
 
-bool Startup::run()
+void Startup::start()
 {
+    run();
+}
+
+Job Startup::run()
+{
+    m_running = true;
     CameraSession& session = m_main.session();
     Link& link = session.link();
 
@@ -168,10 +234,9 @@ bool Startup::run()
     m_info->showNow();
 
     // 3: the link loop
-    for (;;) {
-        bool opened = false;
-        if (interfaceCheck(opened))
-            break;
+    bool opened = false;
+    bool answered = co_await interfaceCheck(opened);
+    while (!answered) {
         link.closePort();
         m_info->hide();
         if (!m_open)
@@ -188,13 +253,18 @@ bool Startup::run()
                                       "the speed, the cable and the cameras' power.");
         m_open->lblDBG0->setText(failure);
         m_open->refreshDevices();
-        if (!setcom()) {
+        const ComOutcome outcome = co_await setcom();
+        if (outcome == ComOutcome::Closed) {
             m_info->hide();
-            return false;
+            m_running = false;
+            Q_EMIT finished(false);
+            co_return;
         }
         m_info->setSubtitle(QStringLiteral("Com Port Setting Restart"));
         m_info->setProgress(3);
         m_info->showNow();
+        // Tried again by itself, the port answered already.
+        answered = outcome == ComOutcome::Answered || co_await interfaceCheck(opened);
     }
 
     // 4
@@ -219,8 +289,8 @@ bool Startup::run()
     m_main.baudRateText->setText(QString::number(link.baudRate()));
 
     // 9, 10
-    addressAssignment();
-    versionCheck();
+    co_await addressAssignment();
+    co_await versionCheck();
 
     // 11
     m_main.control<QPushButton>(QStringLiteral("DZoomX"))->setText(QStringLiteral("X1"));
@@ -229,12 +299,12 @@ bool Startup::run()
     // 12
     m_info->setSubtitle(QStringLiteral("Camera Staus Check Start"));
     m_info->advance();
-    session.readStatus();
+    co_await session.statusReadDone();
 
     // 13
     while (m_info->progressBar1->value() < 100)
         m_info->advance();
-    waitOneSecond({});
+    co_await waitOneSecond({});
 
     // 14
     delete m_info;
@@ -243,8 +313,9 @@ bool Startup::run()
 
     // 15, 16
     m_main.show();
+    m_running = false;
     Q_EMIT mainShown();
-    return true;
+    Q_EMIT finished(true);
 }
 
 void Startup::openComSetting()

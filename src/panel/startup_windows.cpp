@@ -62,33 +62,15 @@ void FrmInfo::setProgress(int value)
 
 void FrmInfo::repaintNow()
 {
-    // Start-up does not return to the event loop between steps: paint and
-    // flush to the screen now. Before the window is exposed this does nothing,
-    // hence showNow().
-    if (isVisible())
-        repaint();
+    // Start-up returns to the event loop while it waits for the cameras,
+    // which paints the window then.
+    update();
 }
 
 void FrmInfo::showNow()
 {
     show();
-    // A shown window is drawn only once the window system reports it exposed
-    // (on X11, after the server has mapped it and sent Expose); that report is
-    // an event, and start-up does not return to the event loop. Handle window
-    // events until it comes, but no timer and no socket notifier (the serial
-    // port), and keep operator input queued for the event loop. Queued calls
-    // already posted are delivered; the port's notifications are safe at any
-    // time (they re-check the receive threshold, which start-up keeps at 0).
-    constexpr QEventLoop::ProcessEventsFlags windowEventsOnly = QEventLoop::ExcludeUserInputEvents
-        | QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers;
-    const QWindow* window = windowHandle();
-    const QDeadlineTimer deadline(kExposeWaitMs);
-    while (window && !window->isExposed() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(windowEventsOnly);
-        if (!window->isExposed())
-            QThread::msleep(5);
-    }
-    repaintNow();
+    raise();
 }
 
 FrmOpen::FrmOpen(std::function<ComDescription(int)> describe, QWidget* parent)
@@ -140,6 +122,8 @@ FrmOpen::FrmOpen(std::function<ComDescription(int)> describe, QWidget* parent)
     command1->setDefault(true);
     lblDBG0 = new QLabel(this);
     lblDBG0->setObjectName(QStringLiteral("LblDBG0"));
+    lblRetry = new QLabel(this);
+    lblRetry->setObjectName(QStringLiteral("LblRetry"));
 
     layout->addWidget(label1, 0, 0);
     layout->addWidget(comList1, 0, 1);
@@ -147,6 +131,7 @@ FrmOpen::FrmOpen(std::function<ComDescription(int)> describe, QWidget* parent)
     layout->addWidget(comDevices, 1, 0, 1, 3);
     layout->addWidget(frame1, 2, 0, 1, 2);
     layout->addWidget(lblDBG0, 3, 0, 1, 3);
+    layout->addWidget(lblRetry, 4, 0, 1, 2);
     layout->addWidget(command1, 4, 2, Qt::AlignRight);
     layout->setColumnStretch(2, 1);
 

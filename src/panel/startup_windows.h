@@ -31,12 +31,8 @@ public:
     void setProgress(int value);
     void repaintNow();
 
-    // Shows the window and waits (at most kExposeWaitMs) until the window
-    // system has put it on the screen, so that the repaints of the steps that
-    // follow reach the screen. Timers, port notifiers and operator input wait
-    // until start-up returns to the event loop.
+    // Shows the window on top; the event loop draws it.
     void showNow();
-    static constexpr int kExposeWaitMs = 2000;
 };
 
 // "Com Setting": where the operator picks port and speed after a failed
@@ -59,6 +55,7 @@ public:
     QRadioButton* obRate[2] = {nullptr, nullptr};
     QPushButton* command1 = nullptr;
     QLabel* lblDBG0 = nullptr;
+    QLabel* lblRetry = nullptr;     // the countdown to trying the port again
     QLabel* lblDevice = nullptr;
     QTreeWidget* comDevices = nullptr;  // one row per Com
 

@@ -4,14 +4,19 @@
 #include "chain_packets.h"
 #include "panel_switches.h"
 #include "setting_packets.h"
+#include "waits.h"
 
 #include <algorithm>
 
 namespace peltro {
 
 CameraSession::CameraSession(PortObject& port, Clock& clock, QObject* parent)
-    : CameraOperations(parent), m_clock(clock), m_link(port, clock, this), m_refresh(this)
+    : CameraOperations(parent), m_clock(clock), m_link(port, clock, this), m_refresh(this), m_answerDeadline(clock, this),
+      m_serverCheckTimer(clock, this)
 {
+    connect(&m_serverCheckTimer, &ClockTimer::timeout, this, [this] { checkServer(); });
+    connect(&m_answerDeadline, &ClockTimer::timeout, this, &CameraSession::readAfterFailedCommand);
+    connect(this, &CameraSession::lineFree, this, &CameraSession::readOwed, Qt::QueuedConnection);
     for (auto& row : m_titles)
         row.fill(27);
     connect(&m_link, &Link::commandGoing, &m_refresh, &RefreshMachine::commandGoing);
@@ -19,6 +24,13 @@ CameraSession::CameraSession(PortObject& port, Clock& clock, QObject* parent)
     connect(&m_link, &Link::lost, this, &CameraSession::onLost);
     connect(&m_link, &Link::mayBeBack, this, &CameraSession::onMayBeBack);
     connect(&m_link, &Link::refused, this, [this](const QString& reason) {
+        if (m_stalled && !m_link.portLost()) {
+            Q_EMIT linkNews({LinkNews::Tone::Alarm,
+                             QStringLiteral("Not sent: the device server %1 passes nothing back. The command was "
+                                            "dropped, not kept for later; the panel tells when the server answers.")
+                                 .arg(m_link.currentDevice())});
+            return;
+        }
         Q_EMIT linkNews({LinkNews::Tone::Alarm,
                          QStringLiteral("Not sent: link lost: %1. The panel reopens the port when it is back.")
                              .arg(reason)});
@@ -31,7 +43,11 @@ CameraSession::CameraSession(PortObject& port, Clock& clock, QObject* parent)
     connect(&m_recoveryClearWait, &QTimer::timeout, this, [this] { afterRecoveryClear(false); });
 }
 
-CameraSession::~CameraSession() = default;
+CameraSession::~CameraSession()
+{
+    // Exchanges still waiting go before the link they wait on.
+    destroyJobs();
+}
 
 std::optional<Identity> CameraSession::identity(int address) const
 {
@@ -58,6 +74,7 @@ TitleRow& CameraSession::titleRow(int address)
 
 void CameraSession::onReplyEnded(const ReplyEnd& end)
 {
+    watchReply(end);
     // A running preset looks at each reply as it ends, not at the whole
     // window: an earlier command's completion may still stand in it.
     if (m_preset && !m_preset->ended()) {
@@ -85,31 +102,82 @@ void CameraSession::onReplyEnded(const ReplyEnd& end)
 
 SendResult CameraSession::command(const Packet& packet)
 {
-    return m_link.SD(packet, SendMode::Command);
+    const SendResult result = m_link.SD(packet, SendMode::Command);
+    // The addressed camera is to answer within a second: a command it
+    // refuses or leaves unanswered is followed by one read of its state, so
+    // that the panel shows what the camera has, not what was asked.
+    if (result == SendResult::Sent && packet.address() == m_address && !packet.isInquiry()) {
+        m_awaitedAnswer = m_address;
+        m_answerDeadline.start(Link::kReplyLimit + m_link.lineTime(packet.size()));
+    }
+    return result;
+}
+
+void CameraSession::watchReply(const ReplyEnd& end)
+{
+    if (m_awaitedAnswer == 0 || !end.newest)
+        return;
+    switch (end.newest->kind) {
+    case ReplyKind::Acknowledge:   // answered; an error may still follow it
+        m_answerDeadline.stop();
+        break;
+    case ReplyKind::Completion:
+        m_answerDeadline.stop();
+        m_awaitedAnswer = 0;
+        break;
+    case ReplyKind::Error:
+        m_answerDeadline.stop();
+        m_awaitedAnswer = 0;
+        readAfterFailedCommand();
+        break;
+    default:
+        break;
+    }
+}
+
+void CameraSession::readAfterFailedCommand()
+{
+    m_awaitedAnswer = 0;
+    checkServerIfSilent();
+    // Only a camera with status blocks shows its state in a read; a lost
+    // link reads nothing.
+    if (!m_modelIdentified || (m_panTiltFamily && m_panTiltModel == kModelP1) || m_link.portLost())
+        return;
+    m_readOwed = true;
+    QMetaObject::invokeMethod(this, &CameraSession::readOwed, Qt::QueuedConnection);
+}
+
+void CameraSession::readOwed()
+{
+    // After the exchange or preset that holds the line.
+    if (!m_readOwed || busy() || m_reading || m_startup || (m_preset && !m_preset->ended()))
+        return;
+    m_readOwed = false;
+    readJob();
 }
 
 void CameraSession::writeCameraId(int id)
 {
-    command(cameraIdPacket(m_address, id));
-    Q_EMIT cameraIdWritten(id);
+    // Shown only when it went out; a camera that refuses it is read again.
+    if (command(cameraIdPacket(m_address, id)) == SendResult::Sent)
+        Q_EMIT cameraIdWritten(id);
 }
 
-void CameraSession::pauseBetweenCommands(double seconds)
+void CameraSession::commandsApart(Packet first, double seconds, Packet second)
 {
-    // Blocks without returning to the event loop, and without spinning.
-    m_clock.sleep(seconds);
+    commandsApartJob(std::move(first), seconds, std::move(second));
 }
 
-void CameraSession::commandsApart(const Packet& first, double seconds, const Packet& second)
+Job CameraSession::commandsApartJob(Packet first, double seconds, Packet second)
 {
     command(first);
-    // The pause runs on the link's stopwatch, sleeping between looks
-    // rather than spinning.
-    m_link.WaitCheck(0);   // a stopwatch left armed would cut the wait short
-    const double until = m_clock.now() + seconds;
-    while (!m_link.WaitCheck(seconds))
-        m_clock.sleep(qMax(0.001, until - m_clock.now()));
+    co_await Pause(m_clock, seconds);
     command(second);
+}
+
+Task<void> CameraSession::pause(double seconds)
+{
+    co_await Pause(m_clock, seconds);
 }
 
 SendResult CameraSession::windowCommand(const Packet& packet)
@@ -117,24 +185,24 @@ SendResult CameraSession::windowCommand(const Packet& packet)
     return m_link.sendForWindow(packet);
 }
 
-QByteArray CameraSession::exchange(const Packet& packet, int count)
+Task<QByteArray> CameraSession::exchange(Packet packet, int count)
 {
-    m_link.SD(packet, SendMode::Silent);
-    return m_link.WaitReply(count);
+    LineHold line(*this);
+    co_return co_await Ask(m_link, packet, count);
 }
 
-std::optional<QByteArray> CameraSession::inquire(const Packet& packet, int count, int tries,
-                                                 const std::function<bool(const QByteArray&)>& check)
+Task<std::optional<QByteArray>> CameraSession::inquire(Packet packet, int count, int tries,
+                                                       std::function<bool(const QByteArray&)> check)
 {
+    LineHold line(*this);
     for (int t = 0; t < tries; ++t) {
-        m_link.SD(packet, SendMode::Silent);
-        const QByteArray answer = m_link.WaitReply(count);
+        const QByteArray answer = co_await Ask(m_link, packet, count);
         if (check(answer))
-            return answer;
+            co_return answer;
         if (m_link.portLost())
             break;
     }
-    return std::nullopt;
+    co_return std::nullopt;
 }
 
 PresetOperation* CameraSession::startPreset(PresetOperation::Kind kind, int index, int address)
@@ -154,6 +222,7 @@ PresetOperation* CameraSession::startPreset(PresetOperation::Kind kind, int inde
     connect(op, &PresetOperation::finished, this, [this, op] {
         m_refresh.presetEnded();
         Q_EMIT commandEnded();
+        QMetaObject::invokeMethod(this, &CameraSession::readOwed, Qt::QueuedConnection);
         op->deleteLater();
     });
     Q_EMIT presetStarted(op);
@@ -167,53 +236,56 @@ PresetOperation* CameraSession::startPreset(PresetOperation::Kind kind, int inde
 void CameraSession::memory(PresetOperation::Kind kind, int number)
 {
     command(memoryPacket(m_address, presetOp(int(kind)), number));
-    if (kind != PresetOperation::Kind::Recall)
-        return;
+    if (kind == PresetOperation::Kind::Recall)
+        memoryRecall(number);
+}
+
+Job CameraSession::memoryRecall(int /*number*/)
+{
     // The recalled settings are read at once. The read takes the recall's
     // own replies off the line, so auto refresh is resumed here rather than
     // left waiting for a completion that will not be seen.
-    readStatus();
+    co_await statusReadDone();
     m_refresh.commandFinished();
 }
 
 // --- alarm settings ---------------------------------------------------------
 
-bool CameraSession::readAlarmSettings()
+Task<bool> CameraSession::readAlarmSettings()
 {
     using namespace alarm;
     const int address = m_address;
     AlarmSettings& a = m_alarm;
-    const bool read =
-        inquire(detectInquiry(address), kByteAnswer, kMaxTries,
-                [&a](const QByteArray& answer) {
-                    if (!validAnswer(answer, kByteAnswer))
-                        return false;
-                    // Any other value than on or off leaves the flag.
-                    if (const auto on = decodeDetect(answer))
-                        a.on = *on;
-                    return true;
-                })
-        && inquire(modeInquiry(address), kByteAnswer, kMaxTries,
-                   [&a](const QByteArray& answer) {
-                       const auto mode = decodeMode(answer);
-                       if (mode)
-                           a.mode = std::uint8_t(*mode);
-                       return mode.has_value();
-                   })
-        && inquire(levelInquiry(address), kLevelAnswer, kMaxTries, [&a](const QByteArray& answer) {
-               const auto levels = decodeLevels(answer);
-               if (levels) {
-                   a.dayLevel = levels->day;
-                   a.nightLevel = levels->night;
-                   a.currentLevel = levels->current;
-               }
-               return levels.has_value();
-           });
+    bool read = co_await inquire(detectInquiry(address), kByteAnswer, kMaxTries, [&a](const QByteArray& answer) {
+        if (!validAnswer(answer, kByteAnswer))
+            return false;
+        // Any other value than on or off leaves the flag.
+        if (const auto on = decodeDetect(answer))
+            a.on = *on;
+        return true;
+    }) != std::nullopt;
+    if (read)
+        read = co_await inquire(modeInquiry(address), kByteAnswer, kMaxTries, [&a](const QByteArray& answer) {
+            const auto mode = decodeMode(answer);
+            if (mode)
+                a.mode = std::uint8_t(*mode);
+            return mode.has_value();
+        }) != std::nullopt;
+    if (read)
+        read = co_await inquire(levelInquiry(address), kLevelAnswer, kMaxTries, [&a](const QByteArray& answer) {
+            const auto levels = decodeLevels(answer);
+            if (levels) {
+                a.dayLevel = levels->day;
+                a.nightLevel = levels->night;
+                a.currentLevel = levels->current;
+            }
+            return levels.has_value();
+        }) != std::nullopt;
     m_refresh.setAlarmOn(a.on);
     m_link.resumeReceiving();
     if (read)
         a.settingsRead = true;
-    return read;
+    co_return read;
 }
 
 QString CameraSession::alarmNoAnswerText()
@@ -259,21 +331,40 @@ void CameraSession::clearNotBack()
                                   "camera chain within one second.\nCheck the cables and the cameras' power."));
 }
 
-bool CameraSession::addressSet()
+void CameraSession::addressSet()
 {
+    addressSetJob();
+}
+
+Job CameraSession::addressSetJob()
+{
+    co_await addressSetDone();
+}
+
+Task<bool> CameraSession::addressSetDone()
+{
+    if (busy()) {
+        // Refused like any command while an exchange holds the line.
+        m_link.SD(chain::addressSet(), SendMode::ReadBack);
+        co_return false;
+    }
+    std::optional<LineHold> line;
     const bool sent = m_link.SD(chain::addressSet(), SendMode::ReadBack) == SendResult::Sent;
-    const QByteArray a = m_link.WaitReply(4);
+    if (sent)
+        line.emplace(*this);
+    const QByteArray a = co_await ReadBack(m_link, 4);
     // Only bytes that came off the line are shown: the filler of a missing
     // answer never crossed it.
     if (!m_link.lastWaitTimedOut())
         m_link.handleReceived(a);
     m_link.resumeReceiving();
+    line.reset();
     if (a.size() < 4 || quint8(a[0]) != 0x88 || quint8(a[1]) != 0x30 || quint8(a[3]) != 0xFF) {
         if (sent && !m_link.portLost())
             Q_EMIT warning(QStringLiteral("Address Set failed: the camera chain gave no valid answer within "
                                           "one second.\nThe cameras' addresses and the Select menu are "
                                           "unchanged."));
-        return false;
+        co_return false;
     }
     m_count = std::clamp(int(quint8(a[2])) - 1, 0, 7);
     Q_EMIT chainCounted(m_count);
@@ -282,9 +373,9 @@ bool CameraSession::addressSet()
         m_address = 1;
         Q_EMIT addressChanged(1);
         Q_EMIT selectedChanged(1);
-        readStatus();
+        co_await statusReadDone();
     }
-    return true;
+    co_return true;
 }
 
 void CameraSession::selectCamera(int address)
@@ -330,38 +421,38 @@ void CameraSession::beginStartup()
     m_refresh.startupBegins();
 }
 
-bool CameraSession::interfaceClearAnswered()
+Task<bool> CameraSession::interfaceClearAnswered()
 {
-    m_link.SD(chain::interfaceClear(chain::kBroadcast), SendMode::Silent);
-    const QByteArray answer = m_link.WaitReply(5);
-    return !answer.isEmpty() && static_cast<quint8>(answer.at(0)) == 0x88;
+    LineHold line(*this);
+    const QByteArray answer = co_await Ask(m_link, chain::interfaceClear(chain::kBroadcast), 5);
+    co_return !answer.isEmpty() && static_cast<quint8>(answer.at(0)) == 0x88;
 }
 
-std::optional<int> CameraSession::assignAddresses(const std::function<void()>& step)
+Task<std::optional<int>> CameraSession::assignAddresses(std::function<void()> step)
 {
+    LineHold line(*this);
     for (int attempt = 1; attempt <= kMaxTries; ++attempt) {
-        m_link.SD(chain::addressSet(), SendMode::Silent);
-        const QByteArray a = m_link.WaitReply(4);
+        const QByteArray a = co_await Ask(m_link, chain::addressSet(), 4);
         step();
         if (a.size() >= 4 && quint8(a[0]) == 0x88 && quint8(a[1]) == 0x30 && quint8(a[3]) == 0xFF) {
             m_count = std::clamp(int(quint8(a[2])) - 1, 0, 7);
             m_address = 1;
             Q_EMIT chainCounted(m_count);
             Q_EMIT chainChanged();
-            return m_count;
+            co_return m_count;
         }
     }
     Q_EMIT warning(QStringLiteral("Address Set failed: the camera chain gave no valid answer in %1 attempts.\n"
                                   "Start-up goes on.")
                        .arg(kMaxTries));
-    return std::nullopt;
+    co_return std::nullopt;
 }
 
-std::optional<Identity> CameraSession::checkVersion(const std::function<void()>& step)
+Task<std::optional<Identity>> CameraSession::checkVersion(std::function<void()> step)
 {
+    LineHold line(*this);
     for (int attempt = 1; attempt <= kMaxTries; ++attempt) {
-        m_link.SD(chain::versionInquiry(m_address), SendMode::Silent);
-        const QByteArray v = m_link.WaitReply(10);
+        const QByteArray v = co_await Ask(m_link, chain::versionInquiry(m_address), 10);
         step();
         if (!isVersionAnswer(v))
             continue;
@@ -369,15 +460,15 @@ std::optional<Identity> CameraSession::checkVersion(const std::function<void()>&
         const std::optional<Identity> id = identityOf(v);
         if (!id || quint8(v[0]) != 0x80 + 16 * m_address
             || (id->vendor != kVendorQuorin && id->vendor != kVendorTamiro))
-            return std::nullopt;
+            co_return std::nullopt;
         applyIdentity(*id);
-        return id;
+        co_return id;
     }
     Q_EMIT warning(QStringLiteral("Camera Version Check failed: camera %1 gave no valid answer in %2 attempts.\n"
                                   "Start-up goes on.")
                        .arg(m_address)
                        .arg(kMaxTries));
-    return std::nullopt;
+    co_return std::nullopt;
 }
 
 void CameraSession::endStartup()
@@ -400,7 +491,18 @@ void CameraSession::onLost(const QString& /*reason*/)
         disconnect(c);
     m_recoveryFinish.clear();
     m_refresh.setLinkLost(true);
+    endHoldBack();
     Q_EMIT linkChanged(false);
+    // A device server taken over by another client is left to it a while.
+    const int retryMs = m_link.retryInMs();
+    if (retryMs > 0) {
+        Q_EMIT linkNews({LinkNews::Tone::Alarm,
+                         QStringLiteral("Link lost: %1. Nothing is sent until the port is back; the panel tries "
+                                        "again in %2 s.")
+                             .arg(m_link.portError())
+                             .arg((retryMs + 999) / 1000)});
+        return;
+    }
     Q_EMIT linkNews({LinkNews::Tone::Alarm,
                      QStringLiteral("Link lost: %1. Nothing is sent until the port is back; the panel reopens it "
                                     "by itself.")
@@ -418,7 +520,7 @@ void CameraSession::onMayBeBack()
                              .arg(m_link.portError())});
         return;
     }
-    startRecovery();
+    startRecovery(true);
 }
 
 void CameraSession::changePort(int comPort, const QString& speedText)
@@ -437,12 +539,24 @@ void CameraSession::changePort(int comPort, const QString& speedText)
                              .arg(m_link.portError())});
         return;
     }
-    startRecovery();
+    startRecovery(false);
 }
 
-void CameraSession::startRecovery()
+void CameraSession::startRecovery(bool reconnection)
 {
     m_recovering = true;
+    endHoldBack();
+    if (reconnection && m_clock.now() - m_lastRecoveryClearAt < kRecoveryClearGap) {
+        // Cleared a short while ago: the address set alone shows whether
+        // the cameras answer through the reopened port.
+        Q_EMIT linkNews({LinkNews::Tone::Busy,
+                         QStringLiteral("Link reopened: %1. Setting the cameras' addresses (their interfaces were "
+                                        "cleared less than a minute ago).")
+                             .arg(m_link.currentDevice())});
+        afterRecoveryClear(true, false);
+        return;
+    }
+    m_recoveryClearAt = m_clock.now();
     Q_EMIT linkNews({LinkNews::Tone::Busy,
                      QStringLiteral("Link reopened: %1. Clearing the cameras' interfaces and setting their addresses.")
                          .arg(m_link.currentDevice())});
@@ -463,16 +577,16 @@ bool CameraSession::lostAgain()
     return true;
 }
 
-void CameraSession::afterRecoveryClear(bool answered)
+Job CameraSession::afterRecoveryClear(bool answered, bool cleared)
 {
     if (!m_recovering)
-        return;
+        co_return;
     m_recoveryClearWait.stop();
     for (const auto& c : std::as_const(m_recoveryFinish))
         disconnect(c);
     m_recoveryFinish.clear();
     if (lostAgain())
-        return;
+        co_return;
     const QString device = m_link.currentDevice();
     if (!answered) {
         m_recovering = false;
@@ -483,34 +597,115 @@ void CameraSession::afterRecoveryClear(bool answered)
                          QStringLiteral("Link reopened: %1, but no camera answers the interface clear. Check the "
                                         "cameras, then use Camera > I/F Clear(broadcast) and Address Set.")
                              .arg(device)});
-        return;
+        co_return;
     }
     // The cameras may have been powered off meanwhile, or changed: they get
     // their addresses again and the addressed one is identified afresh.
     m_modelIdentified = false;
-    const bool addressed = addressSet();
+    const bool addressed = co_await addressSetDone();
     if (lostAgain())
-        return;
+        co_return;
+    if (!addressed && !cleared) {
+        // Nothing answered through the reopened port: not back yet.
+        m_recovering = false;
+        m_down = false;
+        m_refresh.setLinkLost(false);
+        Q_EMIT linkChanged(true);
+        Q_EMIT linkNews({LinkNews::Tone::Alarm,
+                         QStringLiteral("Link reopened: %1, but no camera answers the address set. Check the "
+                                        "cameras, then use Camera > I/F Clear(broadcast) and Address Set.")
+                             .arg(device)});
+        co_return;
+    }
     // Address Set has read the status itself when the address had to change.
     if (!m_modelIdentified)
-        readStatus();
+        co_await statusReadDone();
     if (lostAgain())
-        return;
+        co_return;
     m_recovering = false;
     m_down = false;
     m_refresh.setLinkLost(false);
     Q_EMIT linkChanged(true);
+    // Counted once it has brought the link back: a return cut short clears again.
+    if (cleared)
+        m_lastRecoveryClearAt = m_recoveryClearAt;
     if (!addressed) {
         Q_EMIT linkNews({LinkNews::Tone::Alarm,
                          QStringLiteral("Link back: %1 reopened and interfaces cleared, but Address Set got no valid "
                                         "answer. Check the cameras, then use Camera > Address Set.")
                              .arg(device)});
-        return;
+        co_return;
     }
     Q_EMIT linkNews({LinkNews::Tone::Good,
                      QStringLiteral("Link back: %1 reopened, interfaces cleared, addresses set, status read.")
                          .arg(device),
                      false});
+}
+
+// --- a device server that passes nothing back --------------------------------
+
+void CameraSession::checkServerIfSilent()
+{
+    // Only over the network: a camera that is silent on a serial port says
+    // nothing about the port. Anything that came back since the packet left
+    // shows the server passes bytes on.
+    if (!m_link.overNetwork() || m_link.portLost() || m_serverChecking || m_stalled)
+        return;
+    if (m_link.lastReceivedAt() >= m_link.lastWrittenAt())
+        return;
+    m_serverChecking = true;
+    m_serverCheckWait = kFirstServerCheck;
+    m_serverCheckTimer.start(0.0);
+}
+
+Job CameraSession::checkServer()
+{
+    if (!m_serverChecking || m_link.portLost()) {
+        endHoldBack();
+        co_return;
+    }
+    // After the exchange that holds the line.
+    if (busy() || m_startup || m_recovering) {
+        m_serverCheckTimer.start(0.1);
+        co_return;
+    }
+    const bool answered = co_await interfaceClearAnswered();
+    m_link.resumeReceiving();
+    if (m_link.portLost() || !m_serverChecking) {
+        endHoldBack();
+        co_return;
+    }
+    const QString device = m_link.currentDevice();
+    if (answered) {
+        // The broadcast came back around the chain: the server passes bytes
+        // on; what did not answer was a camera.
+        const bool wasStalled = m_stalled;
+        endHoldBack();
+        if (wasStalled)
+            Q_EMIT linkNews({LinkNews::Tone::Good,
+                             QStringLiteral("The device server %1 answers again; commands go out.").arg(device),
+                             false});
+        co_return;
+    }
+    if (!m_stalled) {
+        m_stalled = true;
+        m_link.setHeldBack(true);
+    }
+    Q_EMIT linkNews({LinkNews::Tone::Alarm,
+                     QStringLiteral("No answer through the device server %1: not even the interface clear came "
+                                    "back. Commands are refused, not kept for later; the panel asks again in %2 s.")
+                         .arg(device)
+                         .arg(m_serverCheckWait)});
+    m_serverCheckTimer.start(m_serverCheckWait);
+    m_serverCheckWait = qMin(m_serverCheckWait * 2, kLastServerCheck);
+}
+
+void CameraSession::endHoldBack()
+{
+    m_serverCheckTimer.stop();
+    m_serverChecking = false;
+    m_stalled = false;
+    m_link.setHeldBack(false);
 }
 
 } // namespace peltro

@@ -2,6 +2,7 @@
 
 #include "camera_operations.h"
 #include "catalogue.h"
+#include "job.h"
 #include "link.h"
 #include "preset_operation.h"
 #include "refresh_machine.h"
@@ -48,7 +49,7 @@ struct LinkNews {
 // status read and the operations behind every control of the panel, each
 // obeying the rules the panel's own controls obey. Windows are views of it;
 // control surfaces drive it through CameraOperations.
-class CameraSession final : public CameraOperations {
+class CameraSession final : public CameraOperations, public JobOwner {
     Q_OBJECT
 public:
     static constexpr int kMaxTries = 7;          // tries of one inquiry before a read gives up
@@ -83,24 +84,43 @@ public:
     AlarmSettings& alarm() { return m_alarm; }
     TitleRow& titleRow(int address);
 
+    // --- exchanges ---
+    // An exchange holds the line (a status read, start-up, a window's
+    // inquiries): operator commands are refused meanwhile, and what a
+    // control surface asks for waits for lineFree().
+    bool busy() const { return m_exchanges > 0; }
+    // A hold on the line for the lifetime of an exchange.
+    class LineHold {
+    public:
+        explicit LineHold(CameraSession& session);
+        LineHold(const LineHold&) = delete;
+        LineHold& operator=(const LineHold&) = delete;
+        ~LineHold();
+
+    private:
+        CameraSession& m_session;
+    };
+
     // --- start-up's exchanges ---
     void beginStartup();
     // The interface clear broadcast, silently: true when it came back.
-    bool interfaceClearAnswered();
-    // Address Set, up to kMaxTries times; step() after each try and each Select
-    // item. The count of cameras, or none when the chain never answered.
-    std::optional<int> assignAddresses(const std::function<void()>& step);
+    Task<bool> interfaceClearAnswered();
+    // Address Set, up to kMaxTries times; step() after each try. The count
+    // of cameras, or none when the chain never answered.
+    Task<std::optional<int>> assignAddresses(std::function<void()> step);
     // The version of camera 1, up to kMaxTries times: its identity when its
     // own answer came, or none.
-    std::optional<Identity> checkVersion(const std::function<void()>& step);
+    Task<std::optional<Identity>> checkVersion(std::function<void()> step);
     // Start-up has read the chain: auto refresh may run (it starts stopped).
     void endStartup();
 
     // --- status ---
     // The full status read ("Refresh Once", each tick of auto refresh, and
-    // after commands that must show the camera's new state). False when it
-    // was refused or skipped.
+    // after commands that must show the camera's new state), started: false
+    // when it was refused or skipped. statusRead() is emitted when it ends.
     bool readStatus();
+    // The same, for an exchange that goes on when the read is over.
+    Task<bool> statusReadDone();
     // "Refresh Once": refused on a lost link; during a preset one more read
     // is skipped after this one.
     void refreshOnce();
@@ -114,19 +134,19 @@ public:
     SendResult command(const Packet& packet);
     // Writes the camera ID of the addressed camera.
     void writeCameraId(int id);
-    // A pause for the camera between two commands of a sequence.
-    void pauseBetweenCommands(double seconds);
     // Two commands with a pause between them for the camera to settle.
-    void commandsApart(const Packet& first, double seconds, const Packet& second);
+    void commandsApart(Packet first, double seconds, Packet second);
     // The same for a window that keeps its own log (not in the history).
     SendResult windowCommand(const Packet& packet);
     // A silent inquiry: sent until check() accepts the answer of count
     // bytes, at most tries times. The accepted answer, or none.
-    std::optional<QByteArray> inquire(const Packet& packet, int count, int tries,
-                                      const std::function<bool(const QByteArray&)>& check);
+    Task<std::optional<QByteArray>> inquire(Packet packet, int count, int tries,
+                                            std::function<bool(const QByteArray&)> check);
     // One silent exchange: the packet, and the answer of count bytes (a
     // filler when it did not come within a second).
-    QByteArray exchange(const Packet& packet, int count);
+    Task<QByteArray> exchange(Packet packet, int count);
+    // A pause between two commands of a sequence, for the camera.
+    Task<void> pause(double seconds);
     bool lastExchangeTimedOut() const { return m_link.lastWaitTimedOut(); }
     // An answer a window read itself, echoed into the response box as the
     // receive handler would (not taken for the end of a command).
@@ -151,14 +171,15 @@ public:
     // is valid, at most kMaxTries times. True when all three were read (the
     // settings are then marked as read); false when one never got a valid
     // answer (what was read before stays).
-    bool readAlarmSettings();
+    Task<bool> readAlarmSettings();
     // What the operator is told when that read got no answer.
     static QString alarmNoAnswerText();
 
     // --- interface maintenance ---
     void interfaceClear();              // the addressed camera's
     void interfaceClearBroadcast();     // warns when it does not come back
-    bool addressSet();                  // false when the chain gave no valid answer
+    void addressSet();                  // warns when the chain gives no valid answer
+    Task<bool> addressSetDone();        // false when the chain gave no valid answer
     void selectCamera(int address);     // as Select > Camera N
     // Powers the addressed camera on or off (refused during a status read
     // and on a lost link: false, nothing changes).
@@ -212,6 +233,8 @@ Q_SIGNALS:
     void linkNews(const LinkNews& news);
     // A preset operation has started (from the panel or a control surface).
     void presetStarted(PresetOperation* operation);
+    // The last exchange has ended: the line is free for what waited.
+    void lineFree();
     // A finishing reply ended the command in flight, or a preset operation ended.
     void commandEnded();
     // A surface's event, for the decoded traffic.
@@ -221,17 +244,29 @@ private:
     void onReplyEnded(const ReplyEnd& end);
     void onLost(const QString& reason);
     void onMayBeBack();
-    void startRecovery();
-    void afterRecoveryClear(bool answered);
+    void startRecovery(bool reconnection);
+    Job afterRecoveryClear(bool answered, bool cleared = true);
+    void checkServerIfSilent();
+    Job checkServer();
+    void endHoldBack();
     bool lostAgain();
-    bool identify();
-    bool readBlock(int block, QByteArray& reply);
-    std::optional<PanTiltStatus> readPanTiltStatus();
+    bool readAllowed();
+    Job readJob();
+    Task<bool> readWhole();
+    Task<bool> identify();
+    Task<std::optional<QByteArray>> readBlock(int block);
+    Task<std::optional<PanTiltStatus>> readPanTiltStatus();
+    Job memoryRecall(int number);
+    Job addressSetJob();
+    Job commandsApartJob(Packet first, double seconds, Packet second);
     void finishRead();
     void markNoAnswer();
     void readFailed();
     void applyIdentity(const Identity& id);
     void clearNotBack();
+    void watchReply(const ReplyEnd& end);
+    void readAfterFailedCommand();
+    void readOwed();
     Outcome checkTarget(int address, bool needsHead) const;
     Outcome sendTo(int address, const Packet& packet, Surface from);
     static Outcome outcomeOf(SendResult result);
@@ -268,9 +303,16 @@ private:
     std::array<Runtime, 8> m_runtime;
 
     bool m_reading = false;
+    int m_exchanges = 0;
     bool m_noAnswer = false;
 
     QPointer<PresetOperation> m_preset;
+
+    // A command to the addressed camera waiting for its first answer, and
+    // the one read owed when it got an error or none.
+    int m_awaitedAnswer = 0;
+    ClockTimer m_answerDeadline;
+    bool m_readOwed = false;
 
     QTimer m_clearWatch;
     QByteArray m_clearSeen;
@@ -282,9 +324,25 @@ private:
     QTimer m_recoveryClearWait;
     QList<QMetaObject::Connection> m_recoveryFinish;
 
+    // A device server that passes nothing back: checked with the interface
+    // clear until it answers, each wait twice the one before.
+    bool m_serverChecking = false;
+    bool m_stalled = false;
+    double m_serverCheckWait = 0.0;
+    ClockTimer m_serverCheckTimer;
+    double m_lastRecoveryClearAt = -1e9;
+    double m_recoveryClearAt = -1e9;
+
 public:
     // How long the interface clear of a recovery has to come back.
     int interfaceClearWaitMs = 1000;
+    // Reconnections clear the cameras' interfaces at most once in this many
+    // seconds: a clear stops what a camera is doing, perhaps for another
+    // station that shares the device server.
+    static constexpr double kRecoveryClearGap = 60.0;
+    static constexpr double kFirstServerCheck = 2.0;
+    static constexpr double kLastServerCheck = 60.0;
+    bool serverStalled() const { return m_stalled; }
 };
 
 } // namespace peltro

@@ -1,11 +1,27 @@
 // The status read: identification of the addressed camera when it is not
-// known, the four status blocks, and the pan/tilt head's status.
+// known, the four status blocks, and the pan/tilt head's status. Each
+// inquiry waits for its answer without blocking the event loop.
 #include "camera_session.h"
 
 #include "chain_packets.h"
 #include "pan_tilt_packets.h"
+#include "waits.h"
 
 namespace peltro {
+
+CameraSession::LineHold::LineHold(CameraSession& session) : m_session(session)
+{
+    if (m_session.m_exchanges++ == 0)
+        m_session.m_link.setExchangeRunning(true);
+}
+
+CameraSession::LineHold::~LineHold()
+{
+    if (--m_session.m_exchanges == 0) {
+        m_session.m_link.setExchangeRunning(false);
+        Q_EMIT m_session.lineFree();
+    }
+}
 
 void CameraSession::refreshOnce()
 {
@@ -16,40 +32,63 @@ void CameraSession::refreshOnce()
     readStatus();
 }
 
-bool CameraSession::readStatus()
+bool CameraSession::readAllowed()
 {
-    // Nothing is read from a lost port; the operator has been told.
-    if (m_reading || m_startup || m_link.portLost())
+    // Nothing is read from a lost port; the operator has been told. One
+    // exchange at a time holds the line.
+    if (m_reading || m_startup || m_link.portLost() || m_stalled || busy())
         return false;
     if (m_preset && !m_preset->ended())
         return false;
-    if (!m_refresh.admitRead())
-        return false;
-    m_reading = true;
-    m_link.setExchangeRunning(true);
+    return m_refresh.admitRead();
+}
 
-    if (!m_modelIdentified && !identify()) {
+bool CameraSession::readStatus()
+{
+    if (!readAllowed())
+        return false;
+    readJob();
+    return true;
+}
+
+Job CameraSession::readJob()
+{
+    co_await readWhole();
+}
+
+Task<bool> CameraSession::statusReadDone()
+{
+    if (!readAllowed())
+        co_return false;
+    co_return co_await readWhole();
+}
+
+Task<bool> CameraSession::readWhole()
+{
+    LineHold line(*this);
+    m_reading = true;
+
+    if (!m_modelIdentified && !co_await identify()) {
         if (!m_link.portLost())
             markNoAnswer();
         finishRead();
-        return true;
+        co_return true;
     }
 
     CameraStatus status;
     status.address = m_address;
-    if (m_panTiltFamily && m_panTiltModel == kModelP1) {
-        // This model has no status blocks to read.
-        m_link.setExchangeRunning(false);
-        m_reading = false;
-    } else {
+    bool blocksToRead = !(m_panTiltFamily && m_panTiltModel == kModelP1);
+    if (blocksToRead) {
         QByteArray blocks[chain::kBlockCount];
         for (int i = 0; i < chain::kBlockCount; ++i) {
-            if (!readBlock(i, blocks[i])) {
+            const std::optional<QByteArray> block = co_await readBlock(i);
+            if (!block) {
                 if (!m_link.portLost())
                     markNoAnswer();
                 finishRead();
-                return true;
+                co_return true;
             }
+            blocks[i] = *block;
         }
         if (m_noAnswer) {
             m_noAnswer = false;
@@ -72,7 +111,7 @@ bool CameraSession::readStatus()
 
     bool panTiltFailed = false;
     if (m_powerOn && m_panTiltFamily && m_panTiltWanted && !m_link.portLost()) {
-        status.panTilt = readPanTiltStatus();
+        status.panTilt = co_await readPanTiltStatus();
         panTiltFailed = !status.panTilt && !m_link.portLost();
     }
     Runtime& r = m_runtime[m_address];
@@ -87,7 +126,7 @@ bool CameraSession::readStatus()
     if (panTiltFailed)
         markNoAnswer();
     finishRead();
-    return true;
+    co_return true;
 }
 
 void CameraSession::markNoAnswer()
@@ -96,11 +135,11 @@ void CameraSession::markNoAnswer()
     // where the model's name stands, until a read of it succeeds.
     m_noAnswer = true;
     Q_EMIT noAnswer(m_address);
+    checkServerIfSilent();
 }
 
 void CameraSession::finishRead()
 {
-    m_link.setExchangeRunning(false);
     m_reading = false;
     m_link.resumeReceiving();
 }
@@ -111,18 +150,17 @@ void CameraSession::readFailed()
     m_link.flushInput();
 }
 
-bool CameraSession::identify()
+Task<bool> CameraSession::identify()
 {
     QByteArray v;
     for (int tries = 0;;) {
-        m_link.SD(chain::versionInquiry(m_address), SendMode::Silent);
-        v = m_link.WaitReply(10);
+        v = co_await Ask(m_link, chain::versionInquiry(m_address), 10);
         // The port failed under the read: that is not the camera's silence.
         if (m_link.portLost())
-            return false;
+            co_return false;
         if (++tries >= kMaxTries) {
             readFailed();
-            return false;
+            co_return false;
         }
         if (isVersionAnswer(v))
             break;
@@ -131,7 +169,7 @@ bool CameraSession::identify()
     if (const std::optional<Identity> id = identityOf(v))
         applyIdentity(*id);
     m_modelIdentified = true;
-    return true;
+    co_return true;
 }
 
 void CameraSession::applyIdentity(const Identity& id)
@@ -154,52 +192,49 @@ void CameraSession::applyIdentity(const Identity& id)
     Q_EMIT cameraChanged(m_address);
 }
 
-bool CameraSession::readBlock(int block, QByteArray& reply)
+Task<std::optional<QByteArray>> CameraSession::readBlock(int block)
 {
     for (int invalid = 0;;) {
-        m_link.SD(chain::blockInquiry(m_address, chain::Block(block)), SendMode::Silent);
-        reply = m_link.WaitReply(16);
+        const QByteArray reply = co_await Ask(m_link, chain::blockInquiry(m_address, chain::Block(block)), 16);
         if (isValidBlock(reply))
-            return true;
+            co_return reply;
         if (m_link.portLost())
-            return false;
+            co_return std::nullopt;
         if (++invalid >= kMaxTries) {
             readFailed();
-            return false;
+            co_return std::nullopt;
         }
     }
 }
 
-std::optional<PanTiltStatus> CameraSession::readPanTiltStatus()
+Task<std::optional<PanTiltStatus>> CameraSession::readPanTiltStatus()
 {
-    auto exchange = [this](const Packet& inquiry, int count, QByteArray& answer) {
+    const Packet inquiries[] = {pantilt::positionInquiry(m_address), pantilt::statusInquiry(m_address),
+                                pantilt::maxSpeedInquiry(m_address)};
+    const int counts[] = {pantilt::kPositionAnswer, pantilt::kStatusAnswer, pantilt::kMaxSpeedAnswer};
+    QByteArray answers[3];
+    for (int i = 0; i < 3; ++i) {
         for (int tries = 0;;) {
-            m_link.SD(inquiry, SendMode::Silent);
-            answer = m_link.WaitReply(count);
-            if (pantilt::validAnswer(answer, count))
-                return true;
+            answers[i] = co_await Ask(m_link, inquiries[i], counts[i]);
+            if (pantilt::validAnswer(answers[i], counts[i]))
+                break;
             // A lost port is not a silent camera: no refresh error for it.
             if (m_link.portLost())
-                return false;
+                co_return std::nullopt;
             if (++tries >= kMaxTries) {
                 readFailed();
-                return false;
+                co_return std::nullopt;
             }
         }
-    };
-    QByteArray position, status, speeds;
-    if (!exchange(pantilt::positionInquiry(m_address), pantilt::kPositionAnswer, position)
-        || !exchange(pantilt::statusInquiry(m_address), pantilt::kStatusAnswer, status)
-        || !exchange(pantilt::maxSpeedInquiry(m_address), pantilt::kMaxSpeedAnswer, speeds))
-        return std::nullopt;
+    }
     PanTiltStatus s;
-    const pantilt::Position p = pantilt::decodePosition(position);
+    const pantilt::Position p = pantilt::decodePosition(answers[0]);
     s.pan = p.pan;
     s.tilt = p.tilt;
-    s.statusWord = pantilt::decodeStatusWord(status);
-    s.maxPanSpeed = pantilt::decodePanMax(speeds);
-    s.maxTiltSpeed = pantilt::decodeTiltMax(speeds);
-    return s;
+    s.statusWord = pantilt::decodeStatusWord(answers[1]);
+    s.maxPanSpeed = pantilt::decodePanMax(answers[2]);
+    s.maxTiltSpeed = pantilt::decodeTiltMax(answers[2]);
+    co_return s;
 }
 
 } // namespace peltro

@@ -121,8 +121,13 @@ QList<Emission> SimChain::packet(const QByteArray& packet)
         SimCamera& cam = camera(position);
         if (cam.address != address)
             continue;
-        if (faults.silent.contains(position))
+        if (faults.silent.contains(position) || faults.unansweredPackets.contains(packet.mid(1)))
             return {};
+        if (faults.refusing.contains(position) || faults.refusedPackets.contains(packet.mid(1))) {
+            const char bytes[] = {char(0x80 + 16 * address), char(0x60), char(0x02), char(0xFF)};
+            const QByteArray error(bytes, sizeof bytes);
+            return {{takeReplyDelay(), withJunk(error)}};
+        }
         const QList<QByteArray> replies = cam.handle(packet);
         const double late = replies.isEmpty() ? 0.0 : takeReplyDelay();
         QList<Emission> out;

@@ -14,6 +14,11 @@ namespace peltro::sim {
 // Faults the chain can be told to show.
 struct Faults {
     QSet<int> silent;               // chain positions (1-based) that never answer
+    QSet<int> refusing;             // chain positions that answer every packet with a syntax error
+    // Packets (from the byte after the address on) every camera refuses with
+    // a syntax error, or leaves unanswered, without acting on them.
+    QSet<QByteArray> refusedPackets;
+    QSet<QByteArray> unansweredPackets;
     bool broadcastsLost = false;    // no broadcast comes back to the controller
     QByteArray junk;                // bytes sent before every reply packet
     bool garbled = false;           // every reply's second byte is off by one bit

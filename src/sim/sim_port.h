@@ -33,6 +33,9 @@ public:
 
     // Moves bytes whose time has come into the input buffer.
     void deliverDue();
+    // When the next byte on its way reaches the input buffer, in the clock's
+    // seconds; a negative number when none is on its way.
+    double nextArrival() const { return m_pending.empty() ? -1.0 : m_pending.front().due; }
     // A camera of the chain sends its network-change notice now.
     void injectNetworkChange(int position);
     // Puts raw bytes on the line from the chain's side now.

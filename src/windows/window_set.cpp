@@ -30,7 +30,7 @@ const QList<WindowSet::Row>& WindowSet::registry()
         {"AutoPowerOff", "FrmAutoPOff", M::Modal, H::Refresh, {500, 1000},
          [](WindowSet& s, const Row& r) { openAutoPowerOff(s.m_ctx, r.hold, r.placement); }},
         {"NightPowerOff", "FrmNightPOff", M::Modal, H::Refresh, {500, 1000},
-         [](WindowSet& s, const Row& r) { openNightPowerOff(s.m_ctx, r.hold, r.placement); }},
+         [](WindowSet& s, const Row& r) { openNightPowerOff(s, s.m_ctx, r.hold, r.placement); }},
         {"TitleSet", "FrmTitle_M", M::Modal, H::RefreshAndDocking, {100, 100},
          [](WindowSet& s, const Row&) { s.m_titles->TitleSet(); }},
         {"SetTimeDate", "FrmSetDT", M::Modeless, H::None, {},

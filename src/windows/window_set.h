@@ -1,5 +1,6 @@
 #pragma once
 
+#include "job.h"
 #include "window_support.h"
 
 #include <QList>
@@ -22,7 +23,7 @@ class Session;
 // row a window says which item opens it, whether it is modal, how it holds
 // the main window's timers and where it opens; every row's item is
 // connected from here.
-class WindowSet final : public QObject {
+class WindowSet final : public QObject, public JobOwner {
     Q_OBJECT
 public:
     enum class Modality { Modal, Modeless };

@@ -24,8 +24,25 @@ struct LivePanel {
                          [this](const QByteArray& bytes) { packetsWritten += int(bytes.count(char(0xFF))); });
     }
     // Start-up as the program runs it; false when it ended in the Com Setting dialog.
-    bool start() { return app.startup.run(); }
+    bool start()
+    {
+        std::optional<bool> shown;
+        const auto c = QObject::connect(&app.startup, &peltro::Startup::finished, &main,
+                                        [&shown](bool s) { shown = s; });
+        app.startup.start();
+        const bool ended = QTest::qWaitFor([&] { return shown.has_value(); }, 120000);
+        QObject::disconnect(c);
+        if (!ended)
+            qWarning("start-up did not end within two minutes");
+        return shown.value_or(false);
+    }
     peltro::Link& link() { return app.session.link(); }
+    // Turns the event loop until no exchange holds the line: false when one
+    // still did after ms.
+    bool idle(int ms = 15000)
+    {
+        return QTest::qWaitFor([this] { return !app.session.busy(); }, ms);
+    }
     template <typename T> T* control(const char* name) const { return main.control<T>(QString::fromLatin1(name)); }
     QAction* action(const char* name) const { return main.action(QString::fromLatin1(name)); }
     QStringList boxTexts() const

@@ -187,6 +187,7 @@ private Q_SLOTS:
         clock.start();
         const auto watch = connect(&d.panel->link(), &Link::wrote, this, [&] { sentAt << clock.nsecsElapsed() / 1e9; });
         d.panel->action("CameraSel_2")->trigger();
+        QVERIFY(d.panel->idle());
         const double took = clock.nsecsElapsed() / 1e9;
         disconnect(watch);
 
@@ -216,6 +217,7 @@ private Q_SLOTS:
         const int back = d.mark();
         QVERIFY(back >= 0);
         d.panel->action("CameraSel_1")->trigger();
+        QVERIFY(d.panel->idle());
         QCOMPARE(shown(m), camera1);
         QCOMPARE(d.panel->messages.boxes.size(), 1);
         QVERIFY(waitFor(d.sim, [&] { return answers(d.sim, back).size() >= 8; }));
@@ -280,6 +282,7 @@ private Q_SLOTS:
         from = int(good.seen.size());
         const int sentLines = m.sendText->text().count(QStringLiteral("\r\n"));
         panel.action("AddressSet")->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return panel.messages.boxes.size() > 1; }, 3000));
         QCOMPARE(panel.boxTexts().value(1), QStringLiteral("Address Set failed: the camera chain gave no valid answer "
                                                            "within one second.\nThe cameras' addresses and the Select "
                                                            "menu are unchanged."));
@@ -296,6 +299,7 @@ private Q_SLOTS:
                                 3000));
         QTest::qWait(CameraSession::kBroadcastWaitMs + 200);
         panel.action("AddressSet")->trigger();
+        QVERIFY(panel.idle());
         QCOMPARE(panel.messages.boxes.size(), 2);
         QVERIFY(m.recvText->text().endsWith(QStringLiteral("88 30 02 FF \r\n")));
     }
@@ -350,6 +354,7 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         m.refreshOnce->click();
+        QVERIFY(d.panel->idle());
         const double took = clock.nsecsElapsed() / 1e9;
         QCOMPARE(shown(m), before);
         QVERIFY(d.panel->messages.boxes.isEmpty());

@@ -58,7 +58,7 @@ private Q_SLOTS:
         r.link().SD(Packet::fromBytes(bytes("81 09 7E 7E 00 FF")), SendMode(0));   // before any notification was delivered
         QVERIFY(!r.refresh().isSuspended());
         QCOMPARE(r.recvText(), QStringLiteral("90 41 FF \r\n90 51 FF \r\n"));
-        QCOMPARE(r.link().WaitReply(16).size(), 16);   // and the inquiry's own answer is intact
+        QCOMPARE(waitReply(r, r.link(), 16).size(), 16);   // and the inquiry's own answer is intact
     }
 
     void refusedWhileStatusReadRuns()
@@ -107,7 +107,7 @@ private Q_SLOTS:
         else
             result = r.link().SD(Packet::fromBytes(packet), SendMode(send.back().digitValue()));
         QCOMPARE(resultText(result), QStringLiteral("NG"));
-        QCOMPARE(hex(r.link().WaitReply(7)), QStringLiteral("00 01 02 03 04 05 06"));
+        QCOMPARE(hex(waitReply(r, r.link(), 7)), QStringLiteral("00 01 02 03 04 05 06"));
         QVERIFY(r.link().lastWaitTimedOut());
         QCOMPARE(r.clock.now(), before);  // no second waited out
         QVERIFY(r.takeWrites().isEmpty());
@@ -127,22 +127,22 @@ private Q_SLOTS:
         SessionRig r;
         r.port.pullAtWrite = 2;
         r.link().SD(Packet::fromBytes(bytes("81 09 00 02 FF")), SendMode(0));
-        QCOMPARE(r.link().WaitReply(10).size(), 10);  // answered
+        QCOMPARE(waitReply(r, r.link(), 10).size(), 10);  // answered
         double before = r.clock.now();
         QCOMPARE(resultText(r.link().SD(Packet::fromBytes(bytes("81 09 04 47 FF")), SendMode(0))), QStringLiteral("NG"));
-        r.link().WaitReply(7);
+        waitReply(r, r.link(), 7);
         QVERIFY(r.link().portLost());
         QCOMPARE(r.clock.now(), before);
 
         SessionRig s;
         s.chain.faults.replyDelay = 1.5;  // the answer comes late
         s.link().SD(Packet::fromBytes(bytes("81 09 04 47 FF")), SendMode(0));
-        s.link().WaitReply(7);
+        waitReply(s, s.link(), 7);
         QVERIFY(s.link().lastWaitTimedOut());
         s.port.pull();
         before = s.clock.now();
         QCOMPARE(resultText(s.link().SD(Packet::fromBytes(bytes("81 09 04 48 FF")), SendMode(0))), QStringLiteral("NG"));
-        s.link().WaitReply(7);
+        waitReply(s, s.link(), 7);
         QCOMPARE(s.clock.now(), before);
     }
 
@@ -224,7 +224,7 @@ private Q_SLOTS:
         ChainRig::pump();
         QVERIFY(r.recvText().isEmpty());
         QCOMPARE(r.port.inBufferCount(), 10);  // the answer waits for WaitReply
-        QCOMPARE(r.link().WaitReply(10).size(), 10);
+        QCOMPARE(waitReply(r, r.link(), 10).size(), 10);
     }
 
     void waitReplyReturnsEverythingWaiting()
@@ -232,7 +232,7 @@ private Q_SLOTS:
         SessionRig r;
         r.port.injectFromChain(bytes("90 41 FF 90 51 FF"));
         const double t0 = r.clock.now();
-        QCOMPARE(hex(r.link().WaitReply(3)), QStringLiteral("90 41 FF 90 51 FF"));
+        QCOMPARE(hex(waitReply(r, r.link(), 3)), QStringLiteral("90 41 FF 90 51 FF"));
         QCOMPARE(r.clock.now(), t0);
         QCOMPARE(r.port.inBufferCount(), 0);
     }
@@ -247,7 +247,7 @@ private Q_SLOTS:
         QVERIFY(r.link().replyPending());
         r.port.injectFromChain(bytes("90 50 01"));
         const double t0 = r.clock.now();
-        QCOMPARE(hex(r.link().WaitReply(5)), QStringLiteral("00 01 02 03 04"));
+        QCOMPARE(hex(waitReply(r, r.link(), 5)), QStringLiteral("00 01 02 03 04"));
         QVERIFY(r.clock.now() - t0 >= 1.0);
         QVERIFY(r.clock.now() - t0 < 1.1);
         QCOMPARE(r.port.inBufferCount(), 0);
@@ -256,11 +256,11 @@ private Q_SLOTS:
         // a reply slower than a second counts as missing
         r.chain.faults.replyDelay = 1.5;
         r.link().SD(Packet::fromBytes(bytes("81 09 00 02 FF")), SendMode(0));
-        QCOMPARE(r.link().WaitReply(10).left(3), bytes("00 01 02"));
+        QCOMPARE(waitReply(r, r.link(), 10).left(3), bytes("00 01 02"));
         // the next call starts its own second
         r.chain.faults.replyDelay = 0.3;
         r.link().SD(Packet::fromBytes(bytes("81 09 00 02 FF")), SendMode(0));
-        const QByteArray v = r.link().WaitReply(10);
+        const QByteArray v = waitReply(r, r.link(), 10);
         QCOMPARE(quint8(v[0]), quint8(0x90));
     }
 

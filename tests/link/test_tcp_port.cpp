@@ -18,6 +18,8 @@ private Q_SLOTS:
     void droppedConnectionIsLost();
     void serverComesBack();
     void serverThatDropsAtOnceIsNotBack();
+    void aWaitThatRunsOutIsNoLoss();
+    void closedSoonAfterReturnIsATakeOverAndBacksOff();
 };
 
 namespace {
@@ -183,3 +185,79 @@ void TestTcpPort::serverThatDropsAtOnceIsNotBack()
 
 QTEST_MAIN(TestTcpPort)
 #include "test_tcp_port.moc"
+
+// Cameras that say nothing leave the connection as it was: a wait that runs
+// out (the socket's own time-out error) is not a loss.
+void TestTcpPort::aWaitThatRunsOutIsNoLoss()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    SerialPortObject port({address(server)}, {});
+    QSignalSpy lost(&port, &PortObject::lost);
+    QVERIFY(port.open());
+    QTcpSocket* peer = accepted(server);
+    QVERIFY(peer);
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(!port.waitForReadyRead(30));
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QVERIFY(!port.isLost());
+    QCOMPARE(lost.size(), 0);
+    QVERIFY(port.lastError().isEmpty());
+    QVERIFY(port.write(QByteArray::fromHex("81090002ff")));
+    QCOMPARE(receivedBy(peer).toHex(), QByteArray("81090002ff"));
+}
+
+// A server that closes the connection once is told as such and tried again
+// after the first wait; one that closes it again soon after the panel got it
+// back has let another client in: told in those words, and each wait is
+// twice the one before, up to the longest. A connection that lasted resets
+// the waits.
+void TestTcpPort::closedSoonAfterReturnIsATakeOverAndBacksOff()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    SerialPortObject port({address(server)}, {});
+    quick(port);
+    port.firstBackoffMs = 150;
+    port.maxBackoffMs = 500;
+    port.takeOverWindowMs = 1500;
+    QSignalSpy lost(&port, &PortObject::lost);
+    QSignalSpy back(&port, &PortObject::mayBeBack);
+    QVERIFY(port.open());
+    QTcpSocket* peer = accepted(server);
+    QVERIFY(peer);
+
+    const QString closed = address(server) + QStringLiteral(": connection closed by the device server");
+    const QString takenOver = address(server) + QStringLiteral(": another client took over the device server");
+    struct Round {
+        QString reason;
+        int waitMs;
+    };
+    const Round rounds[] = {{closed, 150}, {takenOver, 300}, {takenOver, 500}, {takenOver, 500}};
+    for (const Round& r : rounds) {
+        lost.clear();
+        back.clear();
+        peer->close();  // the server lets another client in
+        QTRY_COMPARE(lost.size(), 1);
+        QCOMPARE(lost.at(0).at(0).toString(), r.reason);
+        const int retry = port.retryInMs();
+        QVERIFY2(retry > r.waitMs - 100 && retry <= r.waitMs, qPrintable(QString::number(retry)));
+        // No connection before the wait is over: each one would take the
+        // server back from the other client.
+        QTest::qWait(r.waitMs - 100);
+        QVERIFY(!server.hasPendingConnections());
+        QTRY_VERIFY_WITH_TIMEOUT(back.size() >= 1, 5000);
+        QVERIFY(port.open());
+        peer = accepted(server);
+        QVERIFY(peer);
+    }
+
+    // Kept for longer than the window: a close is no take-over any more.
+    QTest::qWait(1600);
+    lost.clear();
+    peer->close();
+    QTRY_COMPARE(lost.size(), 1);
+    QCOMPARE(lost.at(0).at(0).toString(), closed);
+    QVERIFY(port.retryInMs() <= 150);
+}

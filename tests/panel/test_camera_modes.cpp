@@ -300,6 +300,7 @@ private Q_SLOTS:
 
         const double start = r.clock.now();
         operate(m, QStringLiteral("Bright"));
+        r.settle();
         QCOMPARE(hexList(r.takeWrites()), commands("39 00|39 0D").mid(2 - packets));
         QCOMPARE(sentAt.size(), packets);
         QCOMPARE(sentAt.first(), start);
@@ -345,7 +346,7 @@ private Q_SLOTS:
         AppRig r;
         FrmMain& m = *r.main;
         r.identify();
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
 
         operate(m, QStringLiteral("Manual"));
         operate(m, QStringLiteral("ManualWB"));
@@ -355,7 +356,7 @@ private Q_SLOTS:
         operate(m, QStringLiteral("FarT"));
         rgain->setValue(0);
         AppRig::pump();  // the replies to the commands are taken first
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(ticked(m, kAEItems), QStringList{"Manual"});
         QCOMPARE(ticked(m, kWBItems), QStringList{"ManualWB"});
         QCOMPARE(rgain->value(), 0xFF);

@@ -42,7 +42,7 @@ struct PresetRig : AppRig {
     PresetRig() : AppRig({QStringLiteral("quorin-p3")})
     {
         identify();
-        session.readStatus();
+        readStatus(*this);
         takeWrites();
     }
     // A preset operation runs until the camera ends it.
@@ -98,7 +98,7 @@ private Q_SLOTS:
         QVERIFY(r.takeWrites().isEmpty());
         QCOMPARE(selected(m, kPresets), QStringList{"PresetSet_3"});
         // Status reads wait for it too.
-        QVERIFY(!r.session.readStatus());
+        QVERIFY(!readStatus(r));
         QVERIFY(r.takeWrites().isEmpty());
 
         AppRig::pump();
@@ -130,10 +130,10 @@ private Q_SLOTS:
         AppRig::pump();
         QVERIFY(m.timer1->isActive());
         // Two ticks are skipped, the third reads and stops the timer again.
-        QVERIFY(!r.session.readStatus());
-        QVERIFY(!r.session.readStatus());
+        QVERIFY(!readStatus(r));
+        QVERIFY(!readStatus(r));
         QVERIFY(r.takeWrites().isEmpty());
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QVERIFY(r.takeWrites().contains(bytes("81 09 7E 7E 00 FF")));
         QVERIFY(!m.timer1->isActive());
         QCOMPARE(m.autoRefreshed->text(), QStringLiteral("Stop"));
@@ -239,7 +239,7 @@ private Q_SLOTS:
         AppRig r({QStringLiteral("tamiro-k9b")});
         FrmMain& m = *r.main;
         r.identify();
-        r.session.readStatus();
+        readStatus(r);
         sim::CameraState& cam = r.chain.camera(1).state;
         cam.zoom = 0x1000;
         cam.wbMode = 5;
@@ -253,7 +253,7 @@ private Q_SLOTS:
         cam.rGain = 0x80;
         cam.aeMode = 0x00;
         cam.iris = 11;
-        r.session.readStatus();
+        readStatus(r);
         r.takeWrites();
 
         m.autoRefreshed->click();

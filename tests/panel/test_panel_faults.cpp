@@ -82,13 +82,13 @@ private Q_SLOTS:
         for (const QString& model : chain) {
             AppRig single({model});
             single.identify();
-            single.session.readStatus();
+            readStatus(single);
             alone << panelLook(single);
         }
         AppRig r(chain);
         r.session.assignAddresses([] {});
         r.identify();
-        r.session.readStatus();
+        readStatus(r);
         QCOMPARE(panelLook(r), alone[0]);
         for (int round = 0; round < 2; ++round) {
             r.main->tick(QStringLiteral("CameraSel_2"))->trigger();
@@ -104,12 +104,12 @@ private Q_SLOTS:
     {
         AppRig single({QStringLiteral("tamiro-k9b")});
         single.identify();
-        single.session.readStatus();
+        readStatus(single);
         const QString alone = single.main->control<QLineEdit>(QStringLiteral("ShutterValue"))->text();
         AppRig r({QStringLiteral("tamiro-k9b"), QStringLiteral("quorin-p2")});
         r.session.assignAddresses([] {});
         r.identify();
-        r.session.readStatus();
+        readStatus(r);
         const QString atStart = r.main->control<QLineEdit>(QStringLiteral("ShutterValue"))->text();
         QCOMPARE(atStart, alone);
         r.main->tick(QStringLiteral("CameraSel_2"))->trigger();
@@ -144,7 +144,7 @@ private Q_SLOTS:
         QFETCH(QString, control);
         AppRig r;
         r.identify();
-        r.session.readStatus();
+        readStatus(r);
         // A control the state leaves disabled cannot be clicked at all.
         if (!control.startsWith(QLatin1String("item:")))
             QVERIFY(r.main->control<QWidget>(control)->isEnabled());
@@ -172,6 +172,53 @@ private Q_SLOTS:
         QCOMPARE(state(), before);
         QVERIFY(r.takeWrites().isEmpty());
         QVERIFY(lineText(r).startsWith(QLatin1String("Not sent: link lost: simulated chain")));
+    }
+
+    // The panel shows what happened: a command the camera refuses or leaves
+    // unanswered is followed by one read of that camera, auto refresh stopped
+    // all the same, and the controls show the camera's own values again; a
+    // command the camera takes is not read back.
+    void failedCommandIsReadBack_data()
+    {
+        QTest::addColumn<QString>("camera");
+        QTest::newRow("refused") << "refused";
+        QTest::newRow("unanswered") << "unanswered";
+        QTest::newRow("taken") << "";
+    }
+
+    void failedCommandIsReadBack()
+    {
+        QFETCH(QString, camera);
+        AppRig r;
+        r.identify();
+        sim::CameraState& cam = r.chain.camera(1).state;
+        cam.cameraId = 17;
+        QVERIFY(readStatus(r));
+        auto* backLight = r.main->control<QCheckBox>(QStringLiteral("BackLight"));
+        QVERIFY(!backLight->isChecked());
+        QSet<QByteArray>* faulty = camera == QLatin1String("refused")      ? &r.chain.faults.refusedPackets
+                                   : camera == QLatin1String("unanswered") ? &r.chain.faults.unansweredPackets
+                                                                           : nullptr;
+        if (faulty)
+            *faulty << bytes("01 04 33 02 FF") << bytes("01 04 22 01 02 03 04 FF");
+        r.takeWrites();
+
+        QTest::mouseClick(backLight, Qt::LeftButton);
+        r.settle();
+        QList<QByteArray> w = r.takeWrites();
+        QCOMPARE(hex(w.value(0)), QStringLiteral("81 01 04 33 02 FF"));
+        QCOMPARE(w.count(bytes("81 09 7E 7E 00 FF")), faulty ? 1 : 0);
+        QCOMPARE(backLight->isChecked(), !faulty);
+        QCOMPARE(cam.backLight, !faulty);
+
+        r.session.writeCameraId(0x1234);
+        r.settle();
+        w = r.takeWrites();
+        QCOMPARE(hex(w.value(0)), QStringLiteral("81 01 04 22 01 02 03 04 FF"));
+        QCOMPARE(w.count(bytes("81 09 7E 7E 00 FF")), faulty ? 1 : 0);
+        QCOMPARE(r.main->cameraIdText->text(), faulty ? QStringLiteral("17") : QStringLiteral("4660"));
+        QCOMPARE(cam.cameraId, faulty ? 17 : 4660);
+        QVERIFY(r.messages.boxes.isEmpty());
     }
 
     // These windows stop the timers while open but leave the toggle usable.

@@ -170,7 +170,7 @@ private Q_SLOTS:
         AppRig r({QStringLiteral("tamiro-k9b")});
         FrmMain& m = *r.main;
         r.identify();
-        r.session.readStatus();
+        readStatus(r);
         for (const char* c : {"LR_Reverse", "Freese", "Sepia", "Flash", "DataScreen", "TitleOnOff", "KeyLock",
                               "Mute", "PictureFlip", "LineLock", "Comstabi", "VP0180", "CmdAutoICR"})
             operate(m, QString::fromLatin1(c));
@@ -185,7 +185,7 @@ private Q_SLOTS:
         for (const QString& i : readBack + kPictureEffects + kDigitalEffects)
             m.action(i)->setChecked(false);
         m.control<QPushButton>(QStringLiteral("CmdAutoICR"))->setText(QStringLiteral("OFF"));
-        r.session.readStatus();
+        readStatus(r);
         QCOMPARE(ticked(m, readBack), readBack);
         QCOMPARE(caption(m, QStringLiteral("CmdAutoICR")), QStringLiteral("ON"));
 
@@ -196,7 +196,7 @@ private Q_SLOTS:
         AppRig::pump();
         QVERIFY(q.main->recvText->text().endsWith(QStringLiteral("90 60 02 FF \r\n")));
         QCOMPARE(ticked(*q.main, kPictureEffects), QStringList{"Slim"});
-        q.session.readStatus();
+        readStatus(q);
         QCOMPARE(ticked(*q.main, kPictureEffects), QStringList{"PEOff"});
     }
 };

@@ -32,18 +32,19 @@ private Q_SLOTS:
         QSignalSpy counted(&r.session, &CameraSession::chainCounted);
         QSignalSpy identified(&r.session, &CameraSession::identified);
         r.session.beginStartup();
-        QVERIFY(r.session.interfaceClearAnswered());
+        QVERIFY(finish(r, r.session.interfaceClearAnswered()));
         int steps = 0;
-        QCOMPARE(r.session.assignAddresses([&steps] { ++steps; }), std::optional<int>(2));
+        QCOMPARE(finish(r, r.session.assignAddresses([&steps] { ++steps; })), std::optional<int>(2));
         QCOMPARE(steps, 1);
         QCOMPARE(counted.size(), 1);
-        const std::optional<Identity> id = r.session.checkVersion([] {});
+        const std::optional<Identity> id = finish(r, r.session.checkVersion([] {}));
         QVERIFY(id && id->name == QLatin1String("QUORIN-P3"));
         r.session.endStartup();
         QCOMPARE(r.sent(), (QStringList{"88 01 00 01 FF", "88 30 01 FF", "81 09 00 02 FF"}));
 
         QSignalSpy reads(&r.session, &CameraSession::statusRead);
         QVERIFY(r.session.readStatus());
+        r.settle();
         QCOMPARE(r.sent(), (QStringList{"81 09 00 02 FF", "81 09 7E 7E 00 FF", "81 09 7E 7E 01 FF",
                                         "81 09 7E 7E 02 FF", "81 09 7E 7E 03 FF"}));
         QCOMPARE(reads.size(), 1);
@@ -60,6 +61,7 @@ private Q_SLOTS:
         QVERIFY(!r.session.readStatus() && !r.session.readStatus());
         QVERIFY(r.sent().isEmpty());
         r.session.selectCamera(2);
+        r.settle();
         QCOMPARE(r.session.address(), 2);
         QCOMPARE(r.sent().value(0), QStringLiteral("82 09 00 02 FF"));
         QCOMPARE(identified.size(), 3);   // start-up, the first read, camera 2
@@ -84,6 +86,7 @@ private Q_SLOTS:
         QSignalSpy reads(&r.session, &CameraSession::statusRead);
         r.refresh().toggleAuto();
         QVERIFY(r.session.readStatus());
+        r.settle();
         QCOMPARE(reads.size(), 1);
         const auto s = reads.first().at(0).value<CameraStatus>();
         QCOMPARE(s.address, 1);
@@ -100,6 +103,7 @@ private Q_SLOTS:
         QVERIFY(r.session.alarm().on);
         QCOMPARE(r.refresh().caption(), QStringLiteral("Stop"));
         QVERIFY(r.session.readStatus());
+        r.settle();
         QVERIFY(reads.last().at(0).value<CameraStatus>().panTilt.has_value());
         QCOMPARE(r.session.camera(1).zoomPosition, 0x2345);
 
@@ -108,6 +112,7 @@ private Q_SLOTS:
         QSignalSpy tReads(&t.session, &CameraSession::statusRead);
         t.chain.camera(1).state.alarmOn = true;
         QVERIFY(t.session.readStatus());
+        t.settle();
         QVERIFY(!tReads.first().at(0).value<CameraStatus>().expanded);
         QVERIFY(!t.session.alarm().on);
     }
@@ -121,9 +126,11 @@ private Q_SLOTS:
         QSignalSpy identified(&r.session, &CameraSession::identified);
         for (int round = 0; round < 2; ++round) {
             r.session.selectCamera(2);
+            r.settle();
             QVERIFY(r.session.panTiltFamily());
             QCOMPARE(int(r.session.panTiltModel()), int(kModelP2));
             r.session.selectCamera(1);
+            r.settle();
             QVERIFY(!r.session.panTiltFamily());
             QCOMPARE(int(r.session.panTiltModel()), 0);
         }

@@ -54,7 +54,7 @@ struct ConfigRig : PanelRig {
                 port.injectFromChain(answer);
         });
         session.beginStartup();
-        const std::optional<Identity> id = session.checkVersion([] {});
+        const std::optional<Identity> id = finish(*this, session.checkVersion([] {}));
         session.endStartup();
         QObject::disconnect(reply);
         takeWrites();

@@ -44,22 +44,20 @@ struct StartupRig : PanelRig {
         port.close();  // start-up opens it
     }
     Startup& startup() { return app->startup; }
-    bool run() { return startup().run(); }
-    QString settingsFile() const { return settingsDir.filePath(QStringLiteral("settings.ini")); }
-    // Runs act once the Com Setting dialog is up, the operator's turn.
-    void onComSetting(std::function<void(FrmOpen*)> act)
+    bool run()
     {
-        auto* poll = new QTimer(main);
-        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, act] {
+        return runStartup(clock, port, startup(), [this] {
             FrmOpen* dlg = startup().comSetting();
-            if (!dlg || !dlg->isVisible())
+            if (!comAct || !dlg || !dlg->isVisible())
                 return;
-            poll->deleteLater();
-            poll->stop();
+            const auto act = std::exchange(comAct, {});
             act(dlg);
         });
-        poll->start(1);
     }
+    QString settingsFile() const { return settingsDir.filePath(QStringLiteral("settings.ini")); }
+    // Runs act once the Com Setting dialog is up, the operator's turn.
+    void onComSetting(std::function<void(FrmOpen*)> act) { comAct = std::move(act); }
+    std::function<void(FrmOpen*)> comAct;
     void statusRead()
     {
         ++statusReads;
@@ -202,6 +200,48 @@ private Q_SLOTS:
         QCOMPARE(progress.at(1), 4);
         const QStringList writes = hexWrites(r.takeWrites());
         QCOMPARE(writes.mid(0, 3), (QStringList{"88 01 00 01 FF", "88 01 00 01 FF", "88 30 01 FF"}));
+    }
+
+    // An unattended post whose cameras are powered later: while Com Setting
+    // waits for the operator, the port and speed tried last are tried again
+    // every five seconds, counted down under the buttons, until the chain
+    // answers; start-up then goes on by itself.
+    void comSettingRetriesByItself()
+    {
+        StartupRig r;
+        r.chain.faults.broadcastsLost = true;   // the cameras are still off
+        QStringList countdown;
+        QList<double> clears;
+        connect(&r.link(), &Link::wrote, this, [&](const QByteArray& b) {
+            if (b == bytes("88 01 00 01 FF"))
+                clears << r.clock.now();
+        });
+        const bool shown = runStartup(r.clock, r.port, r.startup(), [&] {
+            FrmOpen* dlg = r.startup().comSetting();
+            if (!dlg || !dlg->isVisible())
+                return;
+            const QString text = dlg->lblRetry->text();
+            if (!text.isEmpty() && (countdown.isEmpty() || countdown.last() != text))
+                countdown << text;
+            if (clears.size() == 2)
+                r.chain.faults.broadcastsLost = false;   // powered on during the second wait
+        });
+        QVERIFY(shown);
+        QCOMPARE(countdown.mid(0, 6), (QStringList{"Trying Com 1 at 9600 bps again in 5 s.",
+                                                  "Trying Com 1 at 9600 bps again in 4 s.",
+                                                  "Trying Com 1 at 9600 bps again in 3 s.",
+                                                  "Trying Com 1 at 9600 bps again in 2 s.",
+                                                  "Trying Com 1 at 9600 bps again in 1 s.",
+                                                  "Trying Com 1 at 9600 bps again now."}));
+        QCOMPARE(countdown.size(), 12);   // two rounds, the second answered
+        // Between two tries: the clear's second, the countdown, the second before the clear.
+        QCOMPARE(clears.size(), 3);
+        QCOMPARE(clears[1] - clears[0], 1.0 + Startup::kRetrySeconds + 1.0);
+        QCOMPARE(clears[2] - clears[1], 1.0 + Startup::kRetrySeconds + 1.0);
+        QCOMPARE(r.port.commPort(), 1);
+        QVERIFY(r.main->isVisible());
+        QCOMPARE(r.statusReads, 1);
+        QVERIFY(r.messages.boxes.isEmpty());
     }
 
     // A port that does not open says why under the failure.

@@ -5,7 +5,7 @@
 #include "message_service.h"
 #include "panel_app.h"
 #include "panel_settings.h"
-#include "rigs.h"
+#include "app_rig.h"
 #include "startup.h"
 #include "startup_windows.h"
 
@@ -25,28 +25,6 @@ using namespace peltro;
 using namespace peltro::test;
 
 namespace {
-
-// Virtual time that lets the test look at the screen whenever start-up waits.
-class WatchedClock final : public Clock {
-public:
-    double now() const override { return m_now; }
-    void sleep(double seconds) override
-    {
-        if (onSleep)
-            onSleep();
-        if (seconds > 0)
-            m_now += seconds;
-    }
-    std::function<void()> onSleep;
-
-protected:
-    // Start-up waits by sleeping; no deadline of this clock ever falls due.
-    void arm(ClockTimer&, double) override {}
-    void disarm(ClockTimer&) override {}
-
-private:
-    double m_now = 1000.0;
-};
 
 // What the X server shows of the Information window at one moment, next to
 // what the window itself would draw.
@@ -91,6 +69,8 @@ Shot look(FrmInfo& info)
 
 // Start-up over a chain that answers 0.7 s late, looking at the screen at
 // every wait with a new step or progress on the Information window.
+constexpr int kDisplayTurnMs = 40;
+
 struct DisplayRig {
     DisplayRig()
         : chain(models({QStringLiteral("quorin-p3")})), port(chain, clock),
@@ -98,7 +78,6 @@ struct DisplayRig {
     {
         chain.faults.replyDelay = 0.7;  // start-up waits for every answer
         port.close();                   // start-up opens it
-        clock.onSleep = [this] { lookOnce(); };
         QObject::connect(&app.session, &CameraSession::identified, [this] { lookOnce(); });
         QObject::connect(&app.session, &CameraSession::statusRead, [this] {
             lookOnce();
@@ -106,7 +85,16 @@ struct DisplayRig {
                 onStatusRead();
         });
     }
-    bool run() { return app.startup.run(); }
+    // Start-up to its end, looking at the screen at every turn of the loop
+    // (and acting as the operator, when given) while it waits.
+    bool run(const std::function<void()>& operatorTurn = {})
+    {
+        return runStartup(clock, port, app.startup, [this, operatorTurn] {
+            lookOnce();
+            if (operatorTurn)
+                operatorTurn();
+        });
+    }
     void lookOnce()
     {
         FrmInfo* info = app.startup.info();
@@ -115,6 +103,9 @@ struct DisplayRig {
         if (!shots.isEmpty() && shots.last().subtitle == info->lbSubtitle->text()
             && shots.last().progress == info->progressBar1->value())
             return;
+        // Every step waits at least a reply's time with the loop turning: the
+        // window system gets that long (or less) to put the step on screen.
+        QTest::qWait(kDisplayTurnMs);
         shots << look(*info);
     }
     // Each shot showed the window as it draws itself, subtitle included.
@@ -137,7 +128,7 @@ struct DisplayRig {
         });
     }
 
-    WatchedClock clock;
+    ManualClock clock;
     RecordingMessageService messages;
     sim::SimChain chain;
     sim::SimPort port;
@@ -161,7 +152,7 @@ private Q_SLOTS:
     }
 
     // Every step of start-up is on the screen while start-up waits for the
-    // camera, and nothing but window-system events runs meanwhile.
+    // camera, and the event loop goes on meanwhile.
     void everyStepIsOnScreen()
     {
         DisplayRig r;
@@ -182,8 +173,7 @@ private Q_SLOTS:
             QVERIFY2(r.seen(step), qPrintable(step));
         QVERIFY(r.seen(QStringLiteral("Camera Staus Check Start"), 100));
         QVERIFY2(r.badShots().isEmpty(), qPrintable(r.badShots()));
-        QCOMPARE(ticksDuringStartup, 0);  // no timer ran inside start-up
-        QTRY_VERIFY(ticks > 0);            // and runs once start-up is over
+        QVERIFY(ticksDuringStartup > 0);  // timers ran while start-up waited
     }
 
     // The whole menu bar fits the window's fixed width on a real display:
@@ -212,17 +202,16 @@ private Q_SLOTS:
     {
         DisplayRig r;
         r.port.chainComPort = 3;
-        QTimer operatorTurn;  // a timer: it runs only where start-up hands over
-        connect(&operatorTurn, &QTimer::timeout, [&] {
+        bool chosen = false;
+        QVERIFY(r.run([&] {
             FrmOpen* dlg = r.app.startup.comSetting();
-            if (!dlg || !dlg->isVisible())
+            if (chosen || !dlg || !dlg->isVisible())
                 return;
-            operatorTurn.stop();
+            chosen = true;
             dlg->comList1->setCurrentIndex(2);
             dlg->command1->click();
-        });
-        operatorTurn.start(1);
-        QVERIFY(r.run());
+            r.lookOnce();   // the progress window is back at once
+        }));
         QCOMPARE(r.port.commPort(), 3);
         // the bar restarts from 3 and goes on from there, on screen
         QVERIFY(r.seen(QStringLiteral("Interface Clear Start-Wait 1sec "), 4));

@@ -14,7 +14,7 @@ PanelRig::~PanelRig() = default;
 
 void PanelRig::identify()
 {
-    session.checkVersion([] {});
+    finish(*this, session.checkVersion([] {}));
     takeWrites();
 }
 
@@ -36,6 +36,21 @@ void quietPlatform()
 void loudPlatform()
 {
     qInstallMessageHandler(g_testLog);
+}
+
+bool runStartup(ManualClock& clock, sim::SimPort& port, Startup& startup, const std::function<void()>& eachTurn)
+{
+    std::optional<bool> shown;
+    const QMetaObject::Connection c =
+        QObject::connect(&startup, &Startup::finished, [&](bool s) { shown = s; });
+    startup.start();
+    runVirtual(clock, port, [&] {
+        if (eachTurn && !shown)
+            eachTurn();
+        return shown.has_value();
+    }, 600.0);
+    QObject::disconnect(c);
+    return shown.value_or(false);
 }
 
 } // namespace peltro::test

@@ -30,6 +30,13 @@ struct PanelRig : ChainRig {
 };
 using AppRig = PanelRig;
 
+// Start-up as the program runs it, to its end in virtual time: true when it
+// showed the main window, false when it ended in the Com Setting dialog (or
+// did not end). eachTurn, when given, runs at every turn of the loop
+// meanwhile, where the operator may act.
+bool runStartup(ManualClock& clock, sim::SimPort& port, Startup& startup,
+                const std::function<void()>& eachTurn = {});
+
 // The offscreen platform cannot move or raise windows or pass size hints on,
 // and says so on every call: quietPlatform() keeps those lines out of the
 // test log until loudPlatform(); the rest of the log goes on as usual.

@@ -35,6 +35,46 @@ QList<QByteArray> ChainRig::takeWrites()
     return w;
 }
 
+void ChainRig::settle(double limit)
+{
+    runVirtual(clock, port, [] { return false; }, limit);
+}
+
+bool ChainRig::runUntil(const std::function<bool()>& done, double limit)
+{
+    return runVirtual(clock, port, done, limit);
+}
+
+bool runVirtual(ManualClock& clock, sim::SimPort& port, const std::function<bool()>& done, double limit)
+{
+    const double until = clock.now() + limit;
+    for (int turn = 0; turn < 1000000; ++turn) {
+        ChainRig::pump();
+        if (done())
+            return true;
+        double next = clock.nextDue();
+        const double arrival = port.nextArrival();
+        if (arrival >= 0 && (next < 0 || arrival < next))
+            next = arrival;
+        if (next < 0 || next > until)
+            return done();
+        clock.advance(std::max(0.0, next - clock.now()));
+        port.deliverDue();
+    }
+    return done();
+}
+
+QByteArray waitReply(ChainRig& rig, Link& link, int count)
+{
+    std::optional<QByteArray> answer;
+    link.awaitReply(count, [&](const QByteArray& a) { answer = a; });
+    if (!rig.runUntil([&] { return answer.has_value(); })) {
+        link.cancelReply();
+        qFatal("A reply wait did not end");
+    }
+    return *answer;
+}
+
 QStringList ChainRig::sent()
 {
     QStringList out;
@@ -47,8 +87,8 @@ SessionRig::SessionRig(const QStringList& names) : ChainRig(names), session(port
 
 void SessionRig::startUp()
 {
-    session.assignAddresses([] {});
-    session.checkVersion([] {});
+    finish(*this, session.assignAddresses([] {}));
+    finish(*this, session.checkVersion([] {}));
     takeWrites();
 }
 

@@ -7,6 +7,7 @@
 #include "sim_port.h"
 
 #include <QCoreApplication>
+#include <functional>
 
 namespace peltro::test {
 
@@ -16,6 +17,10 @@ QList<ModelId> models(const QStringList& names);
 QString hex(const QByteArray& bytes);
 // "81 01 04 07 02 FF" -> bytes
 QByteArray bytes(const char* hexText);
+
+// Runs a task of the session's to its end on the rig's chain (the event
+// loop and virtual time going on meanwhile) and gives its result.
+template <typename Rig, typename T> T finish(Rig& rig, Task<T> task);
 
 // A simulated chain on a simulated port in virtual time.
 struct ChainRig {
@@ -30,7 +35,34 @@ struct ChainRig {
     QStringList sent();
     // Delivers queued port notifications.
     static void pump() { QCoreApplication::processEvents(); QCoreApplication::processEvents(); }
+    // Runs the event loop and virtual time until nothing is left to do: no
+    // notification queued, no byte on its way and no deadline due, within
+    // `limit` seconds of virtual time from now. Exchanges waiting for the
+    // cameras end here.
+    void settle(double limit = 60.0);
+    // Runs the event loop and virtual time, as settle() does, until done()
+    // holds; false when it did not within `limit` seconds of virtual time.
+    bool runUntil(const std::function<bool()>& done, double limit = 60.0);
 };
+
+// Runs the event loop and virtual time on a simulated port until done()
+// holds; false when it did not within `limit` seconds of virtual time or
+// when nothing was left to happen.
+bool runVirtual(ManualClock& clock, sim::SimPort& port, const std::function<bool()>& done, double limit = 60.0);
+
+// A status read started as the panel starts it and run to its end, the
+// rig's time going on meanwhile: false when it was refused or skipped.
+template <typename Rig> bool readStatus(Rig& rig)
+{
+    if (!rig.session.readStatus())
+        return false;
+    rig.runUntil([&] { return !rig.session.busy(); });
+    return true;
+}
+
+// The answer to the packet sent last as the link collects it (count bytes,
+// or the filler when it did not come), the rig's time going on meanwhile.
+QByteArray waitReply(ChainRig& rig, Link& link, int count);
 
 // The camera session on the simulated chain, without any widget.
 struct SessionRig : ChainRig {
@@ -45,5 +77,24 @@ struct SessionRig : ChainRig {
     // forgets what went over the line.
     void startUp();
 };
+
+namespace detail {
+struct TestJobs : JobOwner {};
+template <typename T> Job runTask(TestJobs&, Task<T> task, std::optional<T>& out)
+{
+    out = co_await task;
+}
+} // namespace detail
+
+template <typename Rig, typename T> T finish(Rig& rig, Task<T> task)
+{
+    detail::TestJobs jobs;
+    std::optional<T> out;
+    detail::runTask(jobs, std::move(task), out);
+    rig.runUntil([&] { return out.has_value(); });
+    if (!out)
+        qFatal("A task of the session did not end");
+    return *out;
+}
 
 } // namespace peltro::test

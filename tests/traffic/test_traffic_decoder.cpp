@@ -286,7 +286,7 @@ private Q_SLOTS:
         QCOMPARE(r.link().SD(Packet::fromBytes(bytes("81 01 04 10 05 FF")), SendMode::Command), SendResult::Sent);
         test::ChainRig::pump();
         QCOMPARE(r.link().SD(Packet::fromBytes(bytes("81 09 00 02 FF")), SendMode::Silent), SendResult::Sent);
-        QCOMPARE(r.link().WaitReply(10).size(), 10);
+        QCOMPARE(waitReply(r, r.link(), 10).size(), 10);
         QStringList got;
         for (const Record& rec : session.records())
             got << directionText(rec.direction) + QLatin1Char(' ') + kindText(rec.kind) + QLatin1Char(' ') + hexForm(rec.bytes);

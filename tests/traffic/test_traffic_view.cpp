@@ -141,7 +141,7 @@ private Q_SLOTS:
 
         // The status read's inquiries are there too, answered, though the
         // traffic boxes never show them.
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(ViewRig::rowsFrom(w, QStringLiteral("81 09 7E 7E 00 FF"), 1),
                  QStringList{"Sent|1|81 09 7E 7E 00 FF|Inquiry|Lens block inquiry"});
         const QStringList answer = ViewRig::rowsFrom(w, QStringLiteral("81 09 7E 7E 00 FF"), 2);

@@ -201,6 +201,7 @@ private Q_SLOTS:
         const QString recvBefore = r.main->recvText->text();
 
         AlarmRig::click(&w, qPrintable(button));
+        r.idle();
         QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
                      .arg(w.comboSetMD->currentIndex())
                      .arg(w.opMDon->isChecked() ? "ON" : "OFF")
@@ -426,7 +427,7 @@ private Q_SLOTS:
         r.camera().alarmOn = false;
         r.camera().alarmMode = 13;
         r.session.alarm().on = true;
-        QVERIFY(!r.session.readAlarmSettings());
+        QVERIFY(!finish(r, r.session.readAlarmSettings()));
         QCOMPARE(r.sent(), QStringList{"81 09 04 6B FF"} + QStringList(7, QStringLiteral("81 09 04 6C FF")));
         QVERIFY(!r.session.alarm().on && !r.session.alarm().settingsRead);
         QCOMPARE(r.session.alarm().mode, 0);
@@ -564,8 +565,8 @@ private Q_SLOTS:
         QPointer<FrmPowerOff> alive(d);
         d->offTimer->setText(typed);
         AlarmRig::click(d, "OK");
-        QCOMPARE(r.sent(), QStringList{packet});
         QCOMPARE(d->offTimer->text(), shown);
+        QCOMPARE(r.sent(), QStringList{packet});
         AlarmRig::unload();
         QVERIFY(!alive);   // OK closes the dialog
         ChainRig::pump();

@@ -106,7 +106,7 @@ private Q_SLOTS:
         r.identify();
         QCOMPARE(w.lbMount->text(), QString());
         r.chain.camera(1).state.ceilingMount = true;
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(w.lbMount->text(), QStringLiteral("Ceiling Mount"));
     }
 
@@ -351,7 +351,7 @@ private Q_SLOTS:
         w.tiltSpeed->setText(QStringLiteral("12"));
         r.takeWrites();
 
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         const QStringList read = r.sent();
         QCOMPARE(read.mid(read.size() - 3), QStringList({"81 09 06 12 FF", "81 09 06 10 FF", "81 09 06 11 FF"}));
         // The first read after start-up identifies the camera before its blocks.
@@ -375,7 +375,7 @@ private Q_SLOTS:
         r.session.setAddress(2);
         r.chain.camera(2).state.tilt = 0x1000;
         r.chain.camera(2).state.panTiltStatus = 0x8001;
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(r.sent(), blockInquiries(2) + QStringList({"82 09 06 12 FF", "82 09 06 10 FF", "82 09 06 11 FF"}));
         QCOMPARE(labels().mid(0, 4), QStringList({"0x0", "0x1000", "1000000000000001", " 24"}));
         QCOMPARE(w.panSpeed->text(), QStringLiteral(" 18"));  // below the new maximum: kept
@@ -392,18 +392,18 @@ private Q_SLOTS:
     {
         PanTiltRig r;
         r.start();
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(r.sent().size(), 1 + 4 + 3);
         const QStringList blocksOnly = blockInquiries(1);
         r.click(r.ownButton("PTWSizeS"));
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(r.sent(), blocksOnly);
         r.click(r.mainButton("PTWSizeM"));
         r.click(r.mainButton("PTWCloseM"));
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(r.sent(), blocksOnly);
         r.click(r.mainButton("PTWCloseM"));
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(r.sent(), blocksOnly + QStringList({"81 09 06 12 FF", "81 09 06 10 FF", "81 09 06 11 FF"}));
     }
 
@@ -414,7 +414,7 @@ private Q_SLOTS:
         sim::CameraState& cam = r.chain.camera(1).state;
         cam.pan = 0x123;
         cam.panMaxSpeed = 20;
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         r.takeWrites();
         QVERIFY(r.messages.boxes.isEmpty());
 
@@ -425,7 +425,7 @@ private Q_SLOTS:
             if (bytes == test::bytes("81 09 06 12 FF"))
                 r.chain.faults.silent = {1};
         });
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(r.sent(), blockInquiries(1) + QStringList(7, QStringLiteral("81 09 06 12 FF")));  // seven tries, then give up
         QCOMPARE(r.messages.boxes.size(), 1);
         QCOMPARE(r.w().lbPanPos->text(), QStringLiteral("0x123"));

@@ -502,7 +502,7 @@ private Q_SLOTS:
         QCOMPARE(mode->text(), QStringLiteral("ON"));
         QVERIFY(timer->isActive());
         QMetaObject::invokeMethod(timer, "timeout");
-        ChainRig::pump();
+        QVERIFY(r.runUntil([&] { return r.port.writes.size() >= 3; }));
         QCOMPARE(r.sent().size(), 3);
         QCOMPARE(camera.zones, decltype(before){});   // what the boxes say: zeros
 
@@ -518,6 +518,7 @@ private Q_SLOTS:
         QTimer* timer = PrivacyRig::in<QTimer>(w, QStringLiteral("Timer2"));
         const double before = r.clock.now();
         QMetaObject::invokeMethod(timer, "timeout");
+        QVERIFY(r.runUntil([&] { return r.port.writes.size() >= 3; }));
         QCOMPARE(r.sent(), QStringList({"81 01 04 76 00 00 00 00 00 00 00 00 00 FF",
                                         "81 01 04 76 01 00 00 00 00 00 00 00 00 FF",
                                         "81 01 04 76 02 00 00 00 00 00 00 00 00 FF"}));
@@ -555,16 +556,20 @@ private Q_SLOTS:
         FrmPrivacyA& w = r.zones();
         PrivacyRig::setText(w, QStringLiteral("Zones_%1").arg(zoneBox), text);
         w.PrivacySet();
+        r.settle();
         // The refused set stays home, the other two still go.
         QCOMPARE(r.sent().size(), 2);
         QCOMPARE(r.messageTexts(), QStringList{"Warning|" + message});
         // While the operator has not answered, later runs add no second notice.
         r.messages.keepOpen = true;
         w.PrivacySet();
+        r.settle();
         w.PrivacySet();
+        r.settle();
         QCOMPARE(r.messages.boxes.size(), 1);
         r.messages.answerAll();
         w.PrivacySet();
+        r.settle();
         QCOMPARE(r.messages.boxes.size(), 2);
     }
 

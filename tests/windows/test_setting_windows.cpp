@@ -141,7 +141,7 @@ private Q_SLOTS:
         m.show();
         m.move(100, 80);
         r.chain.camera(1).state.cameraId = 321;
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(m.cameraIdText->text(), QStringLiteral("321"));
         m.autoRefreshed->click();
         m.timer2->start();
@@ -261,7 +261,7 @@ private Q_SLOTS:
         m.show();
         m.move(60, 40);
         r.chain.camera(1).state.effectLevel = 7;
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         m.autoRefreshed->click();
 
         m.action(QStringLiteral("EffectLevel"))->trigger();
@@ -281,12 +281,12 @@ private Q_SLOTS:
         // Auto refresh goes on while it is open, and shows the camera's level...
         QVERIFY(m.timer1->isActive());
         r.chain.camera(1).state.effectLevel = 9;
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(level->text(), QStringLiteral("9"));
         // ... but never over what the operator has put in.
         QTest::mouseClick(spinner->findChild<QToolButton*>(QStringLiteral("up")), Qt::LeftButton);
         QCOMPARE(level->text(), QStringLiteral("10"));
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(level->text(), QStringLiteral("10"));
         level->setText(QStringLiteral("20"));
         r.takeWrites();
@@ -305,7 +305,7 @@ private Q_SLOTS:
         m.action(QStringLiteral("EffectLevel"))->trigger();
         QCOMPARE(level->text(), QStringLiteral("20"));
         r.chain.camera(1).state.effectLevel = 3;
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         QCOMPARE(level->text(), QStringLiteral("3"));
         click(w, "DELevelCancel");
         QVERIFY(!w->isVisible());
@@ -466,6 +466,7 @@ private Q_SLOTS:
         connect(&r.link(), &Link::wrote, this, [&] { at << r.clock.now(); });
         const double start = r.clock.now();
         click(w, qPrintable(QStringLiteral("CmdBaudRate_%1").arg(button)));
+        QVERIFY(r.runUntil([&] { return at.size() >= 3; }));   // two pauses for the camera
         QCOMPARE(r.sent(), (QStringList{"81 01 7F 7F 10 FF", "81 01 7F 7F 02 00 00 01 00 01 FF", last}));
         QCOMPARE(at, (QList<double>{start, start + 2.0, start + 4.0}));
         QCOMPARE(child<TrafficText>(w, "EPSendText")->text().count(QStringLiteral("\r\n")), 3);

@@ -46,7 +46,7 @@ struct SpotRig : WindowRig {
         Frmmoreinfo* w = window<Frmmoreinfo>("Frmmoreinfo");
         if (!w)
             qFatal("the information window did not open");
-        [w] { QTRY_VERIFY_WITH_TIMEOUT(!w->reading(), 10000); }();
+        runUntil([w] { return !w->reading(); });
         return *w;
     }
     static QString texts(Frmmoreinfo& w)
@@ -288,7 +288,7 @@ private Q_SLOTS:
         QFETCH(QStringList, packets);
         QFETCH(QString, texts);
         SpotRig r({model});
-        QVERIFY(r.session.readStatus());   // identifies the camera, its ROM version included
+        QVERIFY(readStatus(r));   // identifies the camera, its ROM version included
         r.takeWrites();
         sim::CameraState& camera = r.chain.camera(1).state;
         if (fault == QLatin1String("silent"))
@@ -307,7 +307,7 @@ private Q_SLOTS:
     void moreInfoCannotCloseWhileReading()
     {
         SpotRig r;
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         r.chain.faults.replyDelay = 0.5;
         SpotRig::click(&r.openAbout(), "more");
         Frmmoreinfo* w = r.window<Frmmoreinfo>("Frmmoreinfo");
@@ -317,7 +317,7 @@ private Q_SLOTS:
         w->close();
         QTest::keyClick(w, Qt::Key_Escape);
         QVERIFY(w->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(!w->reading(), 10000);
+        QVERIFY(r.runUntil([w] { return !w->reading(); }));
         SpotRig::click(w, "OKButton");
         QVERIFY(!w->isVisible());
     }
@@ -335,7 +335,7 @@ private Q_SLOTS:
         QFETCH(bool, autoOn);
         QFETCH(QString, afterClose);
         SpotRig r;
-        QVERIFY(r.session.readStatus());
+        QVERIFY(readStatus(r));
         if (autoOn)
             r.autoOn();
         Frmmoreinfo& w = r.openInfo();

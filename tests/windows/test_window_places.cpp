@@ -146,7 +146,7 @@ struct ScreenRig : AppRig {
     }
     void start()
     {
-        QVERIFY(app->startup.run());
+        QVERIFY(runStartup(clock, port, app->startup));
         QVERIFY(QTest::qWaitForWindowExposed(main));
         if (app->panTiltFlags.shown && session.panTiltFamily())
             QVERIFY(QTest::qWaitForWindowExposed(panTilt()));

@@ -24,7 +24,14 @@ struct WindowRig : AppRig {
     {
         return main->findChild<T*>(QString::fromLatin1(name));
     }
-    void trigger(const char* item) { main->action(QString::fromLatin1(item))->trigger(); }
+    // A menu item, and whatever exchange it started run to its end.
+    void trigger(const char* item)
+    {
+        main->action(QString::fromLatin1(item))->trigger();
+        idle();
+    }
+    // Runs the rig's time on until no exchange holds the line.
+    void idle() { runUntil([this] { return !session.busy(); }); }
     static void click(QWidget* w, const char* name)
     {
         QTest::mouseClick(requireChild<QAbstractButton>(w, QString::fromLatin1(name)), Qt::LeftButton);
@@ -37,10 +44,12 @@ struct WindowRig : AppRig {
         QVERIFY(QTest::qWaitForWindowExposed(main));
     }
 
-    // The packets written since the last look, as hex text. Whatever a
+    // The packets written since the last look, as hex text, the exchange
+    // under way run to its end first. Whatever a
     // window writes is one whole packet: anything else fails the test here.
     QStringList sent()
     {
+        idle();
         QStringList out;
         for (const QByteArray& w : takeWrites()) {
             QTest::qVerify(Packet::fromBytes(w).isValid(), "Packet::fromBytes(w).isValid()",

@@ -19,7 +19,6 @@ namespace {
 
 // How long the information window waits to be on screen before it reads the
 // camera anyway; the reads do not return to the event loop.
-constexpr int kExposeWaitMs = 2000;
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, double l, double t, double w, double h = 255)
 {
@@ -92,10 +91,7 @@ Frmmoreinfo::Frmmoreinfo(WindowContext& context, QWidget* owner, HoldKind hold)
     setFixedSize(twips::toPixels(4800), twips::toPixels(2220));
 
     if (service::hasServiceWords(session.panTiltFamily(), session.panTiltModel())) {
-        m_sequence = std::make_unique<service::ServiceSequence>(
-            session.address(), session.panTiltModel(),
-            [&session](const Packet& packet, int count) { return session.exchange(packet, count); },
-            [&session] { session.flushInput(); });
+        m_sequence = std::make_unique<service::ServiceSequence>(session.address(), session.panTiltModel());
     }
     connect(okButton, &QPushButton::clicked, this, &QDialog::close);
     connect(this, &QDialog::finished, this,
@@ -105,26 +101,22 @@ Frmmoreinfo::Frmmoreinfo(WindowContext& context, QWidget* owner, HoldKind hold)
 void Frmmoreinfo::start()
 {
     show();
-    m_shown.start();
-    QTimer::singleShot(0, this, &Frmmoreinfo::nextStep);
+    read();
 }
 
-void Frmmoreinfo::nextStep()
+Job Frmmoreinfo::read()
 {
-    // The first exchange waits until the window is on screen: the window
-    // system draws it only once it is exposed, which takes the event loop.
-    const QWindow* window = windowHandle();
-    if (window && !window->isExposed() && !m_shown.hasExpired(kExposeWaitMs)) {
-        QTimer::singleShot(10, this, &Frmmoreinfo::nextStep);
-        return;
+    // One command after another; the window is drawn and stays live while
+    // each waits for its reply.
+    CameraSession& session = m_ctx.session;
+    while (m_sequence && !m_sequence->done()) {
+        const QByteArray reply = co_await session.exchange(m_sequence->packet(), m_sequence->answerLength());
+        m_sequence->take(reply);
+        if (m_sequence->flushWanted())
+            session.flushInput();
+        showFacts();
     }
-    if (!m_sequence || m_sequence->done()) {
-        finishReading();
-        return;
-    }
-    m_sequence->runStep();
-    showFacts();
-    QTimer::singleShot(0, this, &Frmmoreinfo::nextStep);
+    finishReading();
 }
 
 void Frmmoreinfo::showFacts()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "job.h"
 #include "service_info.h"
 #include "window_support.h"
 
@@ -39,14 +40,13 @@ private:
 // camera block was remodelled, read in the camera's service mode while the
 // window is on screen. No status read runs while it is open, and it cannot
 // be closed before the camera has been read.
-class Frmmoreinfo final : public QDialog {
+class Frmmoreinfo final : public QDialog, public JobOwner {
     Q_OBJECT
 public:
     // Holds auto refresh and the docking check from here to the closing.
     Frmmoreinfo(WindowContext& context, QWidget* owner, HoldKind hold = HoldKind::TimersOnly);
 
-    // Shows the window and reads the camera, one command after another,
-    // returning to the event loop in between so that the window is drawn.
+    // Shows the window and reads the camera, one command after another.
     void start();
     bool reading() const;
 
@@ -63,14 +63,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void nextStep();
+    Job read();
     void showFacts();
     void finishReading();
 
     WindowContext& m_ctx;
     WindowHold m_hold;
     std::unique_ptr<service::ServiceSequence> m_sequence;
-    QElapsedTimer m_shown;
 };
 
 // The main window's "Version" item opens FrmAbout.

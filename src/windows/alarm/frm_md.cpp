@@ -144,19 +144,19 @@ SendResult FrmMD::send(const Packet& packet)
     return sendLogged(m_ctx.session, m_log, packet);
 }
 
-std::optional<QByteArray> FrmMD::inquire(const Packet& inquiry, int count)
+Task<std::optional<QByteArray>> FrmMD::inquire(Packet inquiry, int count)
 {
     CameraSession& session = m_ctx.session;
     // On a lost link nothing goes out: the status line says so, and the log
-    // shows only what was written.
-    if (session.refuseIfLinkLost())
-        return std::nullopt;
+    // shows only what was written. One exchange at a time.
+    if (session.refuseIfLinkLost() || session.busy())
+        co_return std::nullopt;
     logPacket(m_log, inquiry);
-    const QByteArray answer = session.exchange(inquiry, count);
+    const QByteArray answer = co_await session.exchange(inquiry, count);
     // The answer is echoed as the receive handler echoes replies (a
     // time-out's filler never came over the line); the window judges it.
     session.echoAnswer(answer);
-    return answer;
+    co_return answer;
 }
 
 void FrmMD::noValidAnswer()
@@ -184,16 +184,16 @@ void FrmMD::comSetMD_Click()
     a.modeKnown = true;
 }
 
-void FrmMD::cmdsetMDinq_Click()
+Job FrmMD::cmdsetMDinq_Click()
 {
     AlarmSettings& a = m_ctx.session.alarm();
-    const auto answer = inquire(alarm::modeInquiry(m_ctx.session.address()), alarm::kByteAnswer);
+    const auto answer = co_await inquire(alarm::modeInquiry(m_ctx.session.address()), alarm::kByteAnswer);
     if (!answer)
-        return;
+        co_return;
     const auto mode = alarm::decodeMode(*answer);
     if (!mode) {
         noValidAnswer();
-        return;
+        co_return;
     }
     a.mode = std::uint8_t(*mode);
     comboSetMD->setCurrentIndex(*mode);
@@ -225,14 +225,14 @@ void FrmMD::sendDetect(bool on)
         m_ctx.session.alarm().on = on;
 }
 
-void FrmMD::cmdMDSSunq_Click()
+Job FrmMD::cmdMDSSunq_Click()
 {
-    const auto answer = inquire(alarm::detectInquiry(m_ctx.session.address()), alarm::kByteAnswer);
+    const auto answer = co_await inquire(alarm::detectInquiry(m_ctx.session.address()), alarm::kByteAnswer);
     if (!answer)
-        return;
+        co_return;
     if (!alarm::validAnswer(*answer, alarm::kByteAnswer)) {
         noValidAnswer();
-        return;
+        co_return;
     }
     // A value other than on or off changes nothing.
     if (const auto on = alarm::decodeDetect(*answer)) {
@@ -259,16 +259,16 @@ void FrmMD::cmdsetMDtime_Click()
     a.nightKnown = true;
 }
 
-void FrmMD::cmdLevelInq_Click()
+Job FrmMD::cmdLevelInq_Click()
 {
     AlarmSettings& a = m_ctx.session.alarm();
-    const auto answer = inquire(alarm::levelInquiry(m_ctx.session.address()), alarm::kLevelAnswer);
+    const auto answer = co_await inquire(alarm::levelInquiry(m_ctx.session.address()), alarm::kLevelAnswer);
     if (!answer)
-        return;
+        co_return;
     const auto levels = alarm::decodeLevels(*answer);
     if (!levels) {
         noValidAnswer();
-        return;
+        co_return;
     }
     txtMDdayR->setText(alarm::levelText(levels->day));
     txtMDnightR->setText(alarm::levelText(levels->night));
@@ -296,24 +296,28 @@ void FrmMD::unload()
     m_hold.release(RefreshHold::Closing::StopIfAlarm);
 }
 
-void openAlarmWindow(WindowContext& context, HoldKind hold, QPoint placement)
+Job FrmMD::open(QPoint placement)
 {
-    QPointer<FrmMD> window = new FrmMD(context, hold);
-    CameraSession& session = context.session;
-    AlarmSettings& a = session.alarm();
+    AlarmSettings& a = m_ctx.session.alarm();
     if (a.on && !a.settingsRead) {
-        if (!session.readAlarmSettings()) {
-            context.messages.notify(QStringLiteral("Warning"), CameraSession::alarmNoAnswerText(), QMessageBox::Warning,
-                                    [window, placement] {
-                                        if (window)
-                                            window->load(placement);
-                                    });
-            return;
+        if (!co_await m_ctx.session.readAlarmSettings()) {
+            QPointer<FrmMD> self(this);
+            m_ctx.messages.notify(QStringLiteral("Warning"), CameraSession::alarmNoAnswerText(), QMessageBox::Warning,
+                                  [self, placement] {
+                                      if (self)
+                                          self->load(placement);
+                                  });
+            co_return;
         }
     } else {
         a.settingsRead = false;
     }
-    window->load(placement);
+    load(placement);
+}
+
+void openAlarmWindow(WindowContext& context, HoldKind hold, QPoint placement)
+{
+    (new FrmMD(context, hold))->open(placement);
 }
 
 } // namespace peltro

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "job.h"
 #include "option_button.h"
 #include "traffic_log.h"
 #include "window_support.h"
@@ -21,7 +22,7 @@ class TrafficText;
 // "Alarm": the camera's alarm mode, detection on and off, the day and night
 // AE levels with their read-back, and the alarm display, with a log of the
 // packets the window sent. Modal; no status read runs while it is open.
-class FrmMD final : public QDialog {
+class FrmMD final : public QDialog, public JobOwner {
     Q_OBJECT
 public:
     // Holds auto refresh and the docking check from here to the closing.
@@ -30,6 +31,9 @@ public:
     // Fills the controls from the alarm settings, places the window by the
     // main window (an offset in twips) and shows it.
     void load(QPoint placement);
+    // Reads the camera's alarm settings first when detection is on and they
+    // are not known, then loads.
+    Job open(QPoint placement);
 
     // "Set Alarm Mode"
     QComboBox* comboSetMD = nullptr;
@@ -61,11 +65,11 @@ public:
 private:
     void build();
     void comSetMD_Click();
-    void cmdsetMDinq_Click();
+    Job cmdsetMDinq_Click();
     void cmdMDstart_Click();
-    void cmdMDSSunq_Click();
+    Job cmdMDSSunq_Click();
     void cmdsetMDtime_Click();
-    void cmdLevelInq_Click();
+    Job cmdLevelInq_Click();
     void command1_Click(int index);
     void sendDetect(bool on);
     void unload();
@@ -73,7 +77,7 @@ private:
     SendResult send(const Packet& packet);
     // The answer of count bytes to a silent inquiry; none when the link is
     // lost and nothing went out.
-    std::optional<QByteArray> inquire(const Packet& inquiry, int count);
+    Task<std::optional<QByteArray>> inquire(Packet inquiry, int count);
     void noValidAnswer();
     void refuse(const QString& text);
 

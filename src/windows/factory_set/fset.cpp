@@ -112,29 +112,24 @@ SendResult FSet::SD(const Packet& packet, int mode)
     return result;
 }
 
-void FSet::pause()
-{
-    m_ctx.session.pauseBetweenCommands(kSpeedStepPause);
-}
-
-void FSet::changeBaudRate(int i)
+Job FSet::changeBaudRate(int i)
 {
     if (i < 0 || i >= kBaudRateCodes)
-        return;
+        co_return;
     const int x = m_ctx.session.address();
     // A step that could not go out ends the change: the operator is told to
     // switch the camera off only once the speed has been written.
     if (SD(settingModePacket(x), 1) != SendResult::Sent)
-        return;
-    pause();
+        co_return;
+    co_await m_ctx.session.pause(kSpeedStepPause);
     if (SD(protectReleasePacket(x), 1) != SendResult::Sent)
-        return;
-    pause();
+        co_return;
+    co_await m_ctx.session.pause(kSpeedStepPause);
     if (SD(baudRatePacket(x, i), 1) != SendResult::Sent)
-        return;
+        co_return;
     m_ctx.messages.notify(QStringLiteral("Factory Set"),
-                        QStringLiteral(" Please Turn off the Camera Power and Exit This program."),
-                        QMessageBox::NoIcon);
+                          QStringLiteral(" Please Turn off the Camera Power and Exit This program."),
+                          QMessageBox::NoIcon);
 }
 
 void FSet::refuse(const QString& text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "job.h"
 #include "traffic_log.h"
 #include "window_support.h"
 
@@ -21,7 +22,7 @@ class TrafficText;
 // "Factory Set": the service window of the block cameras. It changes the
 // camera's serial speed through its setting memory, reads and writes that
 // memory directly, and keeps its own log of the packets it sends.
-class FSet final : public QWidget {
+class FSet final : public QWidget, public JobOwner {
     Q_OBJECT
 public:
     // The pause between the steps of a speed change, in seconds.
@@ -47,14 +48,13 @@ public:
     const TrafficLog& log() const { return m_log; }
 
     // Sets the camera to the speed of button i (0 9600, 1 19200, 2 38400 bps).
-    void changeBaudRate(int i);
+    Job changeBaudRate(int i);
 
 private:
     // The address and data typed, or none after telling the operator why not.
     std::optional<int> address();
     std::optional<int> data();
     void refuse(const QString& text);
-    void pause();
 
     WindowContext& m_ctx;
     TrafficLog m_log;

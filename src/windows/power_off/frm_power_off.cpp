@@ -48,15 +48,17 @@ FrmPowerOff::FrmPowerOff(WindowContext& context, poweroff::Timer timer, HoldKind
 
 void FrmPowerOff::load(QPoint placement)
 {
-    readTimer();
     placeBeside(*this, m_ctx.main, placement.x(), placement.y());
     show();
+    readTimer();
 }
 
-void FrmPowerOff::readTimer()
+Job FrmPowerOff::readTimer()
 {
+    // The window is live meanwhile; OK waits for the camera's timer.
+    okButton->setEnabled(false);
     CameraSession& session = m_ctx.session;
-    const std::optional<QByteArray> answer = session.inquire(
+    const std::optional<QByteArray> answer = co_await session.inquire(
         poweroff::inquiry(session.address(), m_timer), poweroff::kAnswer, poweroff::kMaxTries,
         [](const QByteArray& a) { return poweroff::decodeAnswer(a).has_value(); });
     if (answer)
@@ -64,6 +66,7 @@ void FrmPowerOff::readTimer()
     else
         session.flushInput();
     session.resumeReceiving();
+    okButton->setEnabled(true);
 }
 
 void FrmPowerOff::OK_Click()
@@ -96,12 +99,13 @@ void openAutoPowerOff(WindowContext& context, HoldKind hold, QPoint placement)
     (new FrmPowerOff(context, poweroff::Timer::Auto, hold))->load(placement);
 }
 
-void openNightPowerOff(WindowContext& context, HoldKind hold, QPoint placement)
+Job openNightPowerOff(JobOwner& owner, WindowContext& context, HoldKind hold, QPoint placement)
 {
+    Q_UNUSED(owner);
     AlarmSettings& a = context.session.alarm();
-    if (!a.settingsRead && !context.session.readAlarmSettings()) {
+    if (!a.settingsRead && !co_await context.session.readAlarmSettings()) {
         context.messages.notify(QStringLiteral("Warning"), CameraSession::alarmNoAnswerText(), QMessageBox::Warning);
-        return;
+        co_return;
     }
     const alarm::NightTimer check = alarm::nightTimerCheck(a.on, a.mode, a.dayLevel, a.nightLevel);
     if (check != alarm::NightTimer::Allowed) {
@@ -109,7 +113,7 @@ void openNightPowerOff(WindowContext& context, HoldKind hold, QPoint placement)
                                 alarm::nightTimerReason(check)
                                     + QStringLiteral("\nPlease set up it after I implement alarm setting.  "),
                                 QMessageBox::Critical);
-        return;
+        co_return;
     }
     (new FrmPowerOff(context, poweroff::Timer::Night, hold))->load(placement);
 }

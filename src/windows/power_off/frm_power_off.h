@@ -1,5 +1,6 @@
 #pragma once
 
+#include "job.h"
 #include "power_off_packets.h"
 #include "window_support.h"
 
@@ -16,7 +17,7 @@ struct WindowContext;
 // camera's timer in minutes, read when the dialog loads and written on OK.
 // Modal; no status read runs while it is open. Setting a timer leaves auto
 // refresh off.
-class FrmPowerOff final : public QDialog {
+class FrmPowerOff final : public QDialog, public JobOwner {
     Q_OBJECT
 public:
     // Holds auto refresh from here to the closing.
@@ -31,7 +32,7 @@ public:
     QPushButton* cancelButton = nullptr;
 
 private:
-    void readTimer();
+    Job readTimer();
     void OK_Click();
     void unload();
 
@@ -45,6 +46,8 @@ private:
 // timer opens only under day & night detection with the day level above the
 // night level; otherwise the operator is told why.
 void openAutoPowerOff(WindowContext& context, HoldKind hold, QPoint placement);
-void openNightPowerOff(WindowContext& context, HoldKind hold, QPoint placement);
+// Reads the alarm settings first when they are not known (owner keeps that
+// read), and opens the dialog only when the alarm allows the night timer.
+Job openNightPowerOff(JobOwner& owner, WindowContext& context, HoldKind hold, QPoint placement);
 
 } // namespace peltro

@@ -172,16 +172,19 @@ void FrmPrivacyA::cmdPZMset(int set)
 
 void FrmPrivacyA::PrivacySet()
 {
-    cmdPZMset(0);
-    WaitAuto();
-    cmdPZMset(1);
-    WaitAuto();
-    cmdPZMset(2);
+    if (!m_setRunning)
+        privacySetRun();
 }
 
-void FrmPrivacyA::WaitAuto()
+Job FrmPrivacyA::privacySetRun()
 {
-    m_ctx.session.pauseBetweenCommands(kWaitAuto);
+    m_setRunning = true;
+    cmdPZMset(0);
+    co_await m_ctx.session.pause(kWaitAuto);
+    cmdPZMset(1);
+    co_await m_ctx.session.pause(kWaitAuto);
+    cmdPZMset(2);
+    m_setRunning = false;
 }
 
 void FrmPrivacyA::SettingMode()

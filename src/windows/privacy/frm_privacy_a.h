@@ -2,6 +2,8 @@
 
 #include "privacy_packets.h"
 
+#include "job.h"
+
 #include <QWidget>
 #include <array>
 
@@ -30,7 +32,7 @@ protected:
 // switched it on, once per second on its Timer2 (stopped when the window
 // opens). Sets go out as operator commands of the main window; privacy on,
 // off and clear as commands of the window's own.
-class FrmPrivacyA final : public QWidget {
+class FrmPrivacyA final : public QWidget, public JobOwner {
     Q_OBJECT
 public:
     static constexpr int kAutoInterval = 1000;   // ms between automatic runs
@@ -45,8 +47,9 @@ public:
     // operator (one notice at a time, so the automatic run cannot pile them).
     void cmdPZMset(int set);
     // The three sets in a row with a short pause between them.
+    // The three sets of zones, a short pause between them; a run that is
+    // still going when the next is due lets that one pass.
     void PrivacySet();
-    void WaitAuto();
     // First click: Timer2 runs, caption "ON"; next: stopped, "OFF"; and so on.
     void SettingMode();
     void CmdPrivacyOn();
@@ -60,6 +63,8 @@ private:
     std::array<QLineEdit*, 4 * privacy::kZoneCount> m_zones{};
     QPushButton* m_settingMode = nullptr;
     QTimer* m_timer2 = nullptr;
+    Job privacySetRun();
+    bool m_setRunning = false;
     bool m_noticeOpen = false;
 };
 
