@@ -10,7 +10,11 @@ cd "$(dirname "$0")"
 # where there is no display (CI); the XTest library lets a test move the
 # real pointer through that server. ser2net: the serial device server the
 # end-to-end tests put between the panel and the simulated cameras.
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev xvfb xauth libxcb-xtest0-dev ser2net)
+# liblo-dev: OSC for the remote control; liblo-tools: oscsend and oscdump,
+# the OSC client and listener its tests use. SDL2: game controllers (Qt has
+# no gamepad module).
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev xvfb xauth libxcb-xtest0-dev ser2net
+          liblo-dev liblo-tools libsdl2-dev)
 # clang and its sanitizer and libFuzzer runtimes, for ./run.sh sanitize
 if [ "${1:-}" = sanitize ]; then packages+=(clang libclang-rt-14-dev); fi
 missing=()

@@ -7,6 +7,7 @@ format. Run it again after changing a target's input format; the files are
 kept in the repository so that a build needs no Python.
 """
 import os
+import struct
 import shutil
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -164,3 +165,69 @@ for w, name in enumerate(WINDOWS):
             steps += b"".join(press(i) + wait(10) for i in range(8))
             dialogs[f"{name}_{model}_{label}"] = bytes([model, w]) + steps
 write("fuzz_dialogs", dialogs)
+
+
+# ---- fuzz_osc_dispatch: [chain][heads][fixed-focus][outcome] then records of
+# [length high][length low][OSC message][step]. Chain and heads are bit masks
+# of cameras 1..7 (bit 7 of chain: link lost at the start); step: low 4 bits
+# times 50 ms, bit 4 turns the link over, bit 5 takes camera 7 out or in.
+def osc_string(text):
+    b = text.encode("utf-8") + b"\0"
+    return b + b"\0" * (-len(b) % 4)
+
+
+def osc(path, *args):
+    tags, data = ",", b""
+    for a in args:
+        if a is True or a is False:
+            tags += "T" if a else "F"
+        elif isinstance(a, int):
+            tags += "i"
+            data += struct.pack(">i", a)
+        elif isinstance(a, float):
+            tags += "f"
+            data += struct.pack(">f", a)
+        elif isinstance(a, bytes):
+            tags += "b"
+            data += struct.pack(">i", len(a)) + a + b"\0" * (-len(a) % 4)
+        else:
+            tags += "s"
+            data += osc_string(a)
+    return osc_string(path) + osc_string(tags) + data
+
+
+def sent(message, step=0):
+    return struct.pack(">H", len(message)) + message + bytes([step])
+
+
+def session(*records, chain=0b0000011, heads=0b0000001, fixed=0, outcome=0):
+    return bytes([chain, heads, fixed, outcome]) + b"".join(records)
+
+
+TABLE = [
+    osc("/peltro/select", 2), osc("/peltro/select", 1.0), osc("/peltro/refresh"),
+    osc("/peltro/subscribe"), osc("/peltro/subscribe", 9001), osc("/peltro/unsubscribe"),
+    osc("/peltro/cam/1/pantilt", 0.5, -0.25), osc("/peltro/cam/1/pantilt", 1, -1), osc("/peltro/cam/1/pantilt", 0.0, 0.0),
+    osc("/peltro/cam/1/zoom", 1.0), osc("/peltro/cam/2/zoom", -0.5), osc("/peltro/cam/1/focus", 0.3),
+    osc("/peltro/cam/1/stop"), osc("/peltro/cam/1/stop", 1.0), osc("/peltro/cam/1/home"),
+    osc("/peltro/cam/1/preset/recall", 3), osc("/peltro/cam/1/preset/set", 6.0), osc("/peltro/cam/2/preset/reset", 0),
+    osc("/peltro/cam/1/focus/auto", 1), osc("/peltro/cam/2/focus/auto", False), osc("/peltro/cam/1/focus/onepush"),
+    osc("/peltro/cam/2/power", 0), osc("/peltro/cam/1/power", True),
+]
+oscs = {
+    "whole_table": session(*(sent(m) for m in TABLE)),
+    "hold_runs_out": session(sent(osc("/peltro/cam/1/pantilt", 0.5, 0.5), 9), sent(osc("/peltro/cam/2/zoom", 1.0), 12)),
+    "link_drops_while_moving": session(sent(osc("/peltro/cam/1/zoom", 1.0)), sent(osc("/peltro/cam/2/focus", -1.0), 0x10),
+                                       sent(osc("/peltro/cam/1/zoom", 1.0), 0x10)),
+    "camera_leaves_while_moving": session(sent(osc("/peltro/cam/7/pantilt", 1.0, 0.0), 0x20), sent(osc("/peltro/cam/7/stop"), 0x20),
+                                          chain=0b1000001, heads=0b1000001),
+    "refusals": session(sent(osc("/peltro/cam/2/pantilt", 1.0, 1.0)), sent(osc("/peltro/cam/3/zoom", 1.0)),
+                        sent(osc("/peltro/cam/1/zoom", 2.0)), sent(osc("/peltro/cam/1/zoom", "fast")),
+                        sent(osc("/peltro/cam/1/preset/recall", 9)), sent(osc("/peltro/cam/1/stop", b"\x01\x02")),
+                        sent(osc("/peltro/cam/99/zoom", 1.0)), sent(osc("/peltro/cam/*/stop"))),
+    "chain_refuses_presets": session(sent(osc("/peltro/cam/1/preset/recall", 2)), outcome=0x56),
+    "link_lost_from_start": session(sent(osc("/peltro/cam/1/zoom", 1.0)), sent(osc("/peltro/cam/1/stop")), chain=0x83),
+    "fixed_focus_speed": session(sent(osc("/peltro/cam/2/focus", 0.01)), sent(osc("/peltro/cam/2/focus", -1)), fixed=0b10),
+    "not_osc": session(sent(b"#bundle\0" + b"\0" * 8), sent(b"/peltro/select\0\0,x\0\0"), sent(b"")),
+}
+write("fuzz_osc_dispatch", oscs)

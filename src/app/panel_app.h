@@ -2,8 +2,11 @@
 
 #include "camera_session.h"
 #include "frm_main.h"
+#include "gamepad_control.h"
+#include "keyboard_control.h"
 #include "panel_settings.h"
 #include "panel_view.h"
+#include "remote_control.h"
 #include "startup.h"
 #include "window_set.h"
 
@@ -14,7 +17,9 @@ namespace peltro {
 class MessageService;
 class PanTiltController;
 class PrivacyWindows;
+class SdlGamepad;
 class SettingWindows;
+struct RemoteOptions;
 class TitleEditors;
 namespace traffic {
 class Session;
@@ -23,7 +28,9 @@ class Session;
 // The panel put together once, for the program, the tests and the
 // benchmarks: the camera session on a port, the main window as its view, the
 // windows beside it, the decoded traffic of the session (recorded from
-// before start-up's first packet) and start-up with its saved settings.
+// before start-up's first packet), start-up with its saved settings, and
+// the control surfaces on the session: remote control over OSC, gamepad and
+// keyboard (off until asked for: startSurfaces(), the Tools items).
 class PanelApp {
 public:
     PanelApp(PortObject& port, Clock& clock, MessageService& messages, PanelSettings& settings);
@@ -37,11 +44,26 @@ public:
     WindowContext context;
     WindowSet windows;
     Startup startup;
+    RemoteControl remote;
+    GamepadControl gamepad;
+    KeyboardControl keyboard;
+    std::unique_ptr<SdlGamepad> sdlGamepad;   // polled once startSurfaces() ran
+
+    // What the program turns on besides the panel: the remote control as the
+    // saved settings and the command line say (once start-up has shown the
+    // main window), and the game controllers.
+    void startSurfaces(const RemoteOptions& options);
+    // Stops every camera a surface moved (the panel closing).
+    void stopSurfaces();
 
     PanTiltController& panTilt() { return windows.panTilt(); }
     PrivacyWindows& privacy() { return windows.privacy(); }
     TitleEditors& titles() { return windows.titles(); }
     SettingWindows& settings() { return windows.settings(); }
+
+private:
+    PanelSettings& m_settings;
+    KeyboardFilter m_keyboardFilter;
 };
 
 } // namespace peltro

@@ -5,6 +5,7 @@
 #include "panel_app.h"
 #include "panel_settings.h"
 #include "program_info.h"
+#include "remote_access.h"
 #include "serial_port_object.h"
 #include "sim_chain.h"
 #include "sim_port.h"
@@ -29,6 +30,7 @@ struct Options {
     QStringList ports;
     QString trafficLog;                                // a directory for the daily traffic files
     int trafficRows = traffic::Session::kDefaultLimit;
+    RemoteOptions remote;                              // --osc, --osc-bind, --osc-hold-ms
 };
 
 // The parser of the panel's own options; --simulate takes an optional value,
@@ -56,6 +58,7 @@ public:
         parser.addVersionOption();
         parser.addOption(m_port);
         parser.addOptions({m_trafficLog, m_trafficRows});
+        RemoteOptions::addTo(parser);
     }
 
     // Before the display is opened: --help and --version print and end the
@@ -102,6 +105,13 @@ public:
             std::exit(2);
         }
         options.trafficLog = parser.value(m_trafficLog);
+        QString remoteError;
+        const std::optional<RemoteOptions> remote = RemoteOptions::read(parser, &remoteError);
+        if (!remote) {
+            std::fprintf(stderr, "peltro-panel: %s\n", qPrintable(remoteError));
+            std::exit(2);
+        }
+        options.remote = *remote;
     }
 
     Options options;
@@ -192,6 +202,7 @@ int main(int argc, char* argv[])
         if (!shown)
             QCoreApplication::exit(0);
     });
+    panel.startSurfaces(commandLine->options.remote);
     panel.startup.start();
     return QApplication::exec();
 }

@@ -160,7 +160,7 @@ void FrmMain::buildMenus()
     bar->addMenu(addMenu(bar, "VersionMenu", "Version", {{"version", "Version"}}));
 
     // Tools come last, after everything that talks to the camera.
-    bar->addMenu(addMenu(bar, "M_Tools", "Tools", {{"TrafficView", "Decoded Traffic..."}, {"ComSetting", "Com Setting..."}}));
+    bar->addMenu(addMenu(bar, "M_Tools", "Tools", {{"TrafficView", "Decoded Traffic..."}, {"ComSetting", "Com Setting..."}, {"RemoteControl", "Remote Control..."}, {"Gamepad", "Gamepad..."}, {"KeyboardControl", "Keyboard Camera Control", Tick}}));
     action(QStringLiteral("TrafficView"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
 }
 

@@ -37,6 +37,24 @@ CameraSession::CameraSession(PortObject& port, Clock& clock, QObject* parent)
     });
     connect(&m_refresh, &RefreshMachine::readDue, this, [this] { readStatus(); });
 
+    for (int a = 1; a < int(m_pacers.size()); ++a)
+        m_pacers[a] = std::make_unique<MotionPacer>(a, m_pacerLine, clock, this);
+    // Queued: a pacer answered from inside the link's own signal would write
+    // to the port from within its read.
+    connect(&m_link, &Link::received, this, &CameraSession::routeToPacers, Qt::QueuedConnection);
+    connect(this, &CameraSession::lineFree, this, [this] {
+        for (int a = 1; a < int(m_pacers.size()); ++a)
+            m_pacers[a]->lineFreed();
+    }, Qt::QueuedConnection);
+    connect(this, &CameraSession::linkChanged, this, [this](bool up) {
+        for (int a = 1; a < int(m_pacers.size()); ++a) {
+            if (up)
+                m_pacers[a]->linkBack();
+            else
+                m_pacers[a]->linkLost();
+        }
+    });
+
     m_clearWatch.setSingleShot(true);
     connect(&m_clearWatch, &QTimer::timeout, this, &CameraSession::clearNotBack);
     m_recoveryClearWait.setSingleShot(true);
@@ -188,6 +206,7 @@ SendResult CameraSession::windowCommand(const Packet& packet)
 Task<QByteArray> CameraSession::exchange(Packet packet, int count)
 {
     LineHold line(*this);
+    co_await stopsFirst();
     co_return co_await Ask(m_link, packet, count);
 }
 
@@ -196,6 +215,7 @@ Task<std::optional<QByteArray>> CameraSession::inquire(Packet packet, int count,
 {
     LineHold line(*this);
     for (int t = 0; t < tries; ++t) {
+        co_await stopsFirst();
         const QByteArray answer = co_await Ask(m_link, packet, count);
         if (check(answer))
             co_return answer;
@@ -203,6 +223,74 @@ Task<std::optional<QByteArray>> CameraSession::inquire(Packet packet, int count,
             break;
     }
     co_return std::nullopt;
+}
+
+// --- motion pacing -----------------------------------------------------------
+
+MotionPacer& CameraSession::pacer(int address)
+{
+    return *m_pacers[std::clamp(address, 1, int(m_pacers.size()) - 1)];
+}
+
+bool CameraSession::PacerLine::lineFree() const
+{
+    return !m_session.busy() && !m_session.m_link.portLost();
+}
+
+bool CameraSession::PacerLine::sendMotion(const MotionPacket& bytes)
+{
+    CameraSession& s = m_session;
+    // In a gap between two exchanges the line is let go for the stop alone.
+    const bool gap = s.m_stopGap && s.busy();
+    if (gap)
+        s.m_link.setExchangeRunning(false);
+    const SendResult result = s.command(Packet::fromBytes(bytes));
+    if (gap)
+        s.m_link.setExchangeRunning(true);
+    return result == SendResult::Sent;
+}
+
+void CameraSession::routeToPacers(const QByteArray& bytes)
+{
+    for (const char c : bytes) {
+        m_replyBytes.append(c);
+        if (quint8(c) != 0xFF) {
+            if (m_replyBytes.size() > 16)   // no reply is this long: junk
+                m_replyBytes.clear();
+            continue;
+        }
+        const std::optional<ReplyPacket> reply = classifyReply(m_replyBytes);
+        m_replyBytes.clear();
+        if (!reply || reply->camera < 1 || reply->camera >= int(m_pacers.size()))
+            continue;
+        if (reply->kind == ReplyKind::Acknowledge)
+            m_pacers[reply->camera]->acknowledged();
+        else if (reply->kind == ReplyKind::Error)
+            m_pacers[reply->camera]->failed();
+    }
+}
+
+Task<void> CameraSession::stopsFirst()
+{
+    // A few rounds: a camera's stops go one at a time, each after the
+    // acknowledge of the one before; the read is not held up for longer.
+    constexpr int kRounds = 3;
+    constexpr int kLongestStop = 9;
+    for (int round = 0; round < kRounds && !m_link.portLost(); ++round) {
+        int sent = 0;
+        m_stopGap = true;
+        for (int a = 1; a < int(m_pacers.size()); ++a) {
+            if (m_pacers[a]->stopDue()) {
+                m_pacers[a]->lineFreed();
+                ++sent;
+            }
+        }
+        m_stopGap = false;
+        if (sent == 0)
+            co_return;
+        // Their acknowledges come in meanwhile and reach the pacers.
+        co_await Pause(m_clock, sent * m_link.lineTime(kLongestStop + MotionPacer::kAckBytes) + kStopGapWait);
+    }
 }
 
 PresetOperation* CameraSession::startPreset(PresetOperation::Kind kind, int index, int address)

@@ -4,6 +4,7 @@
 #include "catalogue.h"
 #include "job.h"
 #include "link.h"
+#include "motion_pacer.h"
 #include "preset_operation.h"
 #include "refresh_machine.h"
 #include "status_blocks.h"
@@ -14,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace peltro {
@@ -49,6 +51,11 @@ struct LinkNews {
 // status read and the operations behind every control of the panel, each
 // obeying the rules the panel's own controls obey. Windows are views of it;
 // control surfaces drive it through CameraOperations.
+//
+// Continuous motion asked for through CameraOperations goes through one
+// MotionPacer per camera, for which the session is the line: a packet may go
+// when no exchange holds the line, and an owed stop is let in between two
+// exchanges of a status read, so that it never waits for the whole read.
 class CameraSession final : public CameraOperations, public JobOwner {
     Q_OBJECT
 public:
@@ -209,6 +216,12 @@ public:
     Outcome refreshOnce(Surface from) override;
     void noteSurfaceEvent(Surface from, const QString& source, const QString& what) override;
 
+    // The motion pacer of a camera in the chain (address 1..7).
+    MotionPacer& pacer(int address);
+    // How long a stop may take to be acknowledged before the next exchange
+    // of a read goes on without it, beyond the line time of both packets.
+    static constexpr double kStopGapWait = 0.02;
+
 Q_SIGNALS:
     // The addressed camera was identified from its version answer: the
     // panel takes that model's configuration.
@@ -269,8 +282,26 @@ private:
     void readOwed();
     Outcome checkTarget(int address, bool needsHead) const;
     Outcome sendTo(int address, const Packet& packet, Surface from);
+    // A drive (moves) or its stop, through the camera's pacer.
+    Outcome pace(int address, MotionKind kind, const Packet& packet, const Packet& stopPacket, bool moves);
     static Outcome outcomeOf(SendResult result);
     void setMoving(int address, int kind, bool moving, Surface from);
+    // The line as the pacers see it.
+    class PacerLine final : public MotionLine {
+    public:
+        explicit PacerLine(CameraSession& session) : m_session(session) {}
+        bool sendMotion(const MotionPacket& packet) override;
+        bool lineFree() const override;
+        bool stopMayGo() const override { return m_session.m_stopGap || lineFree(); }
+        double lineTime(int bytes) const override { return m_session.m_link.lineTime(bytes); }
+
+    private:
+        CameraSession& m_session;
+    };
+    // Replies taken from the port, whole packets at a time, for the pacers.
+    void routeToPacers(const QByteArray& bytes);
+    // Before each exchange that holds the line: owed stops go first.
+    Task<void> stopsFirst();
 
     Clock& m_clock;
     Link m_link;
@@ -301,6 +332,11 @@ private:
         Surface movedBy = Surface::Panel;
     };
     std::array<Runtime, 8> m_runtime;
+
+    PacerLine m_pacerLine{*this};
+    std::array<std::unique_ptr<MotionPacer>, 8> m_pacers;   // by address 1..7
+    bool m_stopGap = false;
+    QByteArray m_replyBytes;   // a reply's first bytes, until its terminator
 
     bool m_reading = false;
     int m_exchanges = 0;

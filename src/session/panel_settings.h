@@ -50,6 +50,10 @@ public:
     void setValue(const QString& key, const QVariant& value);
 
 
+    // The store itself, for the settings of parts that keep their own keys
+    // in the same group (the gamepad's, the keyboard control's).
+    QSettings& store() { return *m_settings; }
+
     static QString boolText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
     static std::optional<bool> parseBool(const QString& text);
     static QString numberText(double value);

@@ -12,7 +12,7 @@ namespace peltro {
 
 namespace {
 
-enum MotionKind { PanTiltMotion = 1, ZoomMotion = 2, FocusMotion = 4 };
+enum MovingBits { PanTiltMotion = 1, ZoomMotion = 2, FocusMotion = 4 };
 
 constexpr int kMaxPanSpeed = 0x18;    // the speeds of the full-speed buttons
 constexpr int kMaxTiltSpeed = 0x17;
@@ -106,6 +106,16 @@ CameraOperations::Outcome CameraSession::select(int address, Surface /*from*/)
     return Outcome::Done;
 }
 
+CameraOperations::Outcome CameraSession::pace(int address, MotionKind kind, const Packet& packet, const Packet& stopPacket,
+                                              bool moves)
+{
+    MotionPacer& p = pacer(address);
+    const bool taken = moves ? p.drive(kind, packet.bytes(), stopPacket.bytes()) : p.stop(kind, stopPacket.bytes());
+    if (!taken)
+        return m_link.portLost() ? Outcome::LinkLost : Outcome::OutOfRange;
+    return Outcome::Done;
+}
+
 CameraOperations::Outcome CameraSession::panTilt(int address, int pan, int tilt, Surface from)
 {
     if (const Outcome o = checkTarget(address, true); o != Outcome::Done)
@@ -113,16 +123,17 @@ CameraOperations::Outcome CameraSession::panTilt(int address, int pan, int tilt,
     const CameraInfo info = camera(address);
     if (qAbs(pan) > info.maxPanSpeed || qAbs(tilt) > info.maxTiltSpeed)
         return Outcome::OutOfRange;
+    const Packet stopPacket =
+        pantilt::drivePacket(address, pantilt::kFullSpeed, pantilt::kFullSpeed, pantilt::stopDrive(0));
+    const bool moves = pan != 0 || tilt != 0;
     Packet packet;
-    if (pan == 0 && tilt == 0) {
-        packet = pantilt::drivePacket(address, pantilt::kFullSpeed, pantilt::kFullSpeed, pantilt::stopDrive(0));
-    } else {
+    if (moves) {
         const pantilt::Drive drive{pan > 0 ? 2 : pan < 0 ? 1 : 3, tilt > 0 ? 1 : tilt < 0 ? 2 : 3};
         packet = pantilt::drivePacket(address, qMax(1, qAbs(pan)), qMax(1, qAbs(tilt)), drive);
     }
-    const Outcome o = sendTo(address, packet, from);
+    const Outcome o = pace(address, MotionKind::panTilt(), packet, stopPacket, moves);
     if (o == Outcome::Done)
-        setMoving(address, PanTiltMotion, pan != 0 || tilt != 0, from);
+        setMoving(address, PanTiltMotion, moves, from);
     return o;
 }
 
@@ -133,7 +144,8 @@ CameraOperations::Outcome CameraSession::zoom(int address, int speed, Surface fr
     if (qAbs(speed) > kZoomSteps)
         return Outcome::OutOfRange;
     const int param = speed == 0 ? 0x00 : (speed > 0 ? 0x20 : 0x30) + qAbs(speed) - 1;
-    const Outcome o = sendTo(address, cameraCommand(address, {kZoomCommand, param}), from);
+    const Outcome o = pace(address, MotionKind::zoom(), cameraCommand(address, {kZoomCommand, param}),
+                           cameraCommand(address, {kZoomCommand, 0x00}), speed != 0);
     if (o == Outcome::Done)
         setMoving(address, ZoomMotion, speed != 0, from);
     return o;
@@ -154,7 +166,8 @@ CameraOperations::Outcome CameraSession::focus(int address, int speed, Surface f
         else
             param = (speed > 0 ? 0x20 : 0x30) + qAbs(speed) - 1;
     }
-    const Outcome o = sendTo(address, cameraCommand(address, {kFocusCommand, param}), from);
+    const Outcome o = pace(address, MotionKind::focus(), cameraCommand(address, {kFocusCommand, param}),
+                           cameraCommand(address, {kFocusCommand, 0x00}), speed != 0);
     if (o == Outcome::Done)
         setMoving(address, FocusMotion, speed != 0, from);
     return o;

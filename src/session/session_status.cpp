@@ -154,6 +154,7 @@ Task<bool> CameraSession::identify()
 {
     QByteArray v;
     for (int tries = 0;;) {
+        co_await stopsFirst();
         v = co_await Ask(m_link, chain::versionInquiry(m_address), 10);
         // The port failed under the read: that is not the camera's silence.
         if (m_link.portLost())
@@ -195,6 +196,7 @@ void CameraSession::applyIdentity(const Identity& id)
 Task<std::optional<QByteArray>> CameraSession::readBlock(int block)
 {
     for (int invalid = 0;;) {
+        co_await stopsFirst();
         const QByteArray reply = co_await Ask(m_link, chain::blockInquiry(m_address, chain::Block(block)), 16);
         if (isValidBlock(reply))
             co_return reply;
@@ -215,6 +217,7 @@ Task<std::optional<PanTiltStatus>> CameraSession::readPanTiltStatus()
     QByteArray answers[3];
     for (int i = 0; i < 3; ++i) {
         for (int tries = 0;;) {
+            co_await stopsFirst();
             answers[i] = co_await Ask(m_link, inquiries[i], counts[i]);
             if (pantilt::validAnswer(answers[i], counts[i]))
                 break;

@@ -2,8 +2,10 @@
 
 #include "frm_about.h"
 #include "frm_aes.h"
+#include "frm_gamepad.h"
 #include "frm_md.h"
 #include "frm_power_off.h"
+#include "frm_remote.h"
 #include "frm_traffic.h"
 #include "pan_tilt_controller.h"
 #include "frm_pan_tilt.h"
@@ -47,6 +49,16 @@ const QList<WindowSet::Row>& WindowSet::registry()
          [](WindowSet& s, const Row&) { s.m_privacy->PrivacyAv(); }},
         {"TrafficView", "FrmTraffic", M::Modeless, H::None, {},
          [](WindowSet& s, const Row&) { openTrafficView(s.m_ctx, s.m_traffic); }},
+        {"RemoteControl", "FrmRemote", M::Modeless, H::None, {},
+         [](WindowSet& s, const Row&) {
+             if (s.m_surfaces.remote)
+                 openRemoteControlWindow(*s.m_surfaces.remote, s.m_ctx.messages, &s.m_ctx.main);
+         }},
+        {"Gamepad", "FrmGamepad", M::Modeless, H::None, {},
+         [](WindowSet& s, const Row&) {
+             if (s.m_surfaces.gamepad && s.m_surfaces.store)
+                 openGamepadWindow(&s.m_ctx.main, *s.m_surfaces.gamepad, s.m_surfaces.sdl, *s.m_surfaces.store);
+         }},
     };
     return rows;
 }

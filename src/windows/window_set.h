@@ -8,9 +8,14 @@
 #include <QPoint>
 #include <memory>
 
+class QSettings;
+
 namespace peltro {
 
+class GamepadControl;
 class PanTiltController;
+class RemoteControl;
+class SdlGamepad;
 class PrivacyWindows;
 class SettingWindows;
 class TitleEditors;
@@ -37,6 +42,15 @@ public:
     };
     static const QList<Row>& registry();
 
+    // The control surfaces the Tools windows set up; a window whose surface
+    // is absent does not open.
+    struct Surfaces {
+        RemoteControl* remote = nullptr;
+        GamepadControl* gamepad = nullptr;
+        const SdlGamepad* sdl = nullptr;   // absent: no controller support
+        QSettings* store = nullptr;        // where the gamepad's mapping is kept
+    };
+
     WindowSet(WindowContext& context, PanTiltFlags& panTilt, traffic::Session& traffic, QObject* parent = nullptr);
     ~WindowSet() override;
 
@@ -51,6 +65,7 @@ public:
     TitleEditors& titles() { return *m_titles; }
     SettingWindows& settings() { return *m_settings; }
     traffic::Session& traffic() { return m_traffic; }
+    void setSurfaces(const Surfaces& surfaces) { m_surfaces = surfaces; }
 
 private:
     WindowContext& m_ctx;
@@ -59,6 +74,7 @@ private:
     std::unique_ptr<PrivacyWindows> m_privacy;
     std::unique_ptr<TitleEditors> m_titles;
     std::unique_ptr<SettingWindows> m_settings;
+    Surfaces m_surfaces;
 };
 
 } // namespace peltro

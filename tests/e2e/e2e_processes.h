@@ -73,7 +73,7 @@ struct Panel {
     QProcess process;
     QString log;  // what it wrote on stderr
 
-    bool start(const QTemporaryDir& dir, const QStringList& ports)
+    bool start(const QTemporaryDir& dir, const QStringList& ports, const QStringList& more = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -82,7 +82,7 @@ struct Panel {
         QStringList args;
         for (const QString& p : ports)
             args << QStringLiteral("--port") << p;
-        process.start(QStringLiteral(PELTRO_PANEL), args);
+        process.start(QStringLiteral(PELTRO_PANEL), args + more);
         return process.waitForStarted();
     }
     // Waits (at most ms) for a line of its log that starts with text; the

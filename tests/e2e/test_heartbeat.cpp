@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <lo/lo.h>
 
 using namespace peltro;
 
@@ -133,6 +134,53 @@ private Q_SLOTS:
         dialog->close();   // closing while it waits gives the read up
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!r.app->session.busy());
+    }
+
+    // A show-control system floods the panel: 10 000 pan-tilt messages over
+    // OSC in one second, then a stop. The window stays live meanwhile, and
+    // the last pan-tilt packet on the line is the stop.
+    void remoteControlFlood()
+    {
+        LiveRig r;
+        r.app->startup.start();
+        QVERIFY(QTest::qWaitFor([&] { return !r.app->startup.running(); }, 20000));
+        RemoteAccess access;
+        access.on = true;
+        access.port = 0;
+        r.app->remote.configure(access);
+        QVERIFY(r.app->remote.port() != 0);
+        lo_address panel = lo_address_new("127.0.0.1", QByteArray::number(r.app->remote.port()).constData());
+
+        QTimer beat;
+        beat.setInterval(20);
+        beat.setTimerType(Qt::PreciseTimer);
+        QElapsedTimer since;
+        qint64 longest = 0;
+        connect(&beat, &QTimer::timeout, &beat, [&] { longest = std::max(longest, since.restart()); });
+        since.start();
+        beat.start();
+        QElapsedTimer all;
+        all.start();
+        int sent = 0;
+        while (sent < 10000) {
+            // As a flood arrives: a share of the second's messages every few ms.
+            const int due = std::min<int>(10000, int(all.elapsed() * 10) + 100);
+            for (; sent < due; ++sent)
+                lo_send(panel, "/peltro/cam/1/pantilt", "ff", float((sent % 21) - 10) / 10.0f, 0.5f);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        lo_send(panel, "/peltro/cam/1/stop", "");
+        QTest::qWait(300);
+        longest = std::max(longest, since.elapsed());
+        lo_address_free(panel);
+        QVERIFY2(longest < kFreeze, qPrintable(QStringLiteral("longest gap %1 ms").arg(longest)));
+        // The last pan-tilt packet on the line is the stop.
+        QByteArray lastDrive;
+        for (const QByteArray& w : r.port.writes)
+            if (w.startsWith(QByteArray::fromHex("81010601")))
+                lastDrive = w;
+        QVERIFY2(lastDrive.size() == 9 && lastDrive.endsWith(QByteArray::fromHex("0303ff")),
+                 lastDrive.toHex(' ').constData());
     }
 };
 

@@ -94,6 +94,17 @@ private Q_SLOTS:
         QCOMPARE(tools.value(0), item);
         QCOMPARE(tools.value(1), r.main->action(QStringLiteral("ComSetting")));
         QCOMPARE(tools.value(1)->text(), QStringLiteral("Com Setting..."));
+        QCOMPARE(tools.value(2), r.main->action(QStringLiteral("RemoteControl")));
+        QCOMPARE(tools.value(2)->text(), QStringLiteral("Remote Control..."));
+        QAction* gamepad = r.main->action(QStringLiteral("Gamepad"));
+        QAction* keyboard = r.main->action(QStringLiteral("KeyboardControl"));
+        QCOMPARE(tools.value(3), gamepad);
+        QCOMPARE(tools.value(4), keyboard);
+        QCOMPARE(tools.size(), 5);
+        QCOMPARE(gamepad->text(), QStringLiteral("Gamepad..."));
+        QCOMPARE(keyboard->text(), QStringLiteral("Keyboard Camera Control"));
+        QVERIFY(keyboard->isCheckable());
+        QVERIFY(!keyboard->isChecked());
 
         FrmTraffic& w = r.open();
         QCOMPARE(w.windowTitle(), QStringLiteral("Decoded Traffic"));
