@@ -13,4 +13,17 @@ QString surfaceName(Surface surface)
     return {};
 }
 
+QString CameraOperations::refusalReason(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Done: return {};
+    case Outcome::LinkLost: return QStringLiteral("the link to the cameras is lost");
+    case Outcome::NotInChain: return QStringLiteral("the camera is not in the chain");
+    case Outcome::NoPanTilt: return QStringLiteral("the camera has no pan/tilt head");
+    case Outcome::OutOfRange: return QStringLiteral("the camera does not have it");
+    case Outcome::Busy: return QStringLiteral("the camera is busy");
+    }
+    return {};
+}
+
 } // namespace peltro

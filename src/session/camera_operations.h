@@ -44,6 +44,10 @@ public:
 
     using QObject::QObject;
 
+    // Why an operation was not carried out, in words for the operator
+    // ("the camera is not in the chain"); empty for Done.
+    static QString refusalReason(Outcome outcome);
+
     virtual bool linkUp() const = 0;
     virtual int cameraCount() const = 0;      // cameras in the chain, 0..7
     virtual int selectedCamera() const = 0;   // the panel's addressed camera, 1..7

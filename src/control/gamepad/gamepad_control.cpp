@@ -179,17 +179,9 @@ void GamepadControl::trigger(GamepadAction action, const QString& input)
 
 void GamepadControl::report(CameraOperations::Outcome outcome, const QString& what)
 {
-    using O = CameraOperations::Outcome;
-    QString why;
-    switch (outcome) {
-    case O::Done: return;
-    case O::LinkLost: why = QStringLiteral("the link to the cameras is lost"); break;
-    case O::NotInChain: why = QStringLiteral("the camera is not in the chain"); break;
-    case O::NoPanTilt: why = QStringLiteral("the camera has no pan/tilt head"); break;
-    case O::OutOfRange: why = QStringLiteral("the camera does not have it"); break;
-    case O::Busy: why = QStringLiteral("the camera is busy"); break;
-    }
-    Q_EMIT refused(QStringLiteral("Gamepad: %1 not sent: %2.").arg(what, why));
+    if (outcome == CameraOperations::Outcome::Done)
+        return;
+    Q_EMIT refused(QStringLiteral("Gamepad: %1 not sent: %2.").arg(what, CameraOperations::refusalReason(outcome)));
 }
 
 int GamepadControl::maxStep(const CameraOperations::CameraInfo& info, Motion motion) const
