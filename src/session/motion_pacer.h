@@ -33,9 +33,8 @@ public:
 };
 
 // What a packet moves. A drive (pan-tilt, zoom, focus, digital zoom, the
-// video phase) runs
-// until its stop; a position (a value slider's packet, told apart by its
-// command byte) is a value the camera goes to.
+// video phase) runs until its stop; a position (a value slider's packet,
+// told apart by its command byte) is a value the camera goes to.
 class MotionKind {
 public:
     enum Group : quint8 { Drive, Position };
