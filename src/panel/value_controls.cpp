@@ -10,7 +10,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
+#include <memory>
 
 namespace peltro {
 
@@ -29,8 +29,18 @@ template <typename T> T* find(FrmMain& main, const char* name)
 void wireSlider(FrmMain& main, const SliderDef& def)
 {
     auto* slider = find<ValueSlider>(main, def.name);
-    QObject::connect(slider, &ValueSlider::userMoved, slider, [&main, slider, def] {
-        sendCommand(main, sliderPacket(main.address(), def, slider->value()));
+    // While the mouse holds the thumb its positions go through the camera's
+    // pacer: the latest waits, the line never carries more than the camera
+    // takes. A step of the keyboard or the wheel goes out at once.
+    auto dragging = std::make_shared<bool>(false);
+    QObject::connect(slider, &ValueSlider::mousePressed, slider, [dragging] { *dragging = true; });
+    QObject::connect(slider, &ValueSlider::mouseReleased, slider, [dragging] { *dragging = false; });
+    QObject::connect(slider, &ValueSlider::userMoved, slider, [&main, slider, def, dragging] {
+        const Packet packet = sliderPacket(main.address(), def, slider->value());
+        if (*dragging)
+            main.session().dragPosition(packet);
+        else
+            main.session().sendPosition(packet);
     });
     if (def.kind == SliderKind::MoveOnly)
         return;
@@ -40,7 +50,7 @@ void wireSlider(FrmMain& main, const SliderDef& def)
         main.session().refresh().sliderReleased(main.tick(QStringLiteral("AutoRefresh"))->isChecked());
         // The last packet on the line always carries the final position.
         if (def.kind == SliderKind::Resending)
-            sendCommand(main, sliderPacket(main.address(), def, slider->value()));
+            main.session().sendPosition(sliderPacket(main.address(), def, slider->value()));
     });
 }
 
@@ -55,19 +65,19 @@ void wireStep(FrmMain& main, const StepDef& def)
 
 void wireHold(FrmMain& main, const HoldDef& def)
 {
+    // Through the camera's pacer: a release ends the movement even inside a
+    // status read (the read disables or hides the button, or opens a box),
+    // and its stop goes again while the camera does not acknowledge it.
     auto* button = find<HoldButton>(main, def.name);
     QLineEdit* speed = def.speedBox ? find<QLineEdit>(main, def.speedBox) : nullptr;
     QObject::connect(button, &HoldButton::held, button, [&main, def, speed] {
-        sendCommand(main, holdMovePacket(main.address(), def, speed ? speed->text() : QString(),
-                                         main.session().panTiltModel()));
+        const int address = main.address();
+        main.session().driveByHand(
+            holdMovePacket(address, def, speed ? speed->text() : QString(), main.session().panTiltModel()),
+            holdStopPacket(address, def));
     });
-    QObject::connect(button, &HoldButton::releasedHold, button, [&main, def, button] {
-        const Packet stop = holdStopPacket(main.address(), def);
-        // A hold can end inside a status read (the read disables or hides the
-        // button, or opens a box); the link takes no command then, but the
-        // movement must stop: the stop goes out once the read is over.
-        if (main.session().command(stop) != SendResult::Sent)
-            QTimer::singleShot(0, button, [&main, stop] { main.session().command(stop); });
+    QObject::connect(button, &HoldButton::releasedHold, button, [&main, def] {
+        main.session().stopByHand(holdStopPacket(main.address(), def));
     });
 }
 

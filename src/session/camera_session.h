@@ -139,6 +139,20 @@ public:
     // An operator command (its replies recognised, auto refresh suspended
     // until they end); refused while a status read runs or the link is lost.
     SendResult command(const Packet& packet);
+    // A value slider's position while the operator drags its thumb: through
+    // the camera's pacer, so that only the latest waits and the camera is
+    // never sent more than it takes; refused on a lost link like a command.
+    void dragPosition(const Packet& packet);
+    // A value slider's position from a key, the wheel or the release of a
+    // drag: a command at once, in place of a drag position still waiting.
+    SendResult sendPosition(const Packet& packet);
+    // A drive started by hand (a hold button pressed, a pan-tilt direction
+    // clicked) and its stop, through the camera's pacer: the stop goes before
+    // anything that waits, also inside a status read, and goes again while
+    // the camera does not acknowledge it. A drive is refused on a lost link
+    // like a command; a stop asked for then goes when the link is back.
+    void driveByHand(const Packet& drive, const Packet& stop);
+    void stopByHand(const Packet& stop);
     // Writes the camera ID of the addressed camera.
     void writeCameraId(int id);
     // Two commands with a pause between them for the camera to settle.

@@ -21,6 +21,7 @@ QString MotionKind::name() const
     case 1: return QStringLiteral("zoom");
     case 2: return QStringLiteral("focus");
     case 3: return QStringLiteral("digital zoom");
+    case 4: return QStringLiteral("phase");
     }
     return QStringLiteral("drive %1").arg(m_id);
 }
@@ -68,6 +69,11 @@ bool MotionPacer::setPosition(MotionKind kind, const MotionPacket& packet)
         m_values.append(Value{kind, packet, {}});
     pump();
     return true;
+}
+
+void MotionPacer::dropWaiting(MotionKind kind)
+{
+    m_values.removeIf([&](const Value& v) { return v.kind == kind; });
 }
 
 bool MotionPacer::stop(MotionKind kind, const MotionPacket& packet)

@@ -32,9 +32,9 @@ public:
     virtual double lineTime(int bytes) const = 0;
 };
 
-// What a packet moves. A drive (pan-tilt, zoom, focus, digital zoom) runs
-// until its stop; a position (a value slider's packet, told apart by its
-// command byte) is a value the camera goes to.
+// What a packet moves. A drive (pan-tilt, zoom, focus, digital zoom, the
+// video phase) runs until its stop; a position (a value slider's packet,
+// told apart by its command byte) is a value the camera goes to.
 class MotionKind {
 public:
     enum Group : quint8 { Drive, Position };
@@ -45,6 +45,7 @@ public:
     static MotionKind zoom() { return {Drive, 1}; }
     static MotionKind focus() { return {Drive, 2}; }
     static MotionKind digitalZoom() { return {Drive, 3}; }
+    static MotionKind phase() { return {Drive, 4}; }
     static MotionKind position(int command) { return {Position, command & 0xFF}; }
 
     bool isDrive() const { return m_group == Drive; }
@@ -95,6 +96,9 @@ public:
     // A position; sent even when it equals the value sent last (the final
     // value of a drag is sent again on release). Not taken while the link is down.
     bool setPosition(MotionKind kind, const MotionPacket& packet);
+    // A value of this kind that has not gone yet is dropped: a newer one has
+    // gone past the pacer.
+    void dropWaiting(MotionKind kind);
     // Stops a drive. A waiting drive of the same kind is dropped.
     bool stop(MotionKind kind, const MotionPacket& packet);
     static bool wellFormed(const MotionPacket& packet);

@@ -19,6 +19,28 @@ constexpr int kMaxTiltSpeed = 0x17;
 constexpr int kZoomSteps = 8;         // speed nibbles 0..7
 constexpr int kZoomCommand = 0x07;
 constexpr int kFocusCommand = 0x08;
+constexpr int kDigitalZoomCommand = 0x06;
+constexpr int kPhaseCommand = 0x05;
+
+// The drive a hand-started packet (or its stop) belongs to, by its command.
+std::optional<MotionKind> driveKindOf(const Packet& packet)
+{
+    if (!packet.isValid())
+        return std::nullopt;
+    const QByteArray& b = packet.bytes();
+    const auto at = [&b](int i) { return quint8(b.at(i)); };
+    if (b.size() == 9 && at(2) == 0x06 && at(3) == 0x01)
+        return MotionKind::panTilt();
+    if (b.size() != 6 || at(2) != 0x04)
+        return std::nullopt;
+    switch (at(3)) {
+    case kZoomCommand: return MotionKind::zoom();
+    case kDigitalZoomCommand: return MotionKind::digitalZoom();
+    case kFocusCommand: return MotionKind::focus();
+    case kPhaseCommand: return MotionKind::phase();
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -104,6 +126,35 @@ CameraOperations::Outcome CameraSession::select(int address, Surface /*from*/)
         return o;
     selectCamera(address);
     return Outcome::Done;
+}
+
+void CameraSession::dragPosition(const Packet& packet)
+{
+    if (m_link.refuseIfLost() || !packet.isValid() || packet.bytes().size() < 5)
+        return;
+    pacer(packet.address()).setPosition(MotionKind::position(quint8(packet.bytes().at(3))), packet.bytes());
+}
+
+SendResult CameraSession::sendPosition(const Packet& packet)
+{
+    const SendResult result = command(packet);
+    if (result == SendResult::Sent && packet.bytes().size() >= 5)
+        pacer(packet.address()).dropWaiting(MotionKind::position(quint8(packet.bytes().at(3))));
+    return result;
+}
+
+void CameraSession::driveByHand(const Packet& drive, const Packet& stop)
+{
+    const std::optional<MotionKind> kind = driveKindOf(drive);
+    if (m_link.refuseIfLost() || !kind || driveKindOf(stop) != kind)
+        return;
+    pacer(drive.address()).drive(*kind, drive.bytes(), stop.bytes());
+}
+
+void CameraSession::stopByHand(const Packet& stop)
+{
+    if (const std::optional<MotionKind> kind = driveKindOf(stop))
+        pacer(stop.address()).stop(*kind, stop.bytes());
 }
 
 CameraOperations::Outcome CameraSession::pace(int address, MotionKind kind, const Packet& packet, const Packet& stopPacket,

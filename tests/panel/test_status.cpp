@@ -233,8 +233,8 @@ private Q_SLOTS:
         r.chain.camera(1).state.focusAuto = true;
         readStatus(r);
         QVERIFY(!far->isEnabled());
-        r.pump();
-        // Not inside the read: once, after its last inquiry.
+        r.settle();
+        // Not inside a reply wait: once, after the read's last inquiry.
         const QList<QByteArray> w = r.takeWrites();
         QCOMPARE(count(w, "81 01 04 08 00 FF"), 1);
         QCOMPARE(hex(w.last()), QStringLiteral("81 01 04 08 00 FF"));

@@ -109,29 +109,80 @@ private Q_SLOTS:
         QVERIFY(r.main->timer1->isActive());
     }
 
-    void mouseDragSendsEveryPosition()
+    // A drag goes through the camera's pacer: a position waits while the one
+    // before it has not been acknowledged, and only the latest waits; the
+    // last packet always carries the final position.
+    void mouseDragSendsTheLatestPosition()
     {
         ShownPanel r;
         ValueSlider* aperture = r.slider("ApertureSlider");
         aperture->setValue(3);
         QTest::mousePress(aperture, Qt::LeftButton, {}, aperture->thumbCentre(3));
-        QTest::mouseMove(aperture, aperture->thumbCentre(4));
+        for (int v = 4; v <= 8; ++v)
+            QTest::mouseMove(aperture, aperture->thumbCentre(v));   // faster than the camera answers
+        QTest::mouseRelease(aperture, Qt::LeftButton, {}, aperture->thumbCentre(8));
+        r.settle();
+        QCOMPARE(hexList(r.takeWrites()), commands("42 00 00 00 04|42 00 00 00 08"));
+
+        // A key step right after a drag goes at once and stays the last word:
+        // the drag position still waiting is dropped.
+        r.clock.advance(0.02);   // the line has carried the last packet
+        QTest::mousePress(aperture, Qt::LeftButton, {}, aperture->thumbCentre(8));
+        QTest::mouseMove(aperture, aperture->thumbCentre(6));
         QTest::mouseMove(aperture, aperture->thumbCentre(5));
         QTest::mouseRelease(aperture, Qt::LeftButton, {}, aperture->thumbCentre(5));
+        QTest::keyClick(aperture, Qt::Key_Left);
+        r.settle();
+        QCOMPARE(hexList(r.takeWrites()), commands("42 00 00 00 06|42 00 00 00 04"));
+
+        // Moves the camera has answered in between all go out.
+        aperture->setValue(3);
+        QTest::mousePress(aperture, Qt::LeftButton, {}, aperture->thumbCentre(3));
+        QTest::mouseMove(aperture, aperture->thumbCentre(4));
+        r.settle();
+        QTest::mouseMove(aperture, aperture->thumbCentre(5));
+        QTest::mouseRelease(aperture, Qt::LeftButton, {}, aperture->thumbCentre(5));
+        r.settle();
         QCOMPARE(hexList(r.takeWrites()), commands("42 00 00 00 04|42 00 00 00 05"));
 
         // A lens slider: the release repeats the position the drag ended on.
+        // (The simulated camera answers at once; the line is free again once
+        // it has carried the last packet.)
+        r.clock.advance(0.02);
         ValueSlider* focus = r.slider("FocusSlider");
         focus->setEnabled(true);
         focus->setValue(0x4000);
         QTest::mousePress(focus, Qt::LeftButton, {}, focus->thumbCentre(0x4000));
         QTest::mouseMove(focus, focus->thumbCentre(0x6000));
+        r.settle();
+        r.clock.advance(0.02);
         QTest::mouseMove(focus, focus->thumbCentre(0x8000));
+        r.settle();
+        r.clock.advance(0.02);
         QTest::mouseRelease(focus, Qt::LeftButton, {}, focus->thumbCentre(0x8000));
+        r.settle();
         const int v = focus->value();
         QVERIFY(v > 0x7000);
-        const QString last = QString::asprintf("48 %02X %02X %02X %02X", v >> 12, (v >> 8) & 15, (v >> 4) & 15, v & 15);
-        QCOMPARE(hexList(r.takeWrites()).mid(1), commands(last + '|' + last));
+        const auto focusAt = [](int v) {
+            return QString::asprintf("48 %02X %02X %02X %02X", v >> 12, (v >> 8) & 15, (v >> 4) & 15, v & 15);
+        };
+        QStringList sent = hexList(r.takeWrites());
+        QCOMPARE(sent.size(), 3);
+        QCOMPARE(sent.mid(1), commands(focusAt(v) + '|' + focusAt(v)));
+
+        // Released before the camera has taken the drag's last position: the
+        // release's packet carries it, once, and is the last on the line.
+        r.clock.advance(0.02);
+        QTest::mousePress(focus, Qt::LeftButton, {}, focus->thumbCentre(v));
+        QTest::mouseMove(focus, focus->thumbCentre(0x6000));
+        QTest::mouseMove(focus, focus->thumbCentre(0x5000));
+        QTest::mouseRelease(focus, Qt::LeftButton, {}, focus->thumbCentre(0x5000));
+        r.settle();
+        const int w = focus->value();
+        QVERIFY(w < 0x5800);
+        sent = hexList(r.takeWrites());
+        QCOMPARE(sent.size(), 2);
+        QCOMPARE(sent.last(), commands(focusAt(w)).first());
     }
 
     void focusStaysAtOrBelowNearLimit()
@@ -168,8 +219,9 @@ private Q_SLOTS:
         QTest::newRow("single-speed near") << "Near" << "NearSpeed=0" << 0x02 << l << "08 03";
         QTest::newRow("single-speed far") << "Far" << "FarSpeed=6" << 0x02 << l << "08 02";
         QTest::newRow("single-speed zoom") << "ZoomTele" << "TeleSpeed=1" << 0x02 << l << "07 21";
-        QTest::newRow("phase up, middle button") << "VPUp" << "" << 0x0E << int(Qt::MiddleButton) << "05 02";
-        QTest::newRow("phase down") << "VPDown" << "" << 0x0E << l << "05 03";
+        // 0: a block camera, one with the V-phase.
+        QTest::newRow("phase up, middle button") << "VPUp" << "" << 0 << int(Qt::MiddleButton) << "05 02";
+        QTest::newRow("phase down") << "VPDown" << "" << 0 << l << "05 03";
         // Whatever is in the box, the speed stays within one nibble.
         QTest::newRow("speed 12") << "ZoomWide" << "WideSpeed=12" << 0x0E << l << "07 37";
         QTest::newRow("speed x3") << "DZoomTele" << "DTeleSpeed=x3" << 0x0E << l << "06 20";
@@ -183,9 +235,10 @@ private Q_SLOTS:
         QFETCH(int, mouse);
         QFETCH(QString, move);
         // The speed rule follows the model the session identified.
-        ShownPanel r({panTiltModelName(panTiltModel)});
+        ShownPanel r({panTiltModel ? panTiltModelName(panTiltModel) : QStringLiteral("tamiro-k5a")});
         r.identify();
-        QCOMPARE(int(r.session.panTiltModel()), panTiltModel);
+        if (panTiltModel)
+            QCOMPARE(int(r.session.panTiltModel()), panTiltModel);
         auto* b = r.main->control<HoldButton>(button);
         b->setEnabled(true);
         if (!speed.isEmpty())
@@ -194,7 +247,33 @@ private Q_SLOTS:
         QCOMPARE(hexList(r.takeWrites()), commands(move));
         // The movement goes on until the release, wherever the pointer is by then.
         QTest::mouseRelease(b, Qt::MouseButton(mouse), {}, b->rect().bottomRight() + QPoint(40, 40));
+        r.settle();   // the stop follows the acknowledge of the move
         QCOMPARE(hexList(r.takeWrites()), commands(move.left(2) + " 00"));
+    }
+
+    // A stop the camera leaves unanswered goes again, three more times, and
+    // a press and release quicker than the camera still end in one stop.
+    void holdStopGoesAgainUntilAcknowledged()
+    {
+        ShownPanel r;
+        auto* tele = r.main->control<HoldButton>(QStringLiteral("ZoomTele"));
+        tele->setEnabled(true);
+        r.main->control<QLineEdit>(QStringLiteral("TeleSpeed"))->setText(QStringLiteral("3"));
+        r.chain.faults.unansweredPackets << QByteArray::fromHex("01040700ff");
+        QTest::mousePress(tele, Qt::LeftButton, {}, tele->rect().center());
+        QTest::mouseRelease(tele, Qt::LeftButton, {}, tele->rect().center());
+        r.settle();
+        const QStringList sent = hexList(r.takeWrites());
+        QCOMPARE(sent.mid(0, 5), commands("07 23|07 00|07 00|07 00|07 00"));
+        QCOMPARE(sent.count(commands("07 00").first()), 4);
+
+        r.chain.faults.unansweredPackets.clear();
+        QTest::mousePress(tele, Qt::LeftButton, {}, tele->rect().center());
+        QTest::mouseRelease(tele, Qt::LeftButton, {}, tele->rect().center());
+        QTest::mousePress(tele, Qt::LeftButton, {}, tele->rect().center());
+        QTest::mouseRelease(tele, Qt::LeftButton, {}, tele->rect().center());
+        r.settle();
+        QCOMPARE(hexList(r.takeWrites()), commands("07 23|07 00"));
     }
 
     void keyboardDoesNotDriveHoldButtons()

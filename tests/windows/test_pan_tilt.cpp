@@ -310,8 +310,8 @@ private Q_SLOTS:
             QPushButton* b = r.ownButton(qPrintable(QStringLiteral("Pan_Tilt_") + QLatin1String(button)));
             QCOMPARE(b->text(), QString::fromLatin1(caption));
             r.click(b);
+            r.settle();   // the line has carried the packet before
             QCOMPARE(r.sentJoined(), QStringLiteral("81 01 06 %1 FF").arg(QLatin1String(packet)));
-            PanelRig::pump();
         }
         // the camera accepts every one: acknowledge and completion, no error
         QCOMPARE(r.main->recvText->text().count(QStringLiteral("90 51 FF")), int(std::size(rows)));
@@ -331,6 +331,7 @@ private Q_SLOTS:
             r.w().panSpeed->setText(QString::fromLatin1(pan));
             r.w().tiltSpeed->setText(QString::fromLatin1(tilt));
             r.click(r.ownButton("Pan_Tilt_Stop_8"));
+            r.settle();
             QCOMPARE(r.sentJoined(), QStringLiteral("81 01 06 01 %1 02 02 FF").arg(QLatin1String(speeds)));
         }
     }

@@ -260,14 +260,15 @@ void PanTiltController::panTiltStop(int index)
 {
     if (index < 0 || index >= FrmPanTilt::kStopCount || !m_window)
         return;
+    // A direction runs until the stop button; both go through the camera's
+    // pacer, the stop before anything that waits.
     const int address = m_ctx.session.address();
-    if (index == 0) {
-        send(pantilt::drivePacket(address, pantilt::kFullSpeed, pantilt::kFullSpeed,
-                                  pantilt::stopDrive(0)));
-        return;
-    }
-    send(pantilt::drivePacket(address, panSpeedToSend(), tiltSpeedToSend(),
-                              pantilt::stopDrive(index)));
+    const Packet stop = pantilt::drivePacket(address, pantilt::kFullSpeed, pantilt::kFullSpeed, pantilt::stopDrive(0));
+    if (index == 0)
+        m_ctx.session.stopByHand(stop);
+    else
+        m_ctx.session.driveByHand(
+            pantilt::drivePacket(address, panSpeedToSend(), tiltSpeedToSend(), pantilt::stopDrive(index)), stop);
 }
 
 void PanTiltController::panTiltDirect(int index)
