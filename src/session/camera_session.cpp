@@ -574,10 +574,7 @@ void CameraSession::onLost(const QString& /*reason*/)
         return;
     m_down = true;
     m_recovering = false;
-    m_recoveryClearWait.stop();
-    for (const auto& c : std::as_const(m_recoveryFinish))
-        disconnect(c);
-    m_recoveryFinish.clear();
+    stopRecoveryWaits();
     m_refresh.setLinkLost(true);
     endHoldBack();
     Q_EMIT linkChanged(false);
@@ -614,10 +611,7 @@ void CameraSession::onMayBeBack()
 void CameraSession::changePort(int comPort, const QString& speedText)
 {
     m_recovering = false;
-    m_recoveryClearWait.stop();
-    for (const auto& c : std::as_const(m_recoveryFinish))
-        disconnect(c);
-    m_recoveryFinish.clear();
+    stopRecoveryWaits();
     m_link.closePort();
     if (!m_link.openPort(comPort, speedText)) {
         Q_EMIT linkNews({LinkNews::Tone::Alarm,
@@ -669,18 +663,12 @@ Job CameraSession::afterRecoveryClear(bool answered, bool cleared)
 {
     if (!m_recovering)
         co_return;
-    m_recoveryClearWait.stop();
-    for (const auto& c : std::as_const(m_recoveryFinish))
-        disconnect(c);
-    m_recoveryFinish.clear();
+    stopRecoveryWaits();
     if (lostAgain())
         co_return;
     const QString device = m_link.currentDevice();
     if (!answered) {
-        m_recovering = false;
-        m_down = false;
-        m_refresh.setLinkLost(false);
-        Q_EMIT linkChanged(true);
+        linkReopened();
         Q_EMIT linkNews({LinkNews::Tone::Alarm,
                          QStringLiteral("Link reopened: %1, but no camera answers the interface clear. Check the "
                                         "cameras, then use Camera > I/F Clear(broadcast) and Address Set.")
@@ -694,11 +682,9 @@ Job CameraSession::afterRecoveryClear(bool answered, bool cleared)
     if (lostAgain())
         co_return;
     if (!addressed && !cleared) {
-        // Nothing answered through the reopened port: not back yet.
-        m_recovering = false;
-        m_down = false;
-        m_refresh.setLinkLost(false);
-        Q_EMIT linkChanged(true);
+        // Nothing answered through the reopened port: the port is up, the
+        // cameras are not.
+        linkReopened();
         Q_EMIT linkNews({LinkNews::Tone::Alarm,
                          QStringLiteral("Link reopened: %1, but no camera answers the address set. Check the "
                                         "cameras, then use Camera > I/F Clear(broadcast) and Address Set.")
@@ -710,10 +696,7 @@ Job CameraSession::afterRecoveryClear(bool answered, bool cleared)
         co_await statusReadDone();
     if (lostAgain())
         co_return;
-    m_recovering = false;
-    m_down = false;
-    m_refresh.setLinkLost(false);
-    Q_EMIT linkChanged(true);
+    linkReopened();
     // Counted once it has brought the link back: a return cut short clears again.
     if (cleared)
         m_lastRecoveryClearAt = m_recoveryClearAt;
@@ -725,9 +708,26 @@ Job CameraSession::afterRecoveryClear(bool answered, bool cleared)
         co_return;
     }
     Q_EMIT linkNews({LinkNews::Tone::Good,
-                     QStringLiteral("Link back: %1 reopened, interfaces cleared, addresses set, status read.")
+                     (cleared ? QStringLiteral("Link back: %1 reopened, interfaces cleared, addresses set, status read.")
+                              : QStringLiteral("Link back: %1 reopened, addresses set, status read."))
                          .arg(device),
                      false});
+}
+
+void CameraSession::stopRecoveryWaits()
+{
+    m_recoveryClearWait.stop();
+    for (const auto& c : std::as_const(m_recoveryFinish))
+        disconnect(c);
+    m_recoveryFinish.clear();
+}
+
+void CameraSession::linkReopened()
+{
+    m_recovering = false;
+    m_down = false;
+    m_refresh.setLinkLost(false);
+    Q_EMIT linkChanged(true);
 }
 
 // --- a device server that passes nothing back --------------------------------

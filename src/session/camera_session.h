@@ -273,6 +273,9 @@ private:
     void onMayBeBack();
     void startRecovery(bool reconnection);
     Job afterRecoveryClear(bool answered, bool cleared = true);
+    void stopRecoveryWaits();
+    // The reopened port takes commands again.
+    void linkReopened();
     void checkServerIfSilent();
     Job checkServer();
     void endHoldBack();

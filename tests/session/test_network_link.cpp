@@ -208,6 +208,8 @@ void TestNetworkLink::reconnectionsClearAtMostOnceAMinute()
     const QStringList second = reconnect();
     QVERIFY2(!second.contains(QStringLiteral("88 01 00 01 FF")), qPrintable(second.join('|')));
     QVERIFY(second.contains(QStringLiteral("88 30 01 FF")));
+    // Told as it happened: no interfaces were cleared this time.
+    QVERIFY2(news.last().endsWith(QStringLiteral(" reopened, addresses set, status read.")), qPrintable(news.last()));
     QVERIFY(r.session.linkUp());
     r.clock.advance(31);
     const QStringList third = reconnect();
