@@ -22,6 +22,14 @@ constexpr int kFocusCommand = 0x08;
 constexpr int kDigitalZoomCommand = 0x06;
 constexpr int kPhaseCommand = 0x05;
 
+// The value a slider's packet sets, told apart by its command byte.
+std::optional<MotionKind> positionKindOf(const Packet& packet)
+{
+    if (!packet.isValid() || packet.bytes().size() < 5)
+        return std::nullopt;
+    return MotionKind::position(quint8(packet.bytes().at(3)));
+}
+
 // The drive a hand-started packet (or its stop) belongs to, by its command.
 std::optional<MotionKind> driveKindOf(const Packet& packet)
 {
@@ -130,30 +138,31 @@ CameraOperations::Outcome CameraSession::select(int address, Surface /*from*/)
 
 void CameraSession::dragPosition(const Packet& packet)
 {
-    if (m_link.refuseIfLost() || !packet.isValid() || packet.bytes().size() < 5)
+    const std::optional<MotionKind> kind = positionKindOf(packet);
+    if (m_link.refuseIfLost() || !kind)
         return;
-    pacer(packet.address()).setPosition(MotionKind::position(quint8(packet.bytes().at(3))), packet.bytes());
+    pacer(packet.address()).setPosition(*kind, packet.bytes());
 }
 
 SendResult CameraSession::sendPosition(const Packet& packet)
 {
     const SendResult result = command(packet);
-    if (result == SendResult::Sent && packet.bytes().size() >= 5)
-        pacer(packet.address()).dropWaiting(MotionKind::position(quint8(packet.bytes().at(3))));
+    if (const std::optional<MotionKind> kind = positionKindOf(packet); kind && result == SendResult::Sent)
+        pacer(packet.address()).dropWaiting(*kind);
     return result;
 }
 
 void CameraSession::driveByHand(const Packet& drive, const Packet& stop)
 {
     const std::optional<MotionKind> kind = driveKindOf(drive);
-    if (m_link.refuseIfLost() || !kind || driveKindOf(stop) != kind)
+    if (m_link.refuseIfLost() || !kind || !isMotionStop(stop.bytes()) || driveKindOf(stop) != kind)
         return;
     pacer(drive.address()).drive(*kind, drive.bytes(), stop.bytes());
 }
 
 void CameraSession::stopByHand(const Packet& stop)
 {
-    if (const std::optional<MotionKind> kind = driveKindOf(stop))
+    if (const std::optional<MotionKind> kind = driveKindOf(stop); kind && isMotionStop(stop.bytes()))
         pacer(stop.address()).stop(*kind, stop.bytes());
 }
 
