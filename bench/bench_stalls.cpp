@@ -6,39 +6,20 @@
 // longest gap between two beats is the "after". Prints the ratio; not a test.
 // The memory of a week of auto refresh is bench_traffic's.
 #include "frm_main.h"
-#include "message_service.h"
-#include "panel_app.h"
-#include "sim_chain.h"
-#include "sim_port.h"
+#include "heartbeat.h"
+#include "live_rig.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <cstdio>
 #include <functional>
-#include <memory>
 
 using namespace peltro;
+using peltro::test::LiveRig;
 
 namespace {
-
-struct Live {
-    explicit Live(const QString& model = QStringLiteral("quorin-p3"))
-        : chain({*findModel(model)}), port(chain, clock), settings(dir.filePath(QStringLiteral("s.ini"))),
-          app(std::make_unique<PanelApp>(port, clock, messages, settings))
-    {
-    }
-    SteadyClock clock;
-    sim::SimChain chain;
-    sim::SimPort port;
-    RecordingMessageService messages;
-    QTemporaryDir dir;
-    PanelSettings settings;
-    std::unique_ptr<PanelApp> app;
-};
 
 struct Stall {
     qint64 exchangeMs = 0;   // the drill's exchange, start to end
@@ -48,22 +29,13 @@ struct Stall {
 // Starts the drill, then turns the event loop until running() is false.
 Stall measure(const std::function<void()>& start, const std::function<bool()>& running)
 {
-    QTimer beat;
-    beat.setInterval(20);
-    beat.setTimerType(Qt::PreciseTimer);
-    QElapsedTimer since;
-    Stall s;
-    QObject::connect(&beat, &QTimer::timeout, &beat, [&] { s.longestGapMs = qMax(s.longestGapMs, since.restart()); });
+    test::Heartbeat beat;
     QElapsedTimer all;
     all.start();
-    since.start();
-    beat.start();
     start();
     while (running() && all.elapsed() < 60000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    s.exchangeMs = all.elapsed();
-    s.longestGapMs = qMax(s.longestGapMs, since.elapsed());
-    return s;
+    return {all.elapsed(), beat.longestSoFar()};
 }
 
 void report(const char* drill, const Stall& s)
@@ -82,30 +54,26 @@ int main(int argc, char** argv)
     std::printf("%-44s %8s %8s %10s\n", "drill (longest stall, ms)", "before", "after", "ratio");
 
     {
-        Live r;
-        r.port.open();
+        LiveRig r;
         r.chain.faults.silent.insert(1);
         CameraSession& s = r.app->session;
         report("status read, silent camera", measure([&] { s.readStatus(); }, [&] { return s.busy(); }));
     }
     {
-        Live r;
-        r.port.open();
+        LiveRig r;
         r.chain.faults.refusing.insert(1);
         CameraSession& s = r.app->session;
         report("status read, camera answering errors", measure([&] { s.readStatus(); }, [&] { return s.busy(); }));
     }
     {
-        Live r;
-        r.port.open();
+        LiveRig r;
         r.chain.faults.replyDelay = 1.2;
         r.chain.faults.lateCount = 1;
         CameraSession& s = r.app->session;
         report("status read, one answer 1.2 s late", measure([&] { s.readStatus(); }, [&] { return s.busy(); }));
     }
     {
-        Live r;
-        r.port.open();
+        LiveRig r;
         r.chain.faults.silent.insert(1);
         CameraSession& s = r.app->session;
         report("Auto Power Off window, silent camera",
@@ -113,7 +81,7 @@ int main(int argc, char** argv)
                        [&] { return s.busy(); }));
     }
     {
-        Live r;
+        LiveRig r;
         r.chain.faults.refusing.insert(1);
         Startup& startup = r.app->startup;
         report("start-up, camera answering errors",

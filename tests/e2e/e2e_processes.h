@@ -184,6 +184,23 @@ struct Ser2net {
     ~Ser2net() { stop(); }
 };
 
+// The simulator on a pseudo-terminal (dir/cam links to it) with ser2net in
+// front of it on a free port of 127.0.0.1.
+struct ServedChain {
+    QTemporaryDir dir;
+    QString cam = dir.filePath(QStringLiteral("cam"));
+    Sim sim;
+    Ser2net server;
+    quint16 port = freePort();
+    // chain: the simulator's --chain; more: its other options
+    bool start(const QString& chain = QStringLiteral("quorin-p3"), const QStringList& more = {})
+    {
+        return sim.start(QStringList{QStringLiteral("--chain"), chain, QStringLiteral("--link"), cam} + more)
+               && server.start(dir, cam, port);
+    }
+    QString address() const { return QStringLiteral("tcp://127.0.0.1:%1").arg(port); }
+};
+
 // What the panel sends from the first interface clear to the end of its
 // status read of one QUORIN-P3 (the version asked again as the read begins).
 inline QStringList startupExchange()

@@ -24,38 +24,33 @@ private Q_SLOTS:
 
     void startupAndStatusReadThroughTheServer()
     {
-        QTemporaryDir dir;
-        const QString cam = dir.filePath(QStringLiteral("cam"));
-        Sim sim;
-        QVERIFY(sim.start({QStringLiteral("--chain"), QStringLiteral("quorin-p3"), QStringLiteral("--link"), cam}));
-        Ser2net server;
-        const quint16 port = freePort();
-        QVERIFY(server.start(dir, cam, port));
+        ServedChain s;
+        QVERIFY(s.start());
         {
             Panel panel;
-            QVERIFY(panel.start(dir, {QStringLiteral("tcp://127.0.0.1:%1").arg(port)}));
-            QVERIFY2(sim.waitForAnswerTo(QStringLiteral("81 09 06 11 FF")), qPrintable(sim.seen.join('\n')));
+            QVERIFY(panel.start(s.dir, {s.address()}));
+            QVERIFY2(s.sim.waitForAnswerTo(QStringLiteral("81 09 06 11 FF")), qPrintable(s.sim.seen.join('\n')));
             // Every packet once: no answer was lost or spoilt on the way, or
             // the panel would have asked again.
-            QCOMPARE(sim.received(), startupExchange());
-            for (int i = 0; i < sim.seen.size(); i += 2) {
-                QVERIFY(sim.seen.at(i).startsWith(QLatin1String("<- ")));
-                QVERIFY(sim.seen.at(i + 1).startsWith(QLatin1String("-> ")));
+            QCOMPARE(s.sim.received(), startupExchange());
+            for (int i = 0; i < s.sim.seen.size(); i += 2) {
+                QVERIFY(s.sim.seen.at(i).startsWith(QLatin1String("<- ")));
+                QVERIFY(s.sim.seen.at(i + 1).startsWith(QLatin1String("-> ")));
             }
-            QCOMPARE(sim.seen.at(3), QStringLiteral("-> 88 30 02 FF"));
-            QVERIFY(sim.seen.at(5).startsWith(QLatin1String("-> 90 50 00 01 00 0E")));
-            QCOMPARE(sim.seen.at(9).size(), QStringLiteral("-> ").size() + 16 * 3 - 1);  // a 16-byte block
+            QCOMPARE(s.sim.seen.at(3), QStringLiteral("-> 88 30 02 FF"));
+            QVERIFY(s.sim.seen.at(5).startsWith(QLatin1String("-> 90 50 00 01 00 0E")));
+            QCOMPARE(s.sim.seen.at(9).size(), QStringLiteral("-> ").size() + 16 * 3 - 1);  // a 16-byte block
             QTest::qWait(200);
             QCOMPARE(panel.process.state(), QProcess::Running);
             QVERIFY(panel.waitForLine(QStringLiteral("Link "), 0).isEmpty());  // nothing to tell
         }
         // The same panel on the terminal itself sends the same.
-        server.stop();
-        const int mark = sim.seen.size();
+        s.server.stop();
+        const int mark = s.sim.seen.size();
         Panel local;
-        QVERIFY(local.start(dir, {cam}));
-        QVERIFY(sim.waitForAnswerTo(QStringLiteral("81 09 06 11 FF"), mark));
-        QCOMPARE(sim.received(mark), startupExchange());
+        QVERIFY(local.start(s.dir, {s.cam}));
+        QVERIFY(s.sim.waitForAnswerTo(QStringLiteral("81 09 06 11 FF"), mark));
+        QCOMPARE(s.sim.received(mark), startupExchange());
     }
 
     // Mid-session the connection drops: the server stops, or dies. Told
@@ -71,20 +66,15 @@ private Q_SLOTS:
     void droppedMidSession()
     {
         QFETCH(int, signal);
-        QTemporaryDir dir;
-        const QString cam = dir.filePath(QStringLiteral("cam"));
-        Sim sim;
-        QVERIFY(sim.start({QStringLiteral("--chain"), QStringLiteral("quorin-p3"), QStringLiteral("--link"), cam}));
-        Ser2net server;
-        const quint16 port = freePort();
-        QVERIFY(server.start(dir, cam, port));
-        const QString address = QStringLiteral("tcp://127.0.0.1:%1").arg(port);
+        ServedChain s;
+        QVERIFY(s.start());
+        const QString address = s.address();
         Panel panel;
-        QVERIFY(panel.start(dir, {address}));
-        QVERIFY(sim.waitForAnswerTo(QStringLiteral("81 09 06 11 FF")));
+        QVERIFY(panel.start(s.dir, {address}));
+        QVERIFY(s.sim.waitForAnswerTo(QStringLiteral("81 09 06 11 FF")));
 
-        ::kill(static_cast<pid_t>(server.process.processId()), signal);
-        QVERIFY(server.process.waitForFinished(10000));
+        ::kill(static_cast<pid_t>(s.server.process.processId()), signal);
+        QVERIFY(s.server.process.waitForFinished(10000));
         const QString lost = panel.waitForLine(QStringLiteral("Link lost: "));
         QCOMPARE(lost, QStringLiteral("Link lost: %1: connection closed by the device server. Nothing is sent "
                                       "until the port is back; the panel tries again in 2 s.")
@@ -93,13 +83,13 @@ private Q_SLOTS:
         QTest::qWait(kFirstLookMs + 300);
         QVERIFY(panel.waitForLine(QStringLiteral("Link back"), 0).isEmpty());
 
-        const int mark = sim.seen.size();
-        QVERIFY(server.start(dir, cam, port));
+        const int mark = s.sim.seen.size();
+        QVERIFY(s.server.start(s.dir, s.cam, s.port));
         const QString back = panel.waitForLine(QStringLiteral("Link back: "), 15000);
         QCOMPARE(back, QStringLiteral("Link back: %1 reopened, interfaces cleared, addresses set, status read.")
                            .arg(address));
-        QVERIFY(sim.waitForAnswerTo(QStringLiteral("81 09 06 11 FF"), mark));
-        QCOMPARE(sim.received(mark), returnExchange());
+        QVERIFY(s.sim.waitForAnswerTo(QStringLiteral("81 09 06 11 FF"), mark));
+        QCOMPARE(s.sim.received(mark), returnExchange());
         QCOMPARE(panel.process.state(), QProcess::Running);
     }
 };

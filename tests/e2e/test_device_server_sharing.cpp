@@ -75,23 +75,17 @@ private Q_SLOTS:
     // chain, so the server is seen to pass bytes: "no answer", nothing else.
     void silentCameraIsNoLostLink()
     {
-        QTemporaryDir dir;
-        const QString cam = dir.filePath(QStringLiteral("cam"));
-        Sim sim;
-        QVERIFY(sim.start({QStringLiteral("--chain"), QStringLiteral("quorin-p3,quorin-p3"), QStringLiteral("--silent"),
-                           QStringLiteral("2"), QStringLiteral("--link"), cam}));
-        Ser2net server;
-        const quint16 port = freePort();
-        QVERIFY(server.start(dir, cam, port));
-        LiveSession live(QStringLiteral("tcp://127.0.0.1:%1").arg(port));
+        ServedChain s;
+        QVERIFY(s.start(QStringLiteral("quorin-p3,quorin-p3"), {QStringLiteral("--silent"), QStringLiteral("2")}));
+        LiveSession live(s.address());
         QVERIFY(live.start());
         QCOMPARE(live.session.cameraCount(), 2);
         live.session.setAddress(2);
         QCOMPARE(live.session.command(Packet::fromBytes(QByteArray::fromHex("8201040702ff"))), SendResult::Sent);
         // the answer's second, then the check's
         // (the session lives in this process: the waits turn its event loop)
-        QVERIFY2(QTest::qWaitFor([&] { sim.take(); return sim.received().contains(kClear); }, 5000),
-                 qPrintable(sim.seen.join(QLatin1Char('|'))));
+        QVERIFY2(QTest::qWaitFor([&] { s.sim.take(); return s.sim.received().contains(kClear); }, 5000),
+                 qPrintable(s.sim.seen.join(QLatin1Char('|'))));
         QTest::qWait(500);
         QVERIFY2(!live.told(QStringLiteral("Link lost")), qPrintable(live.news.join('\n')));
         QVERIFY2(!live.told(QStringLiteral("No answer through")), qPrintable(live.news.join('\n')));
@@ -99,10 +93,10 @@ private Q_SLOTS:
         QVERIFY(!live.session.link().portLost());
         // Camera 1 is still reached through the same connection.
         live.session.setAddress(1);
-        const int mark = sim.seen.size();
+        const int mark = s.sim.seen.size();
         QCOMPARE(live.session.command(Packet::fromBytes(QByteArray::fromHex("8101040702ff"))), SendResult::Sent);
         QVERIFY(QTest::qWaitFor(
-            [&] { sim.take(); return sim.received(mark).contains(QStringLiteral("81 01 04 07 02 FF")); }, 5000));
+            [&] { s.sim.take(); return s.sim.received(mark).contains(QStringLiteral("81 01 04 07 02 FF")); }, 5000));
     }
 
     // A second panel takes the server (ser2net lets the newest client in):
@@ -110,23 +104,18 @@ private Q_SLOTS:
     // cameras' interfaces at most once on its way back.
     void twoPanelsOnOneServerSettle()
     {
-        QTemporaryDir dir;
-        const QString cam = dir.filePath(QStringLiteral("cam"));
-        Sim sim;
-        QVERIFY(sim.start({QStringLiteral("--chain"), QStringLiteral("quorin-p3"), QStringLiteral("--link"), cam}));
-        Ser2net server;
-        const quint16 port = freePort();
-        QVERIFY(server.start(dir, cam, port));
-        const QString address = QStringLiteral("tcp://127.0.0.1:%1").arg(port);
+        ServedChain s;
+        QVERIFY(s.start());
+        const QString address = s.address();
         QTemporaryDir dirA, dirB;
         Panel a, b;
         QVERIFY(a.start(dirA, {address}));
-        QVERIFY(sim.waitForAnswerTo(QStringLiteral("81 09 06 11 FF")));
-        const int mark = sim.seen.size();
+        QVERIFY(s.sim.waitForAnswerTo(QStringLiteral("81 09 06 11 FF")));
+        const int mark = s.sim.seen.size();
         QVERIFY(b.start(dirB, {address}));
         QTest::qWait(12000);
-        sim.take();
-        const QStringList fight = sim.received(mark);
+        s.sim.take();
+        const QStringList fight = s.sim.received(mark);
         // B's start-up, and one return of each at most.
         QVERIFY2(count(fight, kClear) <= 3, qPrintable(fight.join('|')));
         // Each connection is one address set: B's start-up and a few
@@ -138,10 +127,10 @@ private Q_SLOTS:
                  qPrintable(a.log + b.log));
         // Later, no clear at all: the returns within the minute only set
         // the addresses.
-        const int later = sim.seen.size();
+        const int later = s.sim.seen.size();
         QTest::qWait(6000);
-        sim.take();
-        QCOMPARE(count(sim.received(later), kClear), 0);
+        s.sim.take();
+        QCOMPARE(count(s.sim.received(later), kClear), 0);
         QCOMPARE(a.process.state(), QProcess::Running);
         QCOMPARE(b.process.state(), QProcess::Running);
     }
@@ -152,16 +141,11 @@ private Q_SLOTS:
     // the movement. Never a lost link.
     void stalledServerDeliversNoCommandLate()
     {
-        QTemporaryDir dir;
-        const QString cam = dir.filePath(QStringLiteral("cam"));
-        Sim sim;
-        QVERIFY(sim.start({QStringLiteral("--chain"), QStringLiteral("quorin-p3"), QStringLiteral("--link"), cam}));
-        Ser2net server;
-        const quint16 port = freePort();
-        QVERIFY(server.start(dir, cam, port));
-        LiveSession live(QStringLiteral("tcp://127.0.0.1:%1").arg(port));
+        ServedChain s;
+        QVERIFY(s.start());
+        LiveSession live(s.address());
         QVERIFY(live.start());
-        const pid_t pid = static_cast<pid_t>(server.process.processId());
+        const pid_t pid = static_cast<pid_t>(s.server.process.processId());
         ::kill(pid, SIGSTOP);
         QCOMPARE(live.session.command(Packet::fromBytes(QByteArray::fromHex("8101040702ff"))), SendResult::Sent);
         // Told within two seconds of the missing answer.
@@ -174,14 +158,14 @@ private Q_SLOTS:
         // wait in the server, and nothing may leave it running.
         QCOMPARE(live.session.command(Packet::fromBytes(QByteArray::fromHex("8101040700ff"))), SendResult::Sent);
         ::kill(pid, SIGCONT);
-        const int mark = sim.seen.size();
+        const int mark = s.sim.seen.size();
         QVERIFY(QTest::qWaitFor([&] { return !live.session.serverStalled(); }, 8000));
         QVERIFY(live.news.last().startsWith(QStringLiteral("The device server")));
         QTest::qWait(300);
-        sim.take();
-        QVERIFY2(!sim.received(mark).contains(QStringLiteral("81 01 04 07 03 FF")),
-                 qPrintable(sim.received(mark).join('|')));
-        const QStringList all = sim.received(0);
+        s.sim.take();
+        QVERIFY2(!s.sim.received(mark).contains(QStringLiteral("81 01 04 07 03 FF")),
+                 qPrintable(s.sim.received(mark).join('|')));
+        const QStringList all = s.sim.received(0);
         QVERIFY2(all.lastIndexOf(QStringLiteral("81 01 04 07 00 FF")) > all.lastIndexOf(QStringLiteral("81 01 04 07 02 FF")),
                  qPrintable(all.join('|')));
         QVERIFY(!live.told(QStringLiteral("Link lost")));

@@ -4,71 +4,33 @@
 // panel waits for silent, refusing or late cameras.
 #include "frm_power_off.h"
 #include "heartbeat.h"
-#include "message_service.h"
-#include "panel_app.h"
-#include "sim_chain.h"
-#include "sim_port.h"
+#include "live_rig.h"
 #include "startup_windows.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <lo/lo.h>
 
 using namespace peltro;
+using peltro::test::LiveRig;
 
 namespace {
-
-QList<ModelId> models(const QStringList& names)
-{
-    QList<ModelId> out;
-    for (const QString& n : names)
-        out << *findModel(n);
-    return out;
-}
-
-// The panel on a simulated chain in real time.
-struct LiveRig {
-    explicit LiveRig(const QStringList& names = {QStringLiteral("quorin-p3")})
-        : chain(models(names)), port(chain, clock), settings(dir.filePath(QStringLiteral("s.ini"))),
-          app(std::make_unique<PanelApp>(port, clock, messages, settings))
-    {
-        port.open();
-    }
-    SteadyClock clock;
-    sim::SimChain chain;
-    sim::SimPort port;
-    RecordingMessageService messages;
-    QTemporaryDir dir;
-    PanelSettings settings;
-    std::unique_ptr<PanelApp> app;
-};
 
 // The longest gap between the beats of a 20 ms timer, over `ms` of real
 // time of the event loop.
 int longestGap(int ms, const std::function<bool()>& stillWaiting = {})
 {
-    QTimer beat;
-    beat.setInterval(20);
-    beat.setTimerType(Qt::PreciseTimer);
-    QElapsedTimer since;
-    qint64 longest = 0;
-    QObject::connect(&beat, &QTimer::timeout, &beat, [&] {
-        longest = std::max(longest, since.restart());
-    });
-    since.start();
-    beat.start();
+    test::Heartbeat beat;
     QElapsedTimer all;
     all.start();
     while (all.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    longest = std::max(longest, since.elapsed());
     // A drill that ended early would measure nothing of its waits.
     if (stillWaiting && !stillWaiting())
         return -1;
-    return int(longest);
+    return int(beat.longestSoFar());
 }
 
 constexpr int kMeasureMs = 1500;   // longer than one reply wait
@@ -151,14 +113,7 @@ private Q_SLOTS:
         QVERIFY(r.app->remote.port() != 0);
         lo_address panel = lo_address_new("127.0.0.1", QByteArray::number(r.app->remote.port()).constData());
 
-        QTimer beat;
-        beat.setInterval(20);
-        beat.setTimerType(Qt::PreciseTimer);
-        QElapsedTimer since;
-        qint64 longest = 0;
-        connect(&beat, &QTimer::timeout, &beat, [&] { longest = std::max(longest, since.restart()); });
-        since.start();
-        beat.start();
+        test::Heartbeat beat;
         QElapsedTimer all;
         all.start();
         int sent = 0;
@@ -171,7 +126,7 @@ private Q_SLOTS:
         }
         lo_send(panel, "/peltro/cam/1/stop", "");
         QTest::qWait(300);
-        longest = std::max(longest, since.elapsed());
+        const qint64 longest = beat.longestSoFar();
         lo_address_free(panel);
         QVERIFY2(longest < kFreeze, qPrintable(QStringLiteral("longest gap %1 ms").arg(longest)));
         // The last pan-tilt packet on the line is the stop.

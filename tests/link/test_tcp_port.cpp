@@ -183,9 +183,6 @@ void TestTcpPort::serverThatDropsAtOnceIsNotBack()
     QVERIFY(port.isLost());
 }
 
-QTEST_MAIN(TestTcpPort)
-#include "test_tcp_port.moc"
-
 // Cameras that say nothing leave the connection as it was: a wait that runs
 // out (the socket's own time-out error) is not a loss.
 void TestTcpPort::aWaitThatRunsOutIsNoLoss()
@@ -261,3 +258,6 @@ void TestTcpPort::closedSoonAfterReturnIsATakeOverAndBacksOff()
     QCOMPARE(lost.at(0).at(0).toString(), closed);
     QVERIFY(port.retryInMs() <= 150);
 }
+
+QTEST_MAIN(TestTcpPort)
+#include "test_tcp_port.moc"

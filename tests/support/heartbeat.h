@@ -22,6 +22,7 @@ struct Heartbeat {
     Heartbeat()
     {
         timer.setInterval(20);
+        timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer, &QTimer::timeout, [this] { tick(); });
         timer.start();
         since.start();
@@ -31,6 +32,8 @@ struct Heartbeat {
         longest = qMax(longest, since.restart());
         ++beats;
     }
+    // The longest gap so far, the one still open included.
+    qint64 longestSoFar() const { return qMax(longest, since.elapsed()); }
     QTimer timer;
     QElapsedTimer since;
     qint64 longest = 0;
