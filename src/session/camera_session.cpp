@@ -667,12 +667,16 @@ Job CameraSession::afterRecoveryClear(bool answered, bool cleared)
     if (lostAgain())
         co_return;
     const QString device = m_link.currentDevice();
-    if (!answered) {
+    // The port is up, the cameras are not.
+    const auto unanswered = [this, &device](const QString& what) {
         linkReopened();
         Q_EMIT linkNews({LinkNews::Tone::Alarm,
-                         QStringLiteral("Link reopened: %1, but no camera answers the interface clear. Check the "
-                                        "cameras, then use Camera > I/F Clear(broadcast) and Address Set.")
-                             .arg(device)});
+                         QStringLiteral("Link reopened: %1, but no camera answers the %2. Check the cameras, then "
+                                        "use Camera > I/F Clear(broadcast) and Address Set.")
+                             .arg(device, what)});
+    };
+    if (!answered) {
+        unanswered(QStringLiteral("interface clear"));
         co_return;
     }
     // The cameras may have been powered off meanwhile, or changed: they get
@@ -682,13 +686,7 @@ Job CameraSession::afterRecoveryClear(bool answered, bool cleared)
     if (lostAgain())
         co_return;
     if (!addressed && !cleared) {
-        // Nothing answered through the reopened port: the port is up, the
-        // cameras are not.
-        linkReopened();
-        Q_EMIT linkNews({LinkNews::Tone::Alarm,
-                         QStringLiteral("Link reopened: %1, but no camera answers the address set. Check the "
-                                        "cameras, then use Camera > I/F Clear(broadcast) and Address Set.")
-                             .arg(device)});
+        unanswered(QStringLiteral("address set"));
         co_return;
     }
     // Address Set has read the status itself when the address had to change.
