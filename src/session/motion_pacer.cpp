@@ -108,10 +108,10 @@ MotionPacer::Stop* MotionPacer::findStop(MotionKind kind)
     return nullptr;
 }
 
-MotionPacer::Stop* MotionPacer::dueStop(double now)
+MotionPacer::Stop* MotionPacer::dueStop(double now, bool unsentOnly)
 {
     for (Stop& s : m_stops) {
-        if (s.dueAt <= now + kSlack)
+        if (s.dueAt <= now + kSlack && (!unsentOnly || s.sends == 0))
             return &s;
     }
     return nullptr;
@@ -122,7 +122,8 @@ bool MotionPacer::stopDue() const
     const double now = m_clock.now();
     if (m_linkDown || (m_inFlight.awaiting && m_acknowledging && now + kSlack < m_inFlight.deadline))
         return false;
-    return std::any_of(m_stops.cbegin(), m_stops.cend(), [now](const Stop& s) { return s.dueAt <= now + kSlack; });
+    return std::any_of(m_stops.cbegin(), m_stops.cend(),
+                       [now](const Stop& s) { return s.sends == 0 && s.dueAt <= now + kSlack; });
 }
 
 void MotionPacer::acknowledged()
@@ -214,7 +215,7 @@ void MotionPacer::pump()
             break;
         if (now + kSlack < m_lineBusyUntil)
             break;
-        Stop* stop = dueStop(now);
+        Stop* stop = dueStop(now, !m_line.lineFree());
         if (stop && stop->sends > kStopResends) {
             const MotionKind kind = stop->kind;
             m_stops.removeIf([id = stop->id](const Stop& s) { return s.id == id; });

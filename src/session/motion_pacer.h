@@ -24,9 +24,10 @@ public:
     // Whether a packet may go now. An exchange (a status read) may hold the
     // line; the pacer then waits until the session calls lineFreed().
     virtual bool lineFree() const = 0;
-    // Whether a stop may go now. A stop may be let in between two exchanges
-    // that hold the line (a gap the session opens for owed stops), where
-    // nothing else may.
+    // Whether a stop may go now. A stop's first send may be let in between
+    // two exchanges that hold the line (a gap the session opens for owed
+    // stops), where nothing else may; a stop sent again waits for a free
+    // line, as the late replies of each send fall into the exchange after it.
     virtual bool stopMayGo() const { return lineFree(); }
     // Seconds the line takes to carry this many bytes at its present speed.
     virtual double lineTime(int bytes) const = 0;
@@ -120,7 +121,8 @@ public:
     // The camera acknowledges in time (the pacer waits for it).
     bool acknowledging() const { return m_acknowledging; }
     bool linkUp() const { return !m_linkDown; }
-    // A stop is owed and may go now (not waiting for an acknowledge or a resend).
+    // A stop not sent yet is owed and may go now (not waiting for an
+    // acknowledge): what a gap between two exchanges lets through.
     bool stopDue() const;
 
 Q_SIGNALS:
@@ -156,7 +158,8 @@ private:
     void setRunning(const Value& drive, bool running);
     bool send(const MotionPacket& packet);
     Stop* findStop(MotionKind kind);
-    Stop* dueStop(double now);
+    // The first stop due; with unsentOnly, the first due and never sent.
+    Stop* dueStop(double now, bool unsentOnly);
 
     const int m_address;
     MotionLine& m_line;

@@ -165,6 +165,38 @@ private Q_SLOTS:
         }
     }
 
+    // A camera that answers late (after the pacer's wait for an acknowledge,
+    // within the read's): a stop goes once in a gap of the read, and is
+    // sent again only once the read is over. Each send's late replies fall
+    // into the next inquiry's wait and cost it a second try; resends in the
+    // gaps could cost an inquiry all its tries and fail the read.
+    void lateCameraStopsResendAfterTheRead()
+    {
+        PacedSession r;
+        QCOMPARE(r.session.panTilt(1, 5, 0, Surface::Gamepad), Outcome::Done);
+        r.settle();
+        r.chain.faults.replyDelay = 0.3;
+        QSignalSpy reads(&r.session, &CameraSession::statusRead);
+        QSignalSpy failed(&r.session, &CameraSession::noAnswer);
+        QVERIFY(r.session.readStatus());
+        r.runFor(0.01);
+        const int before = int(r.log.size());
+        QCOMPARE(r.session.stop(1, Surface::Gamepad), Outcome::Done);
+        r.settle();
+        // The read ends well (one more may follow: the stops' answers fell
+        // into its waits, so the session reads the camera back).
+        QVERIFY(reads.size() >= 1);
+        QCOMPARE(failed.size(), 0);
+        const int end = r.indexOf(kLastInquiry, before);
+        QVERIFY(end > before);
+        const QStringList inRead = r.written().mid(before, end - before);
+        for (const QString& s : {kPanTiltStop, kZoomStop, kFocusStop})
+            QVERIFY2(inRead.count(s) <= 1, qPrintable(inRead.join('\n')));
+        QVERIFY2(inRead.count(kPanTiltStop) == 1, qPrintable(inRead.join('\n')));
+        // Sent again after the read, as the camera's acknowledges came late.
+        QVERIFY(r.written().mid(end).contains(kPanTiltStop));
+    }
+
     // Speeds asked faster than the line carries them: only the latest goes
     // once the one before is acknowledged, and the stop after them all goes
     // last, once.
